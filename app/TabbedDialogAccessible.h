@@ -1,0 +1,31 @@
+#pragma once
+// What assistive technology sees of a TabbedDialog: a page tab list whose first children are the
+// tabs, each a page tab named by its caption that its action selects, followed by the pages.
+
+#include <QAccessibleWidget>
+#include <QHash>
+
+namespace tamsel {
+
+class TabbedDialog;
+
+class TabbedDialogAccessible final : public QAccessibleWidget {
+public:
+    explicit TabbedDialogAccessible(TabbedDialog* dialog);
+    ~TabbedDialogAccessible() override;
+
+    // The factory to install once with QAccessible::installFactory.
+    static QAccessibleInterface* create(const QString& className, QObject* object);
+
+    int childCount() const override;
+    QAccessibleInterface* child(int index) const override;
+    int indexOfChild(const QAccessibleInterface* child) const override;
+    QAccessibleInterface* childAt(int x, int y) const override;
+
+    TabbedDialog* dialog() const;
+
+private:
+    mutable QHash<int, QAccessible::Id> tabs_;
+};
+
+} // namespace tamsel

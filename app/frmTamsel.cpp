@@ -1,0 +1,243 @@
+#include "app/frmTamsel.h"
+
+#include "app/DesignWidgets.h"
+#include "app/ExamWindowDesign.h"
+#include "app/PictureBox.h"
+#include "app/TabbedDialog.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QImageReader>
+#include <QLabel>
+#include <QLayout>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QTextEdit>
+#include <QTimer>
+
+using namespace tamsel;
+namespace design = tamsel::examdesign;
+
+namespace {
+
+QString utf8(std::string_view text)
+{
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// The mark icon holds several images; the 32 × 32 one with the most colours looks best.
+QPixmap loadMarkPicture()
+{
+    QImageReader reader(QString::fromUtf8(design::markPicture));
+    QImage best;
+    for (int i = 0; i < reader.imageCount(); ++i) {
+        reader.jumpToImage(i);
+        const QImage image = reader.read();
+        if (image.width() == 32 && (best.isNull() || image.depth() > best.depth()))
+            best = image;
+    }
+    return QPixmap::fromImage(best);
+}
+
+TabbedDialog* makeTabbedDialog(const design::TabbedDialogDesign& d, QWidget* parent)
+{
+    auto* dialog = new TabbedDialog(d.tabsPerRow, twipsToPixels(design::tabRowHeight), parent);
+    dialog->setObjectName(QString::fromUtf8(d.name));
+    dialog->setFont(makeFont(design::tabFont));
+    dialog->setGeometry(toPixels(d.rect));
+    return dialog;
+}
+
+Qt::CheckState checkStateOf(BoxState state)
+{
+    switch (state) {
+    case BoxState::Clear:
+        break;
+    case BoxState::Ticked:
+        return Qt::Checked;
+    case BoxState::Grayed:
+        return Qt::PartiallyChecked;
+    }
+    return Qt::Unchecked;
+}
+
+BoxState boxStateOf(Qt::CheckState state)
+{
+    for (BoxState candidate : {BoxState::Clear, BoxState::Ticked, BoxState::Grayed}) {
+        if (checkStateOf(candidate) == state)
+            return candidate;
+    }
+    return BoxState::Clear;
+}
+
+} // namespace
+
+frmTamsel::frmTamsel(QWidget* parent)
+    : QMainWindow(parent)
+{
+    setObjectName(QStringLiteral("frmTamsel"));
+    setWindowTitle(QString::fromUtf8(design::caption));
+    setFont(makeFont(design::windowFont));
+    setWindowIcon(QIcon(QString::fromUtf8(design::markPicture)));
+
+    buildMenus();
+    auto* client = new PictureBox(this);
+    client->setObjectName(QStringLiteral("client"));
+    client->setFrameShape(QFrame::NoFrame);
+    client->setPicture(QPixmap(QString::fromUtf8(design::backgroundPicture)));
+    client->setFixedSize(toPixels(design::clientArea));
+    setCentralWidget(client);
+    buildControls(client);
+
+    tmr時間 = new QTimer(this);
+    tmr時間->setObjectName(QStringLiteral("tmr時間"));
+    tmr時間->setInterval(1000);
+    tmr時間->setTimerType(Qt::PreciseTimer);
+
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+    centreOnScreen();
+    cmdスタート->setFocus();
+}
+
+void frmTamsel::buildMenus()
+{
+    QMenu* mnuGame = menuBar()->addMenu(QStringLiteral("ゲーム(&G)"));
+    mnuGame->setObjectName(QStringLiteral("mnuGame"));
+    mnuExit = mnuGame->addAction(QStringLiteral("終了(&Q)"));
+    mnuExit->setObjectName(QStringLiteral("mnuExit"));
+
+    QMenu* mnuHelp = menuBar()->addMenu(QStringLiteral("ヘルプ(&H)"));
+    mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
+    mnuAbout = mnuHelp->addAction(QStringLiteral("バージョン情報(&A)"));
+    mnuAbout->setObjectName(QStringLiteral("mnuAbout"));
+}
+
+// Controls are made in their tab order, since Qt's focus chain follows the order of creation.
+void frmTamsel::buildControls(QWidget* client)
+{
+    cmdスタート = makeButton(design::startButton, client);
+    buildBookletViewer(client);
+    Label1 = makeLabel(design::timeFrameLabel, client);
+    cmd得点 = makeButton(design::scoreButton, client);
+    Label2 = makeLabel(design::scoreFrameLabel, client);
+    Label4 = makeLabel(design::averageLabel, client);
+    cmd合格率 = makeButton(design::passRateButton, client);
+    lbl得点 = makeLabel(design::scoreDisplay, client);
+    lbl秒 = makeLabel(design::timeDisplay, client);
+    buildAnswerSheet(client);
+
+    // The displays stand in front of their frame texts, in the gaps left for them.
+    lbl秒->raise();
+    lbl得点->raise();
+
+    connect(cmd得点, &QPushButton::clicked, this, &frmTamsel::cmd得点_Click);
+}
+
+void frmTamsel::buildBookletViewer(QWidget* client)
+{
+    stb英語 = makeTabbedDialog(design::bookletViewer, client);
+    for (int tab = 0; tab < static_cast<int>(design::bookletPages.size()); ++tab) {
+        const design::BookletPageDesign& page = design::bookletPages[static_cast<size_t>(tab)];
+        stb英語->addTab(QString::fromUtf8(page.caption));
+        QWidget* control = nullptr;
+        if (tab == 0) {
+            RichTextBox1 = new QTextEdit;
+            RichTextBox1->setReadOnly(true);
+            control = RichTextBox1;
+        } else {
+            auto* picture = new PictureBox(nullptr);
+            picture->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+            Picture[static_cast<size_t>(tab - 1)] = picture;
+            control = picture;
+        }
+        control->setObjectName(QString::fromUtf8(page.controlName));
+        stb英語->place(tab, control, toPixels(page.rect));
+    }
+}
+
+void frmTamsel::buildAnswerSheet(QWidget* client)
+{
+    SSTab1 = makeTabbedDialog(design::answerSheet, client);
+    const QPixmap mark = loadMarkPicture();
+    for (int n = 1; n <= itemCount; ++n) {
+        const AnswerItem& item = answerItems[static_cast<size_t>(n - 1)];
+        const design::AnswerItemDesign& look = design::answerItemDesigns[static_cast<size_t>(n - 1)];
+        const QString label = utf8(item.label);
+        const int tab = n - 1;
+        SSTab1->addTab(label);
+
+        auto* frame = new QGroupBox(QString::fromUtf8(design::frameCaption));
+        frame->setObjectName(QStringLiteral("Frame%1").arg(n));
+        SSTab1->place(tab, frame,
+                      toPixels(TwipsRect{look.frameLeft, design::frameTop, look.frameWidth,
+                                         design::frameHeight}));
+        auto& boxes = chkTamsel[static_cast<size_t>(n - 1)];
+        for (int box = 1; box <= item.boxCount; ++box) {
+            auto* check = new QCheckBox(utf8(choiceCaptions[static_cast<size_t>(box - 1)]), frame);
+            check->setObjectName(QStringLiteral("chkTamsel%1").arg(n));
+            check->setProperty("Index", box);
+            check->setAccessibleDescription(label);
+            const int width = box == 1 && look.wideFirstBox ? design::wideBoxWidth : design::boxWidth;
+            check->setGeometry(toPixels(TwipsRect{(*look.boxLefts)[static_cast<size_t>(box - 1)],
+                                                  design::boxTop, width, design::boxHeight}));
+            if (box == 2 && look.smallSecondBox)
+                check->setFont(makeFont(design::smallBoxFont));
+            boxes.push_back(check);
+        }
+
+        auto* ring = new QLabel;
+        ring->setObjectName(QStringLiteral("pctマル"));
+        ring->setProperty("Index", n);
+        ring->setPixmap(mark);
+        ring->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        ring->setAccessibleName(utf8(design::markName));
+        SSTab1->place(tab, ring,
+                      toPixels(TwipsRect{look.markLeft, design::markTop, design::markSize,
+                                         design::markSize}));
+        ring->hide();
+        pctマル[static_cast<size_t>(n - 1)] = ring;
+    }
+}
+
+void frmTamsel::centreOnScreen()
+{
+    if (const QScreen* screen = this->screen()) {
+        QRect frame({}, sizeHint());
+        frame.moveCenter(screen->availableGeometry().center());
+        move(frame.topLeft());
+    }
+}
+
+SheetBoxes frmTamsel::readAnswerSheet() const
+{
+    SheetBoxes sheet{};
+    for (size_t item = 0; item < chkTamsel.size(); ++item) {
+        for (size_t box = 0; box < chkTamsel[item].size(); ++box)
+            sheet[item][box] = boxStateOf(chkTamsel[item][box]->checkState());
+    }
+    return sheet;
+}
+
+void frmTamsel::cmd得点_Click()
+{
+    cmdスタート->setEnabled(true);
+    lbl秒->setText(QString());
+    tmr時間->stop();
+
+    const SheetMarking marking = markSheet(readAnswerSheet());
+    for (size_t n = 0; n < pctマル.size(); ++n) {
+        switch (marking.outcomes[n]) {
+        case MarkOutcome::Hide:
+            pctマル[n]->setVisible(false);
+            break;
+        case MarkOutcome::Show:
+            pctマル[n]->setVisible(true);
+            break;
+        case MarkOutcome::Leave:
+            break;
+        }
+    }
+    setTextAndFit(lbl得点, QString::number(marking.TotalScore),
+                  twipsToPixels(design::scoreDisplay.rect.width));
+}

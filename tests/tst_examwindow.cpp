@@ -1,0 +1,437 @@
+// The exam window as a student meets it: layout, captions, tabs, focus, accessibility, and
+// ticking boxes and pressing Score.
+#include "app/Startup.h"
+#include "app/TabbedDialog.h"
+#include "app/frmTamsel.h"
+#include "marking/AnswerKey.h"
+
+#include <QAccessible>
+#include <QCheckBox>
+#include <QFontInfo>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTest>
+#include <QTextEdit>
+#include <QTimer>
+
+#include <memory>
+
+using namespace tamsel;
+
+class TestExamWindow final : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void windowAtLoad();
+    void captions_data();
+    void captions();
+    void geometry_data();
+    void geometry();
+    void menus();
+    void answerSheetHoldsEveryItem();
+    void fontsMapToJapaneseFaces();
+    void backRowComesToTheFront();
+    void onlyTheSelectedPageTakesFocus();
+    void boxesAreIndependent();
+    void scoreMarksTheSheet();
+    void scoreHidesMarksShownBefore();
+    void scoreLeavesMarkOfGrayedRightBox();
+    void scoreStopsTheCountdownAndEnablesStart();
+    void scoreWidensTheScoreDisplay();
+    void accessibility();
+
+private:
+    template <typename T> T* find(const QString& name) const
+    {
+        T* found = window->findChild<T*>(name);
+        if (!found)
+            qFatal("no control %s", qPrintable(name));
+        return found;
+    }
+    TabbedDialog* answerSheet() const { return find<TabbedDialog>(QStringLiteral("SSTab1")); }
+    QCheckBox* box(int item, int choice) const;
+    QLabel* mark(int item) const;
+    // Ticks a box as a student would: its tab selected, a click on its square.
+    void tick(int item, int choice);
+    void pressScore();
+
+    std::unique_ptr<frmTamsel> window;
+};
+
+void TestExamWindow::initTestCase()
+{
+    QLocale::setDefault(QLocale::c());
+    prepareApplication();
+}
+
+void TestExamWindow::init()
+{
+    window = std::make_unique<frmTamsel>();
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+}
+
+void TestExamWindow::cleanup()
+{
+    window.reset();
+}
+
+QCheckBox* TestExamWindow::box(int item, int choice) const
+{
+    const auto boxes = window->findChildren<QCheckBox*>(QStringLiteral("chkTamsel%1").arg(item));
+    for (QCheckBox* b : boxes) {
+        if (b->property("Index").toInt() == choice)
+            return b;
+    }
+    qFatal("no box %d of item %d", choice, item);
+}
+
+QLabel* TestExamWindow::mark(int item) const
+{
+    for (QLabel* m : window->findChildren<QLabel*>(QStringLiteral("pctマル"))) {
+        if (m->property("Index").toInt() == item)
+            return m;
+    }
+    qFatal("no mark %d", item);
+}
+
+void TestExamWindow::tick(int item, int choice)
+{
+    answerSheet()->setCurrentIndex(item - 1);
+    QCheckBox* b = box(item, choice);
+    QVERIFY(b->isVisible());
+    QTest::mouseClick(b, Qt::LeftButton, {}, QPoint(8, b->height() / 2));
+}
+
+void TestExamWindow::pressScore()
+{
+    QTest::mouseClick(find<QPushButton>(QStringLiteral("cmd得点")), Qt::LeftButton);
+}
+
+void TestExamWindow::windowAtLoad()
+{
+    QCOMPARE(window->centralWidget()->size(), QSize(792, 554));
+    QCOMPARE(window->minimumSize(), window->maximumSize());
+    QCOMPARE(window->height(), window->menuBar()->height() + 554);
+
+    for (const char* name : {"cmdスタート", "cmd得点", "cmd合格率"})
+        QVERIFY(find<QPushButton>(QString::fromUtf8(name))->isEnabled());
+    QVERIFY(find<QLabel>(QStringLiteral("lbl秒"))->text().isEmpty());
+    QVERIFY(find<QLabel>(QStringLiteral("lbl得点"))->text().isEmpty());
+    QCOMPARE(find<TabbedDialog>(QStringLiteral("stb英語"))->currentIndex(), 0);
+    QCOMPARE(answerSheet()->currentIndex(), 0);
+
+    const auto* timer = find<QTimer>(QStringLiteral("tmr時間"));
+    QVERIFY(!timer->isActive());
+    QCOMPARE(timer->interval(), 1000);
+
+    for (int n = 1; n <= itemCount; ++n)
+        QVERIFY2(mark(n)->isHidden(), qPrintable(QStringLiteral("mark %1").arg(n)));
+    const auto boxes = window->findChildren<QCheckBox*>();
+    QCOMPARE(boxes.size(), 181);
+    for (QCheckBox* b : boxes)
+        QCOMPARE(b->checkState(), Qt::Unchecked);
+
+    window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window.get()));
+    QCOMPARE(QApplication::focusWidget(), find<QPushButton>(QStringLiteral("cmdスタート")));
+}
+
+void TestExamWindow::captions_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("start button") << "cmdスタート" << "スタート";
+    QTest::newRow("score button, ideographic space") << "cmd得点" << "得\u3000点";
+    QTest::newRow("pass-rate button") << "cmd合格率" << "合格率";
+    QTest::newRow("time frame, mixed spaces") << "Label1" << "あと\u3000 \u3000\u3000分";
+    QTest::newRow("score frame") << "Label2" << "点";
+    QTest::newRow("average note") << "Label4" << "（平均 70,12 点）";
+}
+
+void TestExamWindow::captions()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, text);
+    QWidget* control = find<QWidget>(name);
+    if (auto* button = qobject_cast<QPushButton*>(control))
+        QCOMPARE(button->text().toUtf8(), text.toUtf8());
+    else
+        QCOMPARE(qobject_cast<QLabel*>(control)->text().toUtf8(), text.toUtf8());
+}
+
+void TestExamWindow::geometry_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QRect>("rect");
+    QTest::newRow("start button") << "cmdスタート" << QRect(24, 64, 81, 33);
+    QTest::newRow("booklet viewer") << "stb英語" << QRect(128, 0, 660, 417);
+    QTest::newRow("answer sheet") << "SSTab1" << QRect(128, 424, 665, 137);
+    QTest::newRow("time frame") << "Label1" << QRect(8, 120, 113, 25);
+    QTest::newRow("time display") << "lbl秒" << QRect(48, 120, 49, 25);
+    QTest::newRow("empty score display") << "lbl得点" << QRect(48, 296, 12, 19);
+    QTest::newRow("booklet box") << "RichTextBox1" << QRect(8, 24, 649, 385);
+    QTest::newRow("figure 5") << "Picture4" << QRect(96, 48, 473, 337);
+    QTest::newRow("frame of item 1") << "Frame1" << QRect(104, 64, 465, 57);
+    QTest::newRow("frame of item 19") << "Frame19" << QRect(96, 64, 497, 57);
+}
+
+void TestExamWindow::geometry()
+{
+    QFETCH(QString, name);
+    QFETCH(QRect, rect);
+    QCOMPARE(find<QWidget>(name)->geometry(), rect);
+}
+
+void TestExamWindow::menus()
+{
+    const QList<QAction*> menus = window->menuBar()->actions();
+    QCOMPARE(menus.size(), 2);
+    QCOMPARE(menus[0]->text(), QStringLiteral("ゲーム(&G)"));
+    QCOMPARE(menus[1]->text(), QStringLiteral("ヘルプ(&H)"));
+    QCOMPARE(menus[0]->menu()->actions().value(0)->text(), QStringLiteral("終了(&Q)"));
+    QCOMPARE(menus[1]->menu()->actions().value(0)->text(), QStringLiteral("バージョン情報(&A)"));
+    QCOMPARE(menus[0]->menu()->actions().value(0)->objectName(), QStringLiteral("mnuExit"));
+    QCOMPARE(menus[1]->menu()->actions().value(0)->objectName(), QStringLiteral("mnuAbout"));
+}
+
+void TestExamWindow::answerSheetHoldsEveryItem()
+{
+    TabbedDialog* sheet = answerSheet();
+    QCOMPARE(sheet->count(), itemCount);
+    QCOMPARE(sheet->rowCount(), 3);
+    QCOMPARE(sheet->tabText(0), QStringLiteral("1-A1"));
+    QCOMPARE(sheet->tabText(15), QStringLiteral("4-A1-1"));
+    QCOMPARE(sheet->tabText(33), QStringLiteral("6-B5-6"));
+    const QStringList circled{"①", "②", "③", "④", "⑤", "⑥", "⑦", "⑧"};
+    for (int n = 1; n <= itemCount; ++n) {
+        const auto* frame = find<QGroupBox>(QStringLiteral("Frame%1").arg(n));
+        QCOMPARE(frame->title(), QStringLiteral("答え"));
+        QCOMPARE(frame->parentWidget(), sheet->page(n - 1));
+        QCOMPARE(mark(n)->parentWidget(), sheet->page(n - 1));
+        QCOMPARE(mark(n)->geometry().top(), 80);
+        const auto boxes = frame->findChildren<QCheckBox*>();
+        QCOMPARE(boxes.size(), answerItems[static_cast<size_t>(n - 1)].boxCount);
+        int lastLeft = -1;
+        for (int choice = 1; choice <= boxes.size(); ++choice) {
+            QCheckBox* b = box(n, choice);
+            QCOMPARE(b->text(), circled[choice - 1]);
+            QCOMPARE(b->geometry().top(), 24);
+            QVERIFY(b->geometry().left() > lastLeft);
+            QVERIFY(b->geometry().right() < frame->width());
+            lastLeft = b->geometry().right();
+        }
+    }
+    QCOMPARE(box(19, 5)->geometry().left(), 248);
+    QCOMPARE(box(29, 1)->width(), 73);
+}
+
+void TestExamWindow::fontsMapToJapaneseFaces()
+{
+    const QFontInfo button(find<QPushButton>(QStringLiteral("cmd得点"))->font());
+    QCOMPARE(button.family(), QStringLiteral("IPAGothic"));
+    QVERIFY(button.bold());
+    QCOMPARE(find<QLabel>(QStringLiteral("lbl得点"))->font().pointSizeF(), 14.25);
+    QCOMPARE(find<QLabel>(QStringLiteral("Label1"))->font().pointSizeF(), 12.0);
+    QCOMPARE(box(21, 2)->font().pointSizeF(), 8.25);
+    QCOMPARE(box(32, 2)->font().pointSizeF(), 8.25);
+    QCOMPARE(box(32, 3)->font().pointSizeF(), 9.0);
+    QCOMPARE(QFontInfo(box(1, 1)->font()).family(), QStringLiteral("IPAGothic"));
+}
+
+void TestExamWindow::backRowComesToTheFront()
+{
+    TabbedDialog* sheet = answerSheet();
+    const int pageTop = 60;
+    QCOMPARE(sheet->tabRect(0).bottom() + 1, pageTop);
+
+    // A click on a tab in the back row selects it and brings its row next to the page.
+    const QRect back = sheet->tabRect(30);
+    QVERIFY(back.bottom() + 1 < pageTop);
+    QTest::mouseClick(sheet, Qt::LeftButton, {}, back.center());
+    QCOMPARE(sheet->currentIndex(), 30);
+    QCOMPARE(sheet->rowPosition(2), 0);
+    QCOMPARE(sheet->tabRect(30).bottom() + 1, pageTop);
+    QCOMPARE(sheet->tabRect(24).bottom() + 1, pageTop);
+    QVERIFY(sheet->tabRect(0).bottom() + 1 < pageTop);
+    QVERIFY(sheet->page(30)->isVisible());
+    QVERIFY(!sheet->page(0)->isVisible());
+
+    // The arrow keys walk the tabs.
+    sheet->setFocus();
+    QTest::keyClick(sheet, Qt::Key_Right);
+    QCOMPARE(sheet->currentIndex(), 31);
+    QTest::keyClick(sheet, Qt::Key_End);
+    QCOMPARE(sheet->currentIndex(), 33);
+    QTest::keyClick(sheet, Qt::Key_Right);
+    QCOMPARE(sheet->currentIndex(), 33);
+    QTest::keyClick(sheet, Qt::Key_Home);
+    QCOMPARE(sheet->currentIndex(), 0);
+    QCOMPARE(sheet->rowPosition(0), 0);
+}
+
+void TestExamWindow::onlyTheSelectedPageTakesFocus()
+{
+    window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window.get()));
+    answerSheet()->setCurrentIndex(15);
+
+    QStringList chain;
+    find<QPushButton>(QStringLiteral("cmdスタート"))->setFocus();
+    for (int i = 0; i < 14; ++i) {
+        QWidget* focused = QApplication::focusWidget();
+        chain << focused->objectName() + (focused->property("Index").isValid()
+                                              ? focused->property("Index").toString()
+                                              : QString());
+        QTest::keyClick(focused, Qt::Key_Tab);
+    }
+    const QStringList expected{"cmdスタート", "stb英語",     "RichTextBox1", "cmd得点",
+                               "cmd合格率",   "SSTab1",      "chkTamsel161", "chkTamsel162",
+                               "chkTamsel163", "chkTamsel164", "chkTamsel165", "chkTamsel166",
+                               "chkTamsel167", "cmdスタート"};
+    QCOMPARE(chain, expected);
+}
+
+void TestExamWindow::boxesAreIndependent()
+{
+    tick(1, 1);
+    tick(1, 3);
+    QCOMPARE(box(1, 1)->checkState(), Qt::Checked);
+    QCOMPARE(box(1, 3)->checkState(), Qt::Checked);
+    tick(1, 1);
+    QCOMPARE(box(1, 1)->checkState(), Qt::Unchecked);
+    QCOMPARE(box(1, 3)->checkState(), Qt::Checked);
+}
+
+void TestExamWindow::scoreMarksTheSheet()
+{
+    tick(1, 4);  // right: 3 points
+    tick(2, 2);  // right: 3 points
+    tick(2, 1);  // and wrong
+    tick(21, 5); // right: 2 points, box 7 is not read
+    tick(21, 7);
+    pressScore();
+
+    QCOMPARE(find<QLabel>(QStringLiteral("lbl得点"))->text(), QStringLiteral("5"));
+    QVERIFY(!mark(1)->isHidden());
+    QVERIFY(mark(2)->isHidden());
+    QVERIFY(!mark(21)->isHidden());
+    answerSheet()->setCurrentIndex(0);
+    QVERIFY(mark(1)->isVisible());
+    QVERIFY(!mark(21)->isVisible());
+
+    // The boxes are left as they were, and a second press marks the same.
+    QCOMPARE(box(2, 1)->checkState(), Qt::Checked);
+    pressScore();
+    QCOMPARE(find<QLabel>(QStringLiteral("lbl得点"))->text(), QStringLiteral("5"));
+    QVERIFY(!mark(1)->isHidden());
+    QVERIFY(!mark(21)->isHidden());
+}
+
+void TestExamWindow::scoreHidesMarksShownBefore()
+{
+    for (int n = 1; n <= itemCount; ++n)
+        tick(n, AnswerKey[static_cast<size_t>(n - 1)].correct);
+    pressScore();
+    QCOMPARE(find<QLabel>(QStringLiteral("lbl得点"))->text(), QStringLiteral("100"));
+    for (int n = 1; n <= itemCount; ++n)
+        QVERIFY(!mark(n)->isHidden());
+
+    for (int n = 1; n <= itemCount; ++n)
+        tick(n, AnswerKey[static_cast<size_t>(n - 1)].correct);
+    pressScore();
+    QCOMPARE(find<QLabel>(QStringLiteral("lbl得点"))->text(), QStringLiteral("0"));
+    for (int n = 1; n <= itemCount; ++n)
+        QVERIFY(mark(n)->isHidden());
+}
+
+void TestExamWindow::scoreLeavesMarkOfGrayedRightBox()
+{
+    tick(5, 1);
+    tick(6, 1);
+    pressScore();
+    QVERIFY(!mark(5)->isHidden());
+
+    box(5, 1)->setCheckState(Qt::PartiallyChecked);
+    box(6, 1)->setCheckState(Qt::PartiallyChecked);
+    box(6, 2)->setCheckState(Qt::Checked);
+    pressScore();
+    QVERIFY(!mark(5)->isHidden()); // left as it was
+    QVERIFY(mark(6)->isHidden());  // a wrong tick still hides
+    QCOMPARE(find<QLabel>(QStringLiteral("lbl得点"))->text(), QStringLiteral("0"));
+}
+
+void TestExamWindow::scoreStopsTheCountdownAndEnablesStart()
+{
+    auto* start = find<QPushButton>(QStringLiteral("cmdスタート"));
+    auto* timer = find<QTimer>(QStringLiteral("tmr時間"));
+    auto* time = find<QLabel>(QStringLiteral("lbl秒"));
+    start->setEnabled(false);
+    timer->start();
+    time->setText(QStringLiteral("0:42"));
+
+    pressScore();
+    QVERIFY(start->isEnabled());
+    QVERIFY(!timer->isActive());
+    QVERIFY(time->text().isEmpty());
+    QCOMPARE(find<QLabel>(QStringLiteral("lbl得点"))->text(), QStringLiteral("0"));
+}
+
+void TestExamWindow::scoreWidensTheScoreDisplay()
+{
+    for (int n = 1; n <= itemCount; ++n)
+        tick(n, AnswerKey[static_cast<size_t>(n - 1)].correct);
+    pressScore();
+    const auto* score = find<QLabel>(QStringLiteral("lbl得点"));
+    const auto* frame = find<QLabel>(QStringLiteral("Label2"));
+    QCOMPARE(score->geometry().topLeft(), QPoint(48, 296));
+    QVERIFY(score->width() >= score->fontMetrics().horizontalAdvance(QStringLiteral("100")));
+    // The "点" at the right end of the pink frame stays in sight.
+    const int unitLeft = frame->geometry().right() -
+                         frame->fontMetrics().horizontalAdvance(QStringLiteral("点"));
+    QVERIFY2(score->geometry().right() < unitLeft, qPrintable(QString::number(unitLeft)));
+    // The display stands in front of its frame.
+    const QObjectList& siblings = score->parent()->children();
+    QVERIFY(siblings.indexOf(score) > siblings.indexOf(frame));
+}
+
+void TestExamWindow::accessibility()
+{
+    QAccessibleInterface* sheet = QAccessible::queryAccessibleInterface(answerSheet());
+    QVERIFY(sheet);
+    QCOMPARE(sheet->role(), QAccessible::PageTabList);
+    QAccessibleInterface* tab = sheet->child(20);
+    QVERIFY(tab);
+    QCOMPARE(tab->role(), QAccessible::PageTab);
+    QCOMPARE(tab->text(QAccessible::Name), QStringLiteral("4-B3-6"));
+    QCOMPARE(sheet->indexOfChild(tab), 20);
+    QVERIFY(!tab->state().selected);
+    tab->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    QCOMPARE(answerSheet()->currentIndex(), 20);
+    QVERIFY(tab->state().selected);
+    QCOMPARE(tab->rect().size(), answerSheet()->tabRect(20).size());
+
+    QAccessibleInterface* check = QAccessible::queryAccessibleInterface(box(21, 3));
+    QCOMPARE(check->role(), QAccessible::CheckBox);
+    QCOMPARE(check->text(QAccessible::Name), QStringLiteral("③"));
+    QCOMPARE(check->text(QAccessible::Description), QStringLiteral("4-B3-6"));
+
+    QAccessibleInterface* ring = QAccessible::queryAccessibleInterface(mark(21));
+    QCOMPARE(ring->role(), QAccessible::Graphic);
+    QCOMPARE(ring->text(QAccessible::Name), QStringLiteral("正解"));
+    QVERIFY(ring->state().invisible);
+
+    QAccessibleInterface* score = QAccessible::queryAccessibleInterface(
+        find<QLabel>(QStringLiteral("lbl得点")));
+    pressScore();
+    QCOMPARE(score->text(QAccessible::Name), QStringLiteral("0"));
+}
+
+QTEST_MAIN(TestExamWindow)
+#include "tst_examwindow.moc"
