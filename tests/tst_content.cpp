@@ -1,0 +1,409 @@
+// Guards the form of the pictures and the chime that ship with the program: the backdrop and the
+// correct-answer mark as embedded in the resources, and the chime placed beside the executable.
+// Each is checked byte by byte against the layout the program relies on, then decoded the way
+// the program decodes it.
+
+#include <QByteArray>
+#include <QColor>
+#include <QFile>
+#include <QImage>
+#include <QImageReader>
+#include <QRect>
+#include <QSet>
+#include <QString>
+#include <QtEndian>
+#include <QtTest>
+
+#include <algorithm>
+#include <cstdlib>
+#include <optional>
+
+namespace {
+
+QByteArray readAll(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return file.readAll();
+}
+
+quint8 u8(const QByteArray& data, qsizetype pos) {
+    return static_cast<quint8>(data.at(pos));
+}
+
+quint16 u16(const QByteArray& data, qsizetype pos) {
+    return qFromLittleEndian<quint16>(data.constData() + pos);
+}
+
+quint32 u32(const QByteArray& data, qsizetype pos) {
+    return qFromLittleEndian<quint32>(data.constData() + pos);
+}
+
+qint32 s32(const QByteArray& data, qsizetype pos) {
+    return qFromLittleEndian<qint32>(data.constData() + pos);
+}
+
+// What a walk through a GIF's blocks found.
+struct GifBlocks {
+    QList<QRect> images;
+    int interlaced = 0;
+    int localTables = 0;
+    bool trailer = false;
+};
+
+// Steps over a run of data sub-blocks; returns the position after the terminator.
+std::optional<qsizetype> skipSubBlocks(const QByteArray& data, qsizetype pos) {
+    while (pos < data.size()) {
+        const int length = u8(data, pos);
+        pos += 1;
+        if (length == 0)
+            return pos;
+        pos += length;
+    }
+    return std::nullopt;
+}
+
+std::optional<GifBlocks> walkGif(const QByteArray& data) {
+    GifBlocks found;
+    if (data.size() < 13)
+        return std::nullopt;
+    qsizetype pos = 13;
+    const quint8 screenFlags = u8(data, 10);
+    if (screenFlags & 0x80)
+        pos += 3 * (qsizetype(1) << ((screenFlags & 0x07) + 1));
+    while (pos < data.size()) {
+        const quint8 introducer = u8(data, pos);
+        if (introducer == 0x3B) {
+            found.trailer = true;
+            return found;
+        }
+        if (introducer == 0x21) {
+            if (pos + 2 > data.size())
+                return std::nullopt;
+            const auto next = skipSubBlocks(data, pos + 2);
+            if (!next)
+                return std::nullopt;
+            pos = *next;
+        } else if (introducer == 0x2C) {
+            if (pos + 11 > data.size())
+                return std::nullopt;
+            found.images.append(QRect(u16(data, pos + 1), u16(data, pos + 3), u16(data, pos + 5),
+                                      u16(data, pos + 7)));
+            const quint8 flags = u8(data, pos + 9);
+            pos += 10;
+            if (flags & 0x80) {
+                ++found.localTables;
+                pos += 3 * (qsizetype(1) << ((flags & 0x07) + 1));
+            }
+            if (flags & 0x40)
+                ++found.interlaced;
+            pos += 1; // LZW minimum code size
+            const auto next = skipSubBlocks(data, pos);
+            if (!next)
+                return std::nullopt;
+            pos = *next;
+        } else {
+            return std::nullopt;
+        }
+    }
+    return std::nullopt;
+}
+
+// The chunks of a RIFF/WAVE file that matter here.
+struct WaveChunks {
+    qsizetype format = -1;
+    quint32 formatSize = 0;
+    qsizetype samples = -1;
+    quint32 samplesSize = 0;
+};
+
+std::optional<WaveChunks> walkWave(const QByteArray& data) {
+    if (data.size() < 12 || !data.startsWith("RIFF") || data.mid(8, 4) != "WAVE")
+        return std::nullopt;
+    WaveChunks found;
+    qsizetype pos = 12;
+    while (pos + 8 <= data.size()) {
+        const QByteArray id = data.mid(pos, 4);
+        const quint32 size = u32(data, pos + 4);
+        const qsizetype body = pos + 8;
+        if (body + qsizetype(size) > data.size())
+            return std::nullopt;
+        if (id == "fmt ") {
+            found.format = body;
+            found.formatSize = size;
+        } else if (id == "data") {
+            found.samples = body;
+            found.samplesSize = size;
+        }
+        pos = body + size + (size & 1);
+    }
+    return found;
+}
+
+QString describe(const QImage& image, int x, int y) {
+    const QColor c = image.pixelColor(x, y);
+    return QStringLiteral("(%1,%2) rgba %3,%4,%5,%6")
+        .arg(x)
+        .arg(y)
+        .arg(c.red())
+        .arg(c.green())
+        .arg(c.blue())
+        .arg(c.alpha());
+}
+
+constexpr int backgroundWidth = 794;
+constexpr int backgroundHeight = 567;
+
+} // namespace
+
+class TestContent : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void backgroundScreen();
+    void backgroundHoldsOneWholeImage();
+    void backgroundDecodes();
+    void backgroundStaysLight_data();
+    void backgroundStaysLight();
+
+    void maruDirectory_data();
+    void maruDirectory();
+    void maruRing_data();
+    void maruRing();
+
+    void chimeFormat();
+    void chimeSamples();
+};
+
+void TestContent::backgroundScreen() {
+    const QByteArray gif = readAll(QStringLiteral(":/background.gif"));
+    QVERIFY2(gif.size() > 13 + 768, "background.gif is missing from the resources or too short");
+    QCOMPARE(gif.left(6), QByteArray("GIF89a"));
+    QCOMPARE(int(u16(gif, 6)), backgroundWidth);
+    QCOMPARE(int(u16(gif, 8)), backgroundHeight);
+    const quint8 flags = u8(gif, 10);
+    QVERIFY2(flags & 0x80, "no global colour table");
+    QCOMPARE(flags & 0x07, 7); // 2^(7+1) = 256 entries
+}
+
+void TestContent::backgroundHoldsOneWholeImage() {
+    const QByteArray gif = readAll(QStringLiteral(":/background.gif"));
+    const auto blocks = walkGif(gif);
+    QVERIFY2(blocks.has_value(), "the block structure is broken or truncated");
+    QVERIFY2(blocks->trailer, "no trailer");
+    QCOMPARE(blocks->images.size(), 1);
+    QCOMPARE(blocks->images.first(), QRect(0, 0, backgroundWidth, backgroundHeight));
+    QCOMPARE(blocks->localTables, 0);
+    QCOMPARE(blocks->interlaced, 0);
+}
+
+void TestContent::backgroundDecodes() {
+    QImageReader reader(QStringLiteral(":/background.gif"));
+    QCOMPARE(reader.format(), QByteArray("gif"));
+    const QImage image = reader.read();
+    QVERIFY2(!image.isNull(), qPrintable(reader.errorString()));
+    QCOMPARE(image.size(), QSize(backgroundWidth, backgroundHeight));
+    QCOMPARE(reader.imageCount(), 1);
+
+    // A gradient with ornaments, not a flat fill: count the distinct colours of a column.
+    QSet<QRgb> colours;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < 128; ++x)
+            colours.insert(image.pixel(x, y));
+    QVERIFY2(colours.size() >= 64, qPrintable(QString::number(colours.size())));
+}
+
+void TestContent::backgroundStaysLight_data() {
+    QTest::addColumn<QRect>("area");
+    QTest::addColumn<int>("darkest"); // the least grey value any pixel may have
+    QTest::addColumn<int>("average");
+
+    // Black text is drawn straight onto the picture here.
+    QTest::newRow("behind the average score") << QRect(8, 264, 129, 18) << 200 << 225;
+    QTest::newRow("left column, whole height") << QRect(0, 0, 128, 554) << 100 << 215;
+    QTest::newRow("beside the upper tabs") << QRect(400, 0, 388, 20) << 200 << 220;
+    QTest::newRow("between the tab controls") << QRect(128, 418, 661, 6) << 200 << 220;
+}
+
+void TestContent::backgroundStaysLight() {
+    QFETCH(QRect, area);
+    QFETCH(int, darkest);
+    QFETCH(int, average);
+
+    const QImage image(QStringLiteral(":/background.gif"));
+    QVERIFY(!image.isNull());
+    QVERIFY(image.rect().contains(area));
+    int lowest = 255;
+    qint64 sum = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        for (int x = area.left(); x <= area.right(); ++x) {
+            const int g = qGray(image.pixel(x, y));
+            lowest = std::min(lowest, g);
+            sum += g;
+        }
+    }
+    const qint64 mean = sum / (qint64(area.width()) * area.height());
+    QVERIFY2(lowest >= darkest, qPrintable(QStringLiteral("darkest grey %1").arg(lowest)));
+    QVERIFY2(mean >= average, qPrintable(QStringLiteral("average grey %1").arg(mean)));
+}
+
+void TestContent::maruDirectory_data() {
+    QTest::addColumn<int>("index");
+    QTest::addColumn<int>("size");
+    QTest::addColumn<int>("bits");
+
+    QTest::newRow("first: 32x32, 16 colours") << 0 << 32 << 4;
+    QTest::newRow("second: 16x16, 16 colours") << 1 << 16 << 4;
+    QTest::newRow("third: 32x32, 256 colours") << 2 << 32 << 8;
+}
+
+void TestContent::maruDirectory() {
+    QFETCH(int, index);
+    QFETCH(int, size);
+    QFETCH(int, bits);
+
+    const QByteArray ico = readAll(QStringLiteral(":/maru.ico"));
+    QVERIFY2(ico.size() >= 6 + 3 * 16, "maru.ico is missing from the resources or too short");
+    QCOMPARE(int(u16(ico, 0)), 0);
+    QCOMPARE(int(u16(ico, 2)), 1); // an icon, not a cursor
+    QCOMPARE(int(u16(ico, 4)), 3);
+
+    const qsizetype entry = 6 + 16 * index;
+    QCOMPARE(int(u8(ico, entry)), size);
+    QCOMPARE(int(u8(ico, entry + 1)), size);
+    QCOMPARE(int(u8(ico, entry + 2)), bits == 4 ? 16 : 0); // 0 stands for 256 and more
+    QCOMPARE(int(u16(ico, entry + 6)), bits);
+    const quint32 length = u32(ico, entry + 8);
+    const quint32 offset = u32(ico, entry + 12);
+    QVERIFY2(offset >= 6 + 3 * 16 && qsizetype(offset) + length <= ico.size(),
+             "the image lies outside the file");
+
+    // The image itself: a BITMAPINFOHEADER whose height counts colour bitmap and mask.
+    QVERIFY(length >= 40);
+    QCOMPARE(u32(ico, offset), quint32(40));
+    QCOMPARE(s32(ico, offset + 4), size);
+    QCOMPARE(s32(ico, offset + 8), 2 * size);
+    QCOMPARE(int(u16(ico, offset + 12)), 1);
+    QCOMPARE(int(u16(ico, offset + 14)), bits);
+    QCOMPARE(u32(ico, offset + 16), quint32(0)); // uncompressed
+
+    const quint32 used = u32(ico, offset + 32);
+    const quint32 colours = used ? used : (1u << bits);
+    QVERIFY(colours <= (1u << bits));
+    const int colourStride = ((size * bits + 31) / 32) * 4;
+    const int maskStride = ((size + 31) / 32) * 4;
+    const quint32 expected = 40 + 4 * colours + quint32(size) * (colourStride + maskStride);
+    QCOMPARE(length, expected);
+}
+
+void TestContent::maruRing_data() {
+    maruDirectory_data();
+}
+
+void TestContent::maruRing() {
+    QFETCH(int, index);
+    QFETCH(int, size);
+
+    QImageReader reader(QStringLiteral(":/maru.ico"));
+    QCOMPARE(reader.imageCount(), 3);
+    QVERIFY(reader.jumpToImage(index));
+    const QImage read = reader.read();
+    QVERIFY2(!read.isNull(), qPrintable(reader.errorString()));
+    QCOMPARE(read.size(), QSize(size, size));
+    QVERIFY2(read.hasAlphaChannel(), "the mask was lost");
+    const QImage image = read.convertToFormat(QImage::Format_ARGB32);
+
+    const int last = size - 1;
+    for (const QPoint p : {QPoint(0, 0), QPoint(last, 0), QPoint(0, last), QPoint(last, last),
+                           QPoint(size / 2, size / 2), QPoint(size / 2 - 1, size / 2 - 1)}) {
+        QVERIFY2(qAlpha(image.pixel(p)) == 0, qPrintable(describe(image, p.x(), p.y())));
+    }
+
+    // From the middle of each edge towards the centre: clear, then the ring, then clear again
+    // all the way in. Every opaque pixel is a red, and the ring is at least two pixels thick.
+    const int c = size / 2;
+    const struct {
+        QPoint from;
+        QPoint step;
+    } walks[] = {{{c, 0}, {0, 1}}, {{c, last}, {0, -1}}, {{0, c}, {1, 0}}, {{last, c}, {-1, 0}}};
+    for (const auto& walk : walks) {
+        int stage = 0; // 0 outside, 1 on the ring, 2 inside
+        int thickness = 0;
+        bool strongRed = false;
+        for (QPoint p = walk.from; p != QPoint(c, c); p += walk.step) {
+            const QRgb px = image.pixel(p);
+            const bool opaque = qAlpha(px) == 255;
+            QVERIFY2(opaque || qAlpha(px) == 0, qPrintable(describe(image, p.x(), p.y())));
+            if (opaque) {
+                QVERIFY2(stage < 2,
+                         qPrintable("a second ring at " + describe(image, p.x(), p.y())));
+                stage = 1;
+                ++thickness;
+                QVERIFY2(qRed(px) >= qGreen(px) + 60 && qRed(px) >= qBlue(px) + 60,
+                         qPrintable("not red: " + describe(image, p.x(), p.y())));
+                strongRed = strongRed || (qRed(px) >= 180 && qGreen(px) <= 80 && qBlue(px) <= 80);
+            } else if (stage == 1) {
+                stage = 2;
+            }
+            QVERIFY2(stage > 0 || p != walk.from + 3 * walk.step,
+                     "the ring does not reach within three pixels of the edge");
+        }
+        QCOMPARE(stage, 2);
+        QVERIFY2(thickness >= 2, qPrintable(QString::number(thickness)));
+        QVERIFY2(thickness <= size / 6 + 1, qPrintable(QString::number(thickness)));
+        QVERIFY2(strongRed, "the ring has no full red pixel on this side");
+    }
+}
+
+void TestContent::chimeFormat() {
+    const QString path = QFINDTESTDATA("../content/Zikan.wav");
+    QVERIFY2(!path.isEmpty(), "Zikan.wav not found");
+    const QByteArray wav = readAll(path);
+    const auto chunks = walkWave(wav);
+    QVERIFY2(chunks.has_value(), "not a well-formed RIFF/WAVE file");
+    QVERIFY2(chunks->format >= 0 && chunks->formatSize >= 16, "no fmt chunk");
+    QVERIFY2(chunks->samples >= 0, "no data chunk");
+
+    const qsizetype f = chunks->format;
+    QCOMPARE(int(u16(wav, f)), 1); // PCM
+    const int channels = u16(wav, f + 2);
+    const quint32 rate = u32(wav, f + 4);
+    QVERIFY2(channels == 1 || channels == 2, qPrintable(QString::number(channels)));
+    QVERIFY2(rate == 44100 || rate == 22050, qPrintable(QString::number(rate)));
+    QCOMPARE(int(u16(wav, f + 14)), 16);
+    QCOMPARE(int(u16(wav, f + 12)), 2 * channels);
+    QCOMPARE(u32(wav, f + 8), rate * 2 * channels);
+    QCOMPARE(chunks->samplesSize % (2 * channels), 0u);
+
+    const double seconds = double(chunks->samplesSize) / (2.0 * channels * rate);
+    QVERIFY2(seconds >= 1.5 && seconds <= 3.0, qPrintable(QString::number(seconds)));
+}
+
+void TestContent::chimeSamples() {
+    const QByteArray wav = readAll(QFINDTESTDATA("../content/Zikan.wav"));
+    const auto chunks = walkWave(wav);
+    QVERIFY(chunks.has_value() && chunks->format >= 0 && chunks->samples >= 0);
+    const int channels = u16(wav, chunks->format + 2);
+    const quint32 rate = u32(wav, chunks->format + 4);
+    const qsizetype count = chunks->samplesSize / 2;
+    QVERIFY(count > 0);
+
+    int peak = 0;
+    int tailPeak = 0;
+    const qsizetype tail = count - qsizetype(rate / 50) * channels; // the last 20 ms
+    for (qsizetype i = 0; i < count; ++i) {
+        const int v =
+            std::abs(int(qFromLittleEndian<qint16>(wav.constData() + chunks->samples + 2 * i)));
+        peak = std::max(peak, v);
+        if (i >= tail)
+            tailPeak = std::max(tailPeak, v);
+    }
+    // Loud enough to be heard (above -10 dBFS) yet well clear of full scale.
+    QVERIFY2(peak >= 10362, qPrintable(QStringLiteral("peak %1").arg(peak)));
+    QVERIFY2(peak <= 31000, qPrintable(QStringLiteral("peak %1").arg(peak)));
+    // It dies away instead of stopping with a click.
+    QVERIFY2(tailPeak <= 328, qPrintable(QStringLiteral("tail peak %1").arg(tailPeak)));
+}
+
+QTEST_MAIN(TestContent)
+#include "tst_content.moc"
