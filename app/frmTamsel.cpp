@@ -1,11 +1,15 @@
 #include "app/frmTamsel.h"
 
+#include "app/AppFolder.h"
+#include "app/Clock.h"
 #include "app/DesignWidgets.h"
 #include "app/ExamWindowDesign.h"
+#include "app/MediaPlayer.h"
 #include "app/PictureBox.h"
 #include "app/TabbedDialog.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QGroupBox>
 #include <QImageReader>
 #include <QLabel>
@@ -73,8 +77,10 @@ BoxState boxStateOf(Qt::CheckState state)
 
 } // namespace
 
-frmTamsel::frmTamsel(QWidget* parent)
+frmTamsel::frmTamsel(const Clock& clock, MediaPlayer& player, QWidget* parent)
     : QMainWindow(parent)
+    , clock_(clock)
+    , MMControl1(player)
 {
     setObjectName(QStringLiteral("frmTamsel"));
     setWindowTitle(QString::fromUtf8(design::caption));
@@ -94,6 +100,7 @@ frmTamsel::frmTamsel(QWidget* parent)
     tmr時間->setObjectName(QStringLiteral("tmr時間"));
     tmr時間->setInterval(1000);
     tmr時間->setTimerType(Qt::PreciseTimer);
+    connect(tmr時間, &QTimer::timeout, this, &frmTamsel::tmr時間_Timer);
 
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     centreOnScreen();
@@ -131,6 +138,7 @@ void frmTamsel::buildControls(QWidget* client)
     lbl秒->raise();
     lbl得点->raise();
 
+    connect(cmdスタート, &QPushButton::clicked, this, &frmTamsel::cmdスタート_Click);
     connect(cmd得点, &QPushButton::clicked, this, &frmTamsel::cmd得点_Click);
 }
 
@@ -217,6 +225,39 @@ SheetBoxes frmTamsel::readAnswerSheet() const
             sheet[item][box] = boxStateOf(chkTamsel[item][box]->checkState());
     }
     return sheet;
+}
+
+void frmTamsel::cmdスタート_Click()
+{
+    tmr時間->start();
+    countdown_.start(clock_.secondsSinceEpoch());
+    lbl秒->setText(countdown_.display());
+    cmdスタート->setEnabled(false);
+    setTextAndFit(lbl得点, QString(), twipsToPixels(design::scoreDisplay.rect.width));
+    for (QLabel* mark : pctマル)
+        mark->setVisible(false);
+}
+
+void frmTamsel::tmr時間_Timer()
+{
+    if (countdown_.tick(clock_.secondsSinceEpoch()))
+        lbl秒->setText(countdown_.display());
+
+    MMControl1.setFileName(AppFolder(QCoreApplication::applicationDirPath()) +
+                           QStringLiteral("Zikan.wav"));
+    MMControl1.open();
+
+    // Time-up is what the display says, so the chime and the shown "0:00" never disagree.
+    if (lbl秒->text() == Countdown::timeUpText) {
+        tmr時間->stop();
+        PlaySound();
+    }
+}
+
+void frmTamsel::PlaySound()
+{
+    MMControl1.prev();
+    MMControl1.play();
 }
 
 void frmTamsel::cmd得点_Click()

@@ -1,8 +1,10 @@
 #pragma once
 // The exam window: the booklet viewer, the answer sheet, the exam buttons, the time and score
 // displays and the menu. It owns its controls and wires their events to its handlers; marking
-// itself is done by the core.
+// and the countdown's arithmetic are done by the core. The clock and the media player are lent
+// to it, so that tests can put fakes in their place.
 
+#include "app/Countdown.h"
 #include "marking/Marking.h"
 
 #include <QMainWindow>
@@ -18,6 +20,8 @@ class QTextEdit;
 class QTimer;
 
 namespace tamsel {
+class Clock;
+class MediaPlayer;
 class PictureBox;
 class TabbedDialog;
 } // namespace tamsel
@@ -26,8 +30,10 @@ class frmTamsel final : public QMainWindow {
     Q_OBJECT
 
 public:
-    explicit frmTamsel(QWidget* parent = nullptr);
+    frmTamsel(const tamsel::Clock& clock, tamsel::MediaPlayer& player, QWidget* parent = nullptr);
 
+    void cmdスタート_Click();
+    void tmr時間_Timer();
     void cmd得点_Click();
 
 private:
@@ -37,6 +43,11 @@ private:
     void buildAnswerSheet(QWidget* client);
     void centreOnScreen();
     tamsel::SheetBoxes readAnswerSheet() const;
+    void PlaySound();
+
+    const tamsel::Clock& clock_;
+    tamsel::MediaPlayer& MMControl1;
+    tamsel::Countdown countdown_;
 
     QAction* mnuExit = nullptr;
     QAction* mnuAbout = nullptr;

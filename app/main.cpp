@@ -1,3 +1,5 @@
+#include "app/ChimePlayer.h"
+#include "app/Clock.h"
 #include "app/Startup.h"
 #include "app/frmTamsel.h"
 
@@ -7,7 +9,9 @@ int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     tamsel::prepareApplication();
-    frmTamsel window;
+    const tamsel::SystemClock clock;
+    tamsel::ChimePlayer chime;
+    frmTamsel window(clock, chime);
     window.show();
     return QApplication::exec();
 }

@@ -1,5 +1,6 @@
 // The exam window as a student meets it: layout, captions, tabs, focus, accessibility, and
 // ticking boxes and pressing Score.
+#include "Fakes.h"
 #include "app/Startup.h"
 #include "app/TabbedDialog.h"
 #include "app/frmTamsel.h"
@@ -61,6 +62,8 @@ private:
     void tick(int item, int choice);
     void pressScore();
 
+    FakeClock clock;
+    RecordingPlayer player;
     std::unique_ptr<frmTamsel> window;
 };
 
@@ -72,7 +75,7 @@ void TestExamWindow::initTestCase()
 
 void TestExamWindow::init()
 {
-    window = std::make_unique<frmTamsel>();
+    window = std::make_unique<frmTamsel>(clock, player);
     window->show();
     QVERIFY(QTest::qWaitForWindowExposed(window.get()));
 }

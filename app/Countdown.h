@@ -1,0 +1,36 @@
+#pragma once
+// The attempt's remaining time, in whole minutes, moving with the clock's minutes. It is fed clock
+// readings (seconds since the epoch) and knows nothing of timers, labels or sounds.
+//
+// Each reading takes off as many minutes as clock-minute boundaries were crossed since the last
+// reading (or Start), counted in whole minutes since the epoch: a late tick loses no minute, two
+// ticks in one minute take off one, a clock put back takes off nothing, and a machine that slept
+// comes back as far on as the clock went. Time-zone and daylight-saving changes move nothing.
+
+#include <QString>
+#include <QTime>
+
+namespace tamsel {
+
+class Countdown final {
+public:
+    static constexpr int attemptMinutes = 60;
+    // What the display shows when time is up.
+    static constexpr QStringView timeUpText = u"0:00";
+
+    void start(qint64 secondsSinceEpoch);
+    // Returns whether the remaining time changed.
+    bool tick(qint64 secondsSinceEpoch);
+
+    int RemainingMinutes() const { return remainingMinutes_; }
+    // The remaining time packed as a time of day: 60 minutes make one hour.
+    QTime RemainingTime() const;
+    // The remaining time as shown, "h:mm": 1:00, 0:59 … 0:00.
+    QString display() const;
+
+private:
+    int remainingMinutes_ = attemptMinutes;
+    qint64 lastMinute_ = 0; // the latest clock minute counted
+};
+
+} // namespace tamsel

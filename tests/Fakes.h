@@ -1,0 +1,42 @@
+#pragma once
+// Stand-ins for the clock and the media player, so that tests run whole attempts in milliseconds.
+
+#include "app/Clock.h"
+#include "app/MediaPlayer.h"
+
+#include <QDateTime>
+#include <QStringList>
+
+#include <functional>
+
+class FakeClock final : public tamsel::Clock {
+public:
+    qint64 secondsSinceEpoch() const override { return now; }
+    void set(const char* localTime)
+    {
+        now = QDateTime::fromString(QString::fromLatin1(localTime), Qt::ISODate)
+                  .toSecsSinceEpoch();
+    }
+    qint64 now = 0;
+};
+
+// Records every operation in order, e.g. "file:/x/Zikan.wav", "Open", "Prev", "Play".
+// onOperation, when set, sees each operation as it happens.
+class RecordingPlayer final : public tamsel::MediaPlayer {
+public:
+    void setFileName(const QString& path) override { record(QStringLiteral("file:") + path); }
+    void open() override { record(QStringLiteral("Open")); }
+    void prev() override { record(QStringLiteral("Prev")); }
+    void play() override { record(QStringLiteral("Play")); }
+
+    QStringList log;
+    std::function<void(const QString&)> onOperation;
+
+private:
+    void record(const QString& operation)
+    {
+        log << operation;
+        if (onOperation)
+            onOperation(operation);
+    }
+};

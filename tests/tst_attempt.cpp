@@ -1,0 +1,232 @@
+// Whole attempts on the exam window: Start, the countdown moving with a fake clock, the chime's
+// commands at time-up, and Score ending the attempt.
+#include "Fakes.h"
+#include "app/AppFolder.h"
+#include "app/Startup.h"
+#include "app/TabbedDialog.h"
+#include "app/frmTamsel.h"
+#include "marking/AnswerKey.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include <memory>
+
+using namespace tamsel;
+
+class TestAttempt final : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void startBeginsTheHour();
+    void countdownFollowsTheClockMinutes();
+    void timeUpWritesZeroOnceAndChimesOnce();
+    void playerCommandsOnOrdinaryAndTimeUpTicks();
+    void scoreBeforeTimeUpStopsWithoutChime();
+    void startAfterMarkingClearsMarksButKeepsTicks();
+
+private:
+    QPushButton* button(const char* name) const
+    {
+        return window->findChild<QPushButton*>(QString::fromUtf8(name));
+    }
+    QLabel* label(const char* name) const
+    {
+        return window->findChild<QLabel*>(QString::fromUtf8(name));
+    }
+    QTimer* timer() const { return window->findChild<QTimer*>(QStringLiteral("tmr時間")); }
+    void press(const char* name) { QTest::mouseClick(button(name), Qt::LeftButton); }
+    // One tick of the running timer at the given clock time.
+    void tickAt(qint64 secondsSinceEpoch);
+    // Ticks once a second from now up to and including the given time, while the timer runs;
+    // returns every text the time display showed after a tick that changed it.
+    QStringList runUntil(qint64 until);
+    QString chimePath() const;
+    int markCount() const;
+
+    FakeClock clock;
+    RecordingPlayer player;
+    std::unique_ptr<frmTamsel> window;
+};
+
+void TestAttempt::initTestCase()
+{
+    QLocale::setDefault(QLocale::c());
+    prepareApplication();
+}
+
+void TestAttempt::init()
+{
+    clock.set("2026-12-08T10:15:40");
+    player.log.clear();
+    window = std::make_unique<frmTamsel>(clock, player);
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+}
+
+void TestAttempt::cleanup()
+{
+    window.reset();
+    player.onOperation = nullptr;
+}
+
+void TestAttempt::tickAt(qint64 secondsSinceEpoch)
+{
+    clock.now = secondsSinceEpoch;
+    QVERIFY(timer()->isActive());
+    window->tmr時間_Timer();
+}
+
+QStringList TestAttempt::runUntil(qint64 until)
+{
+    QStringList shown;
+    while (timer()->isActive() && clock.now < until) {
+        const QString before = label("lbl秒")->text();
+        tickAt(clock.now + 1);
+        if (label("lbl秒")->text() != before)
+            shown << label("lbl秒")->text();
+    }
+    return shown;
+}
+
+QString TestAttempt::chimePath() const
+{
+    return AppFolder(QCoreApplication::applicationDirPath()) + QStringLiteral("Zikan.wav");
+}
+
+int TestAttempt::markCount() const
+{
+    int shown = 0;
+    for (QLabel* mark : window->findChildren<QLabel*>(QStringLiteral("pctマル")))
+        shown += mark->isHidden() ? 0 : 1;
+    return shown;
+}
+
+void TestAttempt::startBeginsTheHour()
+{
+    press("cmdスタート");
+    QVERIFY(timer()->isActive());
+    QCOMPARE(timer()->interval(), 1000);
+    QCOMPARE(label("lbl秒")->text(), QStringLiteral("1:00"));
+    QVERIFY(!button("cmdスタート")->isEnabled());
+    QVERIFY(label("lbl得点")->text().isEmpty());
+    QCOMPARE(markCount(), 0);
+    QVERIFY(player.log.isEmpty()); // the player is first used by a tick
+}
+
+void TestAttempt::countdownFollowsTheClockMinutes()
+{
+    press("cmdスタート");
+    const qint64 start = clock.now;
+    QVERIFY(runUntil(start + 19).isEmpty()); // 10:15:59
+    QCOMPARE(label("lbl秒")->text(), QStringLiteral("1:00"));
+    QCOMPARE(runUntil(start + 20), QStringList{QStringLiteral("0:59")}); // 10:16:00
+    QVERIFY(runUntil(start + 79).isEmpty());
+    QCOMPARE(runUntil(start + 80), QStringList{QStringLiteral("0:58")});
+
+    // A tick that comes late, past second 0, still takes its minute off.
+    tickAt(start + 142); // 10:18:02
+    QCOMPARE(label("lbl秒")->text(), QStringLiteral("0:57"));
+}
+
+void TestAttempt::timeUpWritesZeroOnceAndChimesOnce()
+{
+    press("cmdスタート");
+    const QStringList shown = runUntil(QDateTime::fromString(QStringLiteral("2026-12-08T12:00:00"),
+                                                             Qt::ISODate)
+                                           .toSecsSinceEpoch());
+    QCOMPARE(shown.size(), 60);
+    QCOMPARE(shown.first(), QStringLiteral("0:59"));
+    QCOMPARE(shown.count(QStringLiteral("0:00")), 1);
+    QCOMPARE(shown.last(), QStringLiteral("0:00"));
+    // The timer stopped on the tick that wrote "0:00", at 11:15:00.
+    QVERIFY(!timer()->isActive());
+    QCOMPARE(QDateTime::fromSecsSinceEpoch(clock.now).toString(Qt::ISODate),
+             QStringLiteral("2026-12-08T11:15:00"));
+    QCOMPARE(player.log.count(QStringLiteral("Play")), 1);
+    QCOMPARE(label("lbl秒")->text(), QStringLiteral("0:00"));
+    QVERIFY(!button("cmdスタート")->isEnabled()); // only Score enables Start again
+}
+
+void TestAttempt::playerCommandsOnOrdinaryAndTimeUpTicks()
+{
+    press("cmdスタート");
+    tickAt(clock.now + 1);
+    const QString file = QStringLiteral("file:") + chimePath();
+    QCOMPARE(player.log, (QStringList{file, QStringLiteral("Open")}));
+    QVERIFY(chimePath().endsWith(QStringLiteral("/Zikan.wav")));
+    QVERIFY(!chimePath().contains(QStringLiteral("//")));
+
+    bool timerRanAtPrev = true;
+    player.onOperation = [&](const QString& operation) {
+        if (operation == QStringLiteral("Prev"))
+            timerRanAtPrev = timer()->isActive();
+    };
+    runUntil(clock.now + 59 * 60);
+    QVERIFY(timer()->isActive());
+    player.log.clear();
+    runUntil(clock.now + 120);
+    QVERIFY(!timer()->isActive());
+    QCOMPARE(player.log.mid(player.log.size() - 4),
+             (QStringList{file, QStringLiteral("Open"), QStringLiteral("Prev"),
+                          QStringLiteral("Play")}));
+    QVERIFY(!timerRanAtPrev);
+}
+
+void TestAttempt::scoreBeforeTimeUpStopsWithoutChime()
+{
+    press("cmdスタート");
+    runUntil(clock.now + 30 * 60);
+    press("cmd得点");
+    QVERIFY(!timer()->isActive());
+    QVERIFY(label("lbl秒")->text().isEmpty());
+    QVERIFY(button("cmdスタート")->isEnabled());
+    QCOMPARE(label("lbl得点")->text(), QStringLiteral("0"));
+    QVERIFY(!player.log.contains(QStringLiteral("Prev")));
+    QVERIFY(!player.log.contains(QStringLiteral("Play")));
+}
+
+void TestAttempt::startAfterMarkingClearsMarksButKeepsTicks()
+{
+    auto* sheet = window->findChild<TabbedDialog*>(QStringLiteral("SSTab1"));
+    for (int n = 1; n <= 3; ++n) {
+        sheet->setCurrentIndex(n - 1);
+        for (QCheckBox* box : window->findChildren<QCheckBox*>(QStringLiteral("chkTamsel%1").arg(n))) {
+            if (box->property("Index").toInt() == AnswerKey[static_cast<size_t>(n - 1)].correct)
+                box->click();
+        }
+    }
+    press("cmd得点");
+    QCOMPARE(label("lbl得点")->text(), QStringLiteral("10"));
+    QCOMPARE(markCount(), 3);
+
+    press("cmdスタート");
+    QCOMPARE(markCount(), 0);
+    QVERIFY(label("lbl得点")->text().isEmpty());
+    QCOMPARE(label("lbl得点")->width(), 12);
+    int ticked = 0;
+    for (QCheckBox* box : window->findChildren<QCheckBox*>())
+        ticked += box->isChecked() ? 1 : 0;
+    QCOMPARE(ticked, 3);
+
+    // Start stays unavailable through the attempt and its time-up, until Score.
+    runUntil(clock.now + 2 * 60 * 60);
+    QVERIFY(!timer()->isActive());
+    QVERIFY(!button("cmdスタート")->isEnabled());
+    press("cmdスタート");
+    QCOMPARE(label("lbl秒")->text(), QStringLiteral("0:00"));
+    press("cmd得点");
+    QVERIFY(button("cmdスタート")->isEnabled());
+    QCOMPARE(label("lbl得点")->text(), QStringLiteral("10"));
+    QCOMPARE(markCount(), 3);
+}
+
+QTEST_MAIN(TestAttempt)
+#include "tst_attempt.moc"

@@ -1,0 +1,263 @@
+// The countdown's arithmetic, the chime's folder and the wave check, without any window.
+#include "app/AppFolder.h"
+#include "app/Countdown.h"
+#include "app/WaveFormat.h"
+
+#include <QDateTime>
+#include <QTest>
+#include <QtEndian>
+
+using namespace tamsel;
+
+namespace {
+
+qint64 at(const char* localTime)
+{
+    return QDateTime::fromString(QString::fromLatin1(localTime), Qt::ISODate).toSecsSinceEpoch();
+}
+
+// A wave header: RIFF, optional extra chunk, "fmt " and "data".
+QByteArray wave(quint16 tag, quint16 channels, quint32 rate, quint16 bits, bool extraChunkFirst,
+                bool dataFirst = false)
+{
+    const auto le32 = [](quint32 v) {
+        QByteArray b(4, '\0');
+        qToLittleEndian(v, b.data());
+        return b;
+    };
+    const auto le16 = [](quint16 v) {
+        QByteArray b(2, '\0');
+        qToLittleEndian(v, b.data());
+        return b;
+    };
+    const QByteArray fmt = "fmt " + le32(16) + le16(tag) + le16(channels) + le32(rate) +
+                           le32(rate * channels * bits / 8) +
+                           le16(static_cast<quint16>(channels * bits / 8)) + le16(bits);
+    const QByteArray data = "data" + le32(4) + QByteArray(4, '\x10');
+    const QByteArray extra = "LIST" + le32(3) + QByteArray("abc") + '\0'; // odd size, padded
+    QByteArray body = "WAVE";
+    if (extraChunkFirst)
+        body += extra;
+    body += dataFirst ? data + fmt : fmt + data;
+    return "RIFF" + le32(static_cast<quint32>(body.size())) + body;
+}
+
+} // namespace
+
+class TestCountdown final : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void displayFormat_data();
+    void displayFormat();
+    void startMidMinuteWaitsForTheClockMinute();
+    void startInLastSecondMovesOneSecondLater();
+    void ticksWithinAMinuteChangeNothing();
+    void lateTickLosesNoMinute();
+    void twoTicksInSecondZeroTakeOneMinute();
+    void clockPutBackTakesNothingOff();
+    void sleepingMachineComesBackFurtherOn();
+    void timeUpComesAtTheSixtiethBoundary();
+    void neverBelowZero();
+    void clockBefore1970();
+    void startAgainBeginsAfresh();
+
+    void appFolder_data();
+    void appFolder();
+
+    void waveFormat_data();
+    void waveFormat();
+};
+
+void TestCountdown::displayFormat_data()
+{
+    QTest::addColumn<qint64>("secondsLater");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("at start one hour") << qint64(0) << "1:00";
+    QTest::newRow("after one minute") << qint64(60) << "0:59";
+    QTest::newRow("ten minutes left") << qint64(50 * 60) << "0:10";
+    QTest::newRow("one minute left") << qint64(59 * 60) << "0:01";
+    QTest::newRow("time up") << qint64(60 * 60) << "0:00";
+}
+
+void TestCountdown::displayFormat()
+{
+    QFETCH(qint64, secondsLater);
+    QFETCH(QString, text);
+    Countdown countdown;
+    countdown.start(at("2026-12-08T10:15:00"));
+    countdown.tick(at("2026-12-08T10:15:00") + secondsLater);
+    QCOMPARE(countdown.display(), text);
+    QCOMPARE(countdown.RemainingTime().toString(u"h:mm:ss"), text + QStringLiteral(":00"));
+}
+
+void TestCountdown::startMidMinuteWaitsForTheClockMinute()
+{
+    Countdown countdown;
+    countdown.start(at("2026-12-08T10:15:40"));
+    QCOMPARE(countdown.display(), QStringLiteral("1:00"));
+    QVERIFY(!countdown.tick(at("2026-12-08T10:15:59")));
+    QCOMPARE(countdown.display(), QStringLiteral("1:00"));
+    QVERIFY(countdown.tick(at("2026-12-08T10:16:00")));
+    QCOMPARE(countdown.display(), QStringLiteral("0:59"));
+}
+
+void TestCountdown::startInLastSecondMovesOneSecondLater()
+{
+    Countdown countdown;
+    countdown.start(at("2026-12-08T10:15:59"));
+    QVERIFY(countdown.tick(at("2026-12-08T10:16:00")));
+    QCOMPARE(countdown.RemainingMinutes(), 59);
+}
+
+void TestCountdown::ticksWithinAMinuteChangeNothing()
+{
+    Countdown countdown;
+    countdown.start(at("2026-12-08T10:15:00"));
+    countdown.tick(at("2026-12-08T10:16:00"));
+    for (qint64 s = at("2026-12-08T10:16:01"); s <= at("2026-12-08T10:16:59"); ++s)
+        QVERIFY(!countdown.tick(s));
+    QCOMPARE(countdown.RemainingMinutes(), 59);
+}
+
+void TestCountdown::lateTickLosesNoMinute()
+{
+    Countdown countdown;
+    countdown.start(at("2026-12-08T10:15:40"));
+    countdown.tick(at("2026-12-08T10:15:59"));
+    QVERIFY(countdown.tick(at("2026-12-08T10:16:01")));
+    QCOMPARE(countdown.RemainingMinutes(), 59);
+}
+
+void TestCountdown::twoTicksInSecondZeroTakeOneMinute()
+{
+    Countdown countdown;
+    countdown.start(at("2026-12-08T10:15:40"));
+    QVERIFY(countdown.tick(at("2026-12-08T10:16:00")));
+    QVERIFY(!countdown.tick(at("2026-12-08T10:16:00")));
+    QCOMPARE(countdown.RemainingMinutes(), 59);
+}
+
+void TestCountdown::clockPutBackTakesNothingOff()
+{
+    Countdown countdown;
+    countdown.start(at("2026-12-08T10:15:40"));
+    countdown.tick(at("2026-12-08T10:16:00"));
+    QVERIFY(!countdown.tick(at("2026-12-08T09:50:00")));
+    QCOMPARE(countdown.RemainingMinutes(), 59);
+    // Minutes already counted are not counted again when the clock comes forward.
+    QVERIFY(!countdown.tick(at("2026-12-08T10:16:30")));
+    QVERIFY(countdown.tick(at("2026-12-08T10:17:00")));
+    QCOMPARE(countdown.RemainingMinutes(), 58);
+}
+
+void TestCountdown::sleepingMachineComesBackFurtherOn()
+{
+    Countdown countdown;
+    countdown.start(at("2026-12-08T10:15:40"));
+    QVERIFY(countdown.tick(at("2026-12-08T10:25:30")));
+    QCOMPARE(countdown.display(), QStringLiteral("0:50"));
+}
+
+void TestCountdown::timeUpComesAtTheSixtiethBoundary()
+{
+    Countdown countdown;
+    countdown.start(at("2026-12-08T10:15:40"));
+    int changes = 0;
+    qint64 first0 = 0;
+    for (qint64 s = at("2026-12-08T10:15:41"); s <= at("2026-12-08T11:30:00"); ++s) {
+        if (countdown.tick(s)) {
+            ++changes;
+            if (countdown.display() == Countdown::timeUpText)
+                first0 = first0 ? first0 : s;
+        }
+    }
+    QCOMPARE(changes, 60);
+    QCOMPARE(first0, at("2026-12-08T11:15:00"));
+}
+
+void TestCountdown::neverBelowZero()
+{
+    Countdown countdown;
+    countdown.start(at("2026-12-08T10:15:40"));
+    QVERIFY(countdown.tick(at("2026-12-08T13:00:00")));
+    QCOMPARE(countdown.RemainingMinutes(), 0);
+    QCOMPARE(countdown.display(), QStringLiteral("0:00"));
+    QVERIFY(!countdown.tick(at("2026-12-08T13:01:00")));
+    QCOMPARE(countdown.RemainingMinutes(), 0);
+}
+
+void TestCountdown::clockBefore1970()
+{
+    Countdown countdown;
+    countdown.start(-30); // 23:59:30 UTC on the last day of 1969
+    QVERIFY(!countdown.tick(-1));
+    QVERIFY(countdown.tick(0));
+    QCOMPARE(countdown.RemainingMinutes(), 59);
+}
+
+void TestCountdown::startAgainBeginsAfresh()
+{
+    Countdown countdown;
+    countdown.start(at("2026-12-08T10:15:40"));
+    countdown.tick(at("2026-12-08T10:40:00"));
+    countdown.start(at("2026-12-08T10:45:10"));
+    QCOMPARE(countdown.display(), QStringLiteral("1:00"));
+    QVERIFY(!countdown.tick(at("2026-12-08T10:45:59")));
+    QVERIFY(countdown.tick(at("2026-12-08T10:46:00")));
+    QCOMPARE(countdown.RemainingMinutes(), 59);
+}
+
+void TestCountdown::appFolder_data()
+{
+    QTest::addColumn<QString>("folder");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("plain folder gets one separator") << "/opt/tamsel" << "/opt/tamsel/";
+    QTest::newRow("root folder gets none") << "/" << "/";
+    QTest::newRow("Windows folder") << "C:/exam" << "C:/exam/";
+    QTest::newRow("Windows drive root") << "D:/" << "D:/";
+    QTest::newRow("Japanese folder") << "/home/学生/模試" << "/home/学生/模試/";
+}
+
+void TestCountdown::appFolder()
+{
+    QFETCH(QString, folder);
+    QFETCH(QString, expected);
+    QCOMPARE(AppFolder(folder), expected);
+    QCOMPARE(AppFolder(folder) + QStringLiteral("Zikan.wav"), expected + "Zikan.wav");
+}
+
+void TestCountdown::waveFormat_data()
+{
+    QTest::addColumn<QByteArray>("head");
+    QTest::addColumn<int>("bits"); // 0: not playable
+
+    QTest::newRow("16-bit mono PCM") << wave(1, 1, 44100, 16, false) << 16;
+    QTest::newRow("8-bit stereo PCM") << wave(1, 2, 22050, 8, false) << 8;
+    QTest::newRow("odd-sized chunk before the format") << wave(1, 1, 44100, 16, true) << 16;
+    QTest::newRow("24-bit PCM") << wave(1, 1, 44100, 24, false) << 0;
+    QTest::newRow("float samples") << wave(3, 1, 44100, 32, false) << 0;
+    QTest::newRow("data before format") << wave(1, 1, 44100, 16, false, true) << 0;
+    QTest::newRow("six channels") << wave(1, 6, 44100, 16, false) << 0;
+    QTest::newRow("absurd rate") << wave(1, 1, 5, 16, false) << 0;
+    QTest::newRow("big-endian RIFX") << QByteArray("RIFX") + wave(1, 1, 44100, 16, false).mid(4)
+                                     << 0;
+    QTest::newRow("header cut in the format chunk") << wave(1, 1, 44100, 16, false).left(30) << 0;
+    QTest::newRow("empty") << QByteArray() << 0;
+    QTest::newRow("text file") << QByteArray("This is not a chime at all.\n") << 0;
+    QTest::newRow("chunk size beyond everything")
+        << QByteArray("RIFF\x10\0\0\0WAVEjunk\xff\xff\xff\xff", 20) << 0;
+}
+
+void TestCountdown::waveFormat()
+{
+    QFETCH(QByteArray, head);
+    QFETCH(int, bits);
+    const auto format = readPcmWaveFormat(head);
+    QCOMPARE(format.has_value(), bits != 0);
+    if (format)
+        QCOMPARE(format->bitsPerSample, bits);
+}
+
+QTEST_APPLESS_MAIN(TestCountdown)
+#include "tst_countdown.moc"
