@@ -17,6 +17,7 @@ inline constexpr TwipsSize clientArea{11880, 8310};
 inline constexpr FontDesign windowFont{gothic, 9.0, false};
 inline constexpr const char* backgroundPicture = ":/background.gif";
 inline constexpr const char* markPicture = ":/maru.ico";
+inline constexpr const char* bookletDocument = ":/booklet.rtf";
 
 inline constexpr Rgb framePink{255, 128, 255};
 

@@ -7,9 +7,11 @@
 #include "app/MediaPlayer.h"
 #include "app/PictureBox.h"
 #include "app/TabbedDialog.h"
+#include "documents/RichTextBox.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>
+#include <QFile>
 #include <QGroupBox>
 #include <QImageReader>
 #include <QLabel>
@@ -17,7 +19,6 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
-#include <QTextEdit>
 #include <QTimer>
 
 using namespace tamsel;
@@ -150,8 +151,10 @@ void frmTamsel::buildBookletViewer(QWidget* client)
         stb英語->addTab(QString::fromUtf8(page.caption));
         QWidget* control = nullptr;
         if (tab == 0) {
-            RichTextBox1 = new QTextEdit;
-            RichTextBox1->setReadOnly(true);
+            RichTextBox1 = new RichTextBox;
+            QFile booklet(QString::fromUtf8(design::bookletDocument));
+            if (booklet.open(QIODevice::ReadOnly))
+                RichTextBox1->setRtf(booklet.readAll());
             control = RichTextBox1;
         } else {
             auto* picture = new PictureBox(nullptr);

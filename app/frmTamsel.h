@@ -16,13 +16,13 @@ class QAction;
 class QCheckBox;
 class QLabel;
 class QPushButton;
-class QTextEdit;
 class QTimer;
 
 namespace tamsel {
 class Clock;
 class MediaPlayer;
 class PictureBox;
+class RichTextBox;
 class TabbedDialog;
 } // namespace tamsel
 
@@ -55,7 +55,7 @@ private:
     QPushButton* cmd得点 = nullptr;
     QPushButton* cmd合格率 = nullptr;
     tamsel::TabbedDialog* stb英語 = nullptr;
-    QTextEdit* RichTextBox1 = nullptr;
+    tamsel::RichTextBox* RichTextBox1 = nullptr;
     std::array<tamsel::PictureBox*, 7> Picture{};
     tamsel::TabbedDialog* SSTab1 = nullptr;
     QLabel* Label1 = nullptr;

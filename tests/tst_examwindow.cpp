@@ -46,6 +46,7 @@ private Q_SLOTS:
     void scoreStopsTheCountdownAndEnablesStart();
     void scoreWidensTheScoreDisplay();
     void accessibility();
+    void bookletTabShowsTheBooklet();
 
 private:
     template <typename T> T* find(const QString& name) const
@@ -434,6 +435,23 @@ void TestExamWindow::accessibility()
         find<QLabel>(QStringLiteral("lbl得点")));
     pressScore();
     QCOMPARE(score->text(QAccessible::Name), QStringLiteral("0"));
+}
+
+void TestExamWindow::bookletTabShowsTheBooklet()
+{
+    auto* booklet = find<QTextEdit>(QStringLiteral("RichTextBox1"));
+    QVERIFY(booklet->isVisible());
+    QVERIFY(booklet->isReadOnly());
+    const QString text = booklet->toPlainText();
+    QVERIFY2(text.startsWith(QStringLiteral("第１問")), qPrintable(text.left(20)));
+    for (const char* digit : {"①、", "②、", "⑤、"})
+        QVERIFY(text.contains(QString::fromUtf8(digit)));
+    QCOMPARE(booklet->lineWrapMode(), QTextEdit::WidgetWidth);
+
+    auto* viewer = find<TabbedDialog>(QStringLiteral("stb英語"));
+    viewer->setCurrentIndex(4);
+    QVERIFY(!booklet->isVisible());
+    QVERIFY(find<QWidget>(QStringLiteral("Picture4"))->isVisible());
 }
 
 QTEST_MAIN(TestExamWindow)

@@ -1,0 +1,20 @@
+#include "documents/CodePage932.h"
+
+#include <QStringDecoder>
+
+namespace tamsel {
+
+QString decodeCodePage932(QByteArrayView bytes)
+{
+    // Stateless, so that a lead byte left over at the end of one run cannot pair with the first
+    // byte of the next.
+    QStringDecoder decoder("cp932", QStringDecoder::Flag::Stateless);
+    QString text = decoder.decode(bytes);
+    for (QChar& c : text) {
+        if (c.unicode() < 0x20 && c != u'\t')
+            c = QChar::ReplacementCharacter;
+    }
+    return text;
+}
+
+} // namespace tamsel

@@ -1,0 +1,489 @@
+"""Drives a running Tamsel through the accessibility bus (AT-SPI), as a screen reader or a user
+would.
+
+The program runs on a real X display (Xvfb) inside a private D-Bus session; tests/e2e/run sets that
+up, starts the program and then the driver script, which imports this module. Everything here waits
+on a condition with a deadline; nothing sleeps for a fixed time in place of a check.
+
+Environment set by tests/e2e/run:
+  TAMSEL_PID      process id of the started program (or of the wrapper that started it)
+  TAMSEL_LOG      file that collects the program's standard output and error
+  TAMSEL_E2E_OUT  folder for screenshots and other artefacts (the working folder by default)
+
+A driver script in short:
+
+    from tamsel_e2e import Report, Role, find, find_app, find_frame, press, wait_until
+    report = Report("what this checks")
+
+    def step_start():
+        frame = find_frame(find_app(), "問題 （Tamsel）")
+        press(find(frame, Role.PUSH_BUTTON, "スタート"))
+        ...
+        report.check(condition, "what should hold", detail_shown_on_failure)
+
+    sys.exit(report.run([("start the exam", step_start)]))
+
+Pressing a button through its action is asynchronous: Qt shows the button down for 100 ms and
+only then clicks it, so wait for the effect with wait_until.
+"""
+
+import os
+import shutil
+import subprocess
+import sys
+import time
+import traceback
+
+import gi
+
+gi.require_version("Atspi", "2.0")
+from gi.repository import Atspi, GLib  # noqa: E402
+
+Role = Atspi.Role
+State = Atspi.StateType
+
+DEFAULT_TIMEOUT = 5.0
+POLL_INTERVAL = 0.02
+
+
+class ProgramGone(RuntimeError):
+    """The program under test exited while the driver was still waiting on it."""
+
+
+# ---------------------------------------------------------------------------------------------
+# The program's process
+
+def program_pid():
+    value = os.environ.get("TAMSEL_PID")
+    return int(value) if value else None
+
+
+def program_alive(pid=None):
+    """True while the started process exists and is no zombie; True when no pid is known."""
+    pid = pid if pid is not None else program_pid()
+    if pid is None:
+        return True
+    try:
+        with open(f"/proc/{pid}/stat", encoding="ascii", errors="replace") as stat:
+            # "pid (comm) state ...": comm may hold spaces and parentheses; split after the last ')'.
+            state = stat.read().rsplit(")", 1)[1].split()[0]
+    except (OSError, IndexError):
+        return False
+    return state not in ("Z", "X")
+
+
+def process_tree(pid):
+    """pid and every process below it (a wrapper such as faketime starts the program as a child)."""
+    parents = {}
+    for entry in os.listdir("/proc"):
+        if not entry.isdigit():
+            continue
+        try:
+            with open(f"/proc/{entry}/stat", encoding="ascii", errors="replace") as stat:
+                parents[int(entry)] = int(stat.read().rsplit(")", 1)[1].split()[1])
+        except (OSError, IndexError, ValueError):
+            continue
+    tree = {pid}
+    grew = True
+    while grew:
+        below = {child for child, parent in parents.items() if parent in tree} - tree
+        grew = bool(below)
+        tree |= below
+    return tree
+
+
+def program_log_tail(lines=40):
+    path = os.environ.get("TAMSEL_LOG")
+    if not path or not os.path.exists(path):
+        return ""
+    with open(path, encoding="utf-8", errors="replace") as log:
+        return "".join(log.readlines()[-lines:])
+
+
+def output_dir():
+    path = os.environ.get("TAMSEL_E2E_OUT") or os.getcwd()
+    os.makedirs(path, exist_ok=True)
+    return path
+
+
+# ---------------------------------------------------------------------------------------------
+# Waiting
+
+def wait_until(condition, timeout=DEFAULT_TIMEOUT, what=None, interval=POLL_INTERVAL):
+    """Polls condition() until it returns something true and returns that value.
+
+    Raises TimeoutError when the deadline passes and ProgramGone when the program exits first.
+    A D-Bus error raised by condition() counts as "not yet" (objects come and go while the
+    program builds or changes its windows); the last one is reported on timeout.
+    """
+    deadline = time.monotonic() + timeout
+    last_error = None
+    while True:
+        try:
+            value = condition()
+            if value:
+                return value
+        except GLib.Error as error:
+            last_error = error
+        if not program_alive():
+            raise ProgramGone(
+                f"the program exited while waiting for {describe_what(what, condition)}")
+        if time.monotonic() >= deadline:
+            detail = f" (last error: {last_error})" if last_error else ""
+            raise TimeoutError(
+                f"timed out after {timeout:g} s waiting for {describe_what(what, condition)}"
+                + detail)
+        time.sleep(interval)
+
+
+def describe_what(what, condition):
+    if what:
+        return what
+    return getattr(condition, "__name__", "a condition")
+
+
+# ---------------------------------------------------------------------------------------------
+# Finding things on the bus
+
+def find_app(name="tamsel", timeout=10.0, pid=None):
+    """Waits until an application called name is on the accessibility bus and returns it.
+
+    When pid is given (or TAMSEL_PID is set and the process is the program itself) the
+    application must also belong to that process, so a stray copy is never picked up.
+    """
+
+    def lookup():
+        desktop = Atspi.get_desktop(0)
+        for i in range(desktop.get_child_count()):
+            app = desktop.get_child_at_index(i)
+            if app is None or app.get_name() != name:
+                continue
+            if pid is not None and app.get_process_id() != pid:
+                continue
+            return app
+        return None
+
+    app = wait_until(lookup, timeout, what=f"application {name!r} on the accessibility bus")
+    # Read every property fresh from the program: a cached state or name could lag behind it.
+    app.set_cache_mask(Atspi.Cache.NONE)
+    return app
+
+
+def children(node):
+    result = []
+    for i in range(node.get_child_count()):
+        child = node.get_child_at_index(i)
+        if child is not None:
+            result.append(child)
+    return result
+
+
+def walk(root):
+    """Yields root and everything below it, depth first, in the order the program lists them."""
+    stack = [root]
+    while stack:
+        node = stack.pop()
+        yield node
+        stack.extend(reversed(children(node)))
+
+
+def matches(node, role=None, name=None, description=None, states=(), predicate=None):
+    if role is not None and node.get_role() != role:
+        return False
+    if name is not None and node.get_name() != name:
+        return False
+    if description is not None and node.get_description() != description:
+        return False
+    if states and not all(has_state(node, s) for s in states):
+        return False
+    return predicate is None or predicate(node)
+
+
+def find_all(root, role=None, name=None, description=None, states=(), predicate=None):
+    return [n for n in walk(root) if matches(n, role, name, description, states, predicate)]
+
+
+def find(root, role=None, name=None, description=None, states=(), predicate=None,
+         timeout=DEFAULT_TIMEOUT):
+    """Waits until exactly one node under root matches and returns it.
+
+    Several matches are an error at once: a test that picks "the first" of two look-alikes
+    would check the wrong widget without noticing.
+    """
+    label = describe_query(role, name, description, states)
+
+    def lookup():
+        found = find_all(root, role, name, description, states, predicate)
+        if len(found) > 1:
+            raise LookupError(f"{len(found)} widgets match {label}")
+        return found[0] if found else None
+
+    return wait_until(lookup, timeout, what=label)
+
+
+def describe_query(role=None, name=None, description=None, states=()):
+    parts = []
+    if role is not None:
+        parts.append(role.value_nick)
+    if name is not None:
+        parts.append(f"named {name!r}")
+    if description is not None:
+        parts.append(f"described {description!r}")
+    if states:
+        parts.append("with " + ", ".join(s.value_nick for s in states))
+    return " ".join(parts) or "any widget"
+
+
+class Snapshot:
+    """Role, name and description of every widget under root, read once.
+
+    Walking the tree costs a bus round trip per property and widget; a test that looks up many
+    widgets in a window that no longer changes its make-up reads it once and filters here. States
+    and texts that change are still read live from the widgets themselves.
+    """
+
+    class Entry:
+        __slots__ = ("node", "role", "name", "description", "path")
+
+        def __init__(self, node, path):
+            self.node = node
+            self.path = path  # indexes of the children from root down to this widget
+            self.role = node.get_role()
+            self.name = node.get_name()
+            self.description = node.get_description()
+
+    def __init__(self, root):
+        self.entries = []
+        stack = [(root, ())]
+        while stack:
+            node, path = stack.pop()
+            self.entries.append(Snapshot.Entry(node, path))
+            kids = [(node.get_child_at_index(i), path + (i,))
+                    for i in range(node.get_child_count())]
+            stack.extend(reversed([k for k in kids if k[0] is not None]))
+
+    def path_of(self, node):
+        for entry in self.entries:
+            if entry.node == node:
+                return entry.path
+        raise LookupError(f"{describe(node)} is not in this snapshot")
+
+    def all(self, role=None, name=None, description=None, within=None):
+        """The widgets that match, in tree order; within limits them to the subtree of a widget."""
+        prefix = self.path_of(within) if within is not None else ()
+        return [e.node for e in self.entries
+                if e.path[:len(prefix)] == prefix
+                and (role is None or e.role == role)
+                and (name is None or e.name == name)
+                and (description is None or e.description == description)]
+
+    def one(self, role=None, name=None, description=None, within=None):
+        found = self.all(role, name, description, within)
+        if len(found) != 1:
+            query = describe_query(role, name, description)
+            raise LookupError(f"{len(found)} widgets match {query}")
+        return found[0]
+
+
+def find_frame(app, name, timeout=DEFAULT_TIMEOUT):
+    return find(app, Role.FRAME, name, timeout=timeout)
+
+
+def tabs_of(tab_list):
+    """The page tabs of a tab list: they come first among its children, before the pages."""
+    return [c for c in children(tab_list) if c.get_role() == Role.PAGE_TAB]
+
+
+def pages_of(tab_list):
+    return [c for c in children(tab_list) if c.get_role() != Role.PAGE_TAB]
+
+
+# ---------------------------------------------------------------------------------------------
+# States and actions
+
+def state_names(node):
+    return sorted(State(s).value_nick for s in node.get_state_set().get_states())
+
+
+def has_state(node, state):
+    return node.get_state_set().contains(state)
+
+
+def is_showing(node):
+    return has_state(node, State.SHOWING)
+
+
+def is_checked(node):
+    return has_state(node, State.CHECKED)
+
+
+def is_selected(node):
+    return has_state(node, State.SELECTED)
+
+
+def action_names(node):
+    if "Action" not in node.get_interfaces():
+        return []
+    count = Atspi.Action.get_n_actions(node)
+    return [Atspi.Action.get_action_name(node, i) for i in range(count)]
+
+
+def do_action(node, name=None):
+    """Runs the action called name (any case), or the first action when name is None."""
+    names = action_names(node)
+    if not names:
+        raise LookupError(f"{describe(node)} has no actions")
+    if name is None:
+        index = 0
+    else:
+        lowered = [n.lower() for n in names]
+        if name.lower() not in lowered:
+            raise LookupError(f"{describe(node)} has no action {name!r}; it has {names}")
+        index = lowered.index(name.lower())
+    if not Atspi.Action.do_action(node, index):
+        raise RuntimeError(f"action {names[index]!r} on {describe(node)} was refused")
+
+
+def press(node):
+    do_action(node, "Press")
+
+
+def toggle(node):
+    """Ticks or unticks a check box through its action and waits until its state has flipped."""
+    before = is_checked(node)
+    names = [n.lower() for n in action_names(node)]
+    action = next((n for n in ("toggle", "click", "press") if n in names), None)
+    do_action(node, action)
+    wait_until(lambda: is_checked(node) != before,
+               what=f"{describe(node)} to become {'clear' if before else 'ticked'}")
+
+
+def select_tab(tab):
+    """Selects a page tab through its action and waits until it reports itself selected."""
+    do_action(tab)
+    wait_until(lambda: is_selected(tab), what=f"tab {tab.get_name()!r} to be selected")
+
+
+def describe(node):
+    try:
+        text = f"{node.get_role_name()} {node.get_name()!r}"
+        description = node.get_description()
+        return text + (f" ({description})" if description else "")
+    except GLib.Error:
+        return "a widget that has gone"
+
+
+# ---------------------------------------------------------------------------------------------
+# Real input and pictures
+
+def screen_extents(node):
+    """(x, y, width, height) of node on the screen, in X pixels."""
+    r = node.get_extents(Atspi.CoordType.SCREEN)
+    return r.x, r.y, r.width, r.height
+
+
+def xdotool(*args):
+    subprocess.run(["xdotool", *[str(a) for a in args]], check=True, timeout=10)
+
+
+def mouse_click(x, y, button=1):
+    """Moves the real pointer to (x, y) and clicks there, through the X server."""
+    xdotool("mousemove", "--sync", int(x), int(y), "click", button)
+
+
+def click(node, dx=None, dy=None):
+    """Clicks node with the mouse: dx, dy from its top-left corner, its centre by default."""
+    x, y, w, h = screen_extents(node)
+    if w <= 0 or h <= 0:
+        raise RuntimeError(f"{describe(node)} has no place on the screen: {(x, y, w, h)}")
+    mouse_click(x + (w // 2 if dx is None else dx), y + (h // 2 if dy is None else dy))
+
+
+def imagemagick(tool):
+    # Prefer the distribution's copy; fall back to whatever the PATH holds.
+    system = f"/usr/bin/{tool}"
+    return system if os.access(system, os.X_OK) else (shutil.which(tool) or tool)
+
+
+def screenshot(path):
+    """Writes the whole X screen to path (a PNG) and returns the path."""
+    subprocess.run([imagemagick("import"), "-window", "root", path], check=True, timeout=30)
+    return path
+
+
+def image_stats(path):
+    """(standard deviation 0..1, number of distinct colours) of a picture."""
+    out = subprocess.run(
+        [imagemagick("convert"), path, "-format", "%[fx:standard_deviation] %k", "info:"],
+        check=True, timeout=30, capture_output=True, text=True).stdout.split()
+    return float(out[0]), int(out[1])
+
+
+# ---------------------------------------------------------------------------------------------
+# Reporting
+
+class Report:
+    """Collects checks and steps and prints a summary a human can read in a CI log.
+
+    check() records a failure and carries on, so one run shows every wrong detail. An exception
+    inside a step ends the run: later steps would only fail in its wake.
+    """
+
+    def __init__(self, title):
+        self.title = title
+        self.passed = 0
+        self.failures = []
+        self.started = time.monotonic()
+        self.current_step = None
+        print(f"== {title}", flush=True)
+
+    def check(self, condition, message, detail=None):
+        if condition:
+            self.passed += 1
+            print(f"   ok    {message}", flush=True)
+        else:
+            where = f"[{self.current_step}] " if self.current_step else ""
+            text = where + message + (f": {detail}" if detail is not None else "")
+            self.failures.append(text)
+            print(f"   FAIL  {message}" + (f": {detail}" if detail is not None else ""), flush=True)
+        return bool(condition)
+
+    def equal(self, actual, expected, message):
+        return self.check(actual == expected, message,
+                          None if actual == expected else f"got {actual!r}, expected {expected!r}")
+
+    def run(self, steps):
+        """Runs (name, function) pairs in order; returns the process exit code."""
+        aborted = False
+        for name, function in steps:
+            if aborted:
+                print(f"-- {name}: skipped", flush=True)
+                continue
+            self.current_step = name
+            started = time.monotonic()
+            print(f"-- {name}", flush=True)
+            try:
+                function()
+            except Exception as error:  # noqa: BLE001 - any error ends the run and is reported
+                aborted = True
+                self.failures.append(f"[{name}] {type(error).__name__}: {error}")
+                print(f"   ERROR {type(error).__name__}: {error}", flush=True)
+                if not program_alive():
+                    self.failures.append(f"[{name}] the program is no longer running")
+                    print("   ERROR the program is no longer running", flush=True)
+                traceback.print_exc(file=sys.stdout)
+            print(f"   ({time.monotonic() - started:.2f} s)", flush=True)
+        self.current_step = None
+        return self.summary()
+
+    def summary(self):
+        elapsed = time.monotonic() - self.started
+        print(f"== {self.title}: {self.passed} checks passed, {len(self.failures)} failed "
+              f"in {elapsed:.1f} s", flush=True)
+        for failure in self.failures:
+            print(f"   FAILED {failure}", flush=True)
+        if self.failures:
+            tail = program_log_tail()
+            if tail:
+                print("== program output (last lines)\n" + tail, flush=True)
+        return 1 if self.failures else 0
