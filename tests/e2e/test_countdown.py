@@ -1,0 +1,164 @@
+"""The countdown end to end, with the clock sped up by faketime: Start shows 1:00, the display
+moves one minute at each clock minute down to 0:00, and the chime sounds at time-up on a real
+sound server (a PulseAudio null sink whose monitor the test records).
+
+With TAMSEL_E2E_CHIME=absent the program runs without a playable Zikan.wav beside it (missing or
+a named pipe): the countdown must still reach 0:00 and the window must still answer.
+
+Run it through tests/e2e/run with a faketime wrapper, as ctest does.
+"""
+
+import os
+import re
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+
+from tamsel_e2e import (Report, Role, find, find_all, find_app, find_frame, has_state, output_dir,
+                        press, screenshot, State, wait_until)
+
+WINDOW = "問題 （Tamsel）"
+START, SCORE = "スタート", "得\u3000点"
+TIME_TEXT = re.compile(r"^\d:\d\d$")
+SPEED = float(os.environ.get("TAMSEL_E2E_SPEED", "60"))  # fake seconds per real second
+CHIME_EXPECTED = os.environ.get("TAMSEL_E2E_CHIME", "present") == "present"
+# Faster than 60 times, the first minute may be over before the driver first reads the display.
+SEES_EVERY_MINUTE = SPEED <= 60
+
+report = Report("countdown and chime, end to end"
+                + ("" if CHIME_EXPECTED else " (no playable chime)"))
+ui = {}
+sound = {}
+
+
+def start_sound_server():
+    """A null sink on the socket named by PULSE_SERVER, which the program was given too."""
+    server = os.environ.get("PULSE_SERVER", "")
+    if not server.startswith("unix:"):
+        return
+    socket = server[len("unix:"):]
+    os.makedirs(os.path.dirname(socket), exist_ok=True)
+    subprocess.run(
+        ["pulseaudio", "--daemonize=yes", "--exit-idle-time=-1", "--disallow-exit", "-n",
+         "--use-pid-file=no", "--load=module-null-sink sink_name=t",
+         f"--load=module-native-protocol-unix socket={socket} auth-anonymous=1"],
+        check=True, timeout=20, stderr=subprocess.DEVNULL)
+    wait_until(lambda: subprocess.run(["pactl", "info"], capture_output=True).returncode == 0,
+               timeout=10, what="the sound server to answer")
+    sound["server"] = True
+
+
+def stop_sound_server():
+    if sound.get("server"):
+        subprocess.run(["pactl", "exit"], capture_output=True, timeout=10)
+
+
+def time_label():
+    labels = find_all(ui["frame"], Role.LABEL, predicate=lambda n: TIME_TEXT.match(n.get_name()))
+    return labels[0] if labels else None
+
+
+def time_text():
+    label = ui.get("time") or time_label()
+    return label.get_name() if label else ""
+
+
+def step_find_window():
+    start_sound_server()
+    ui["frame"] = find_frame(find_app(), WINDOW)
+    ui["start"] = find(ui["frame"], Role.PUSH_BUTTON, START)
+    ui["score"] = find(ui["frame"], Role.PUSH_BUTTON, SCORE)
+    report.check(has_state(ui["start"], State.ENABLED), "Start is available at first")
+
+
+def step_start():
+    press(ui["start"])
+    ui["time"] = wait_until(time_label, what="the time display to show the remaining time")
+    ui["started"] = time.monotonic()
+    if SEES_EVERY_MINUTE:
+        report.equal(ui["time"].get_name(), "1:00", "Start shows one hour")
+    wait_until(lambda: not has_state(ui["start"], State.ENABLED), what="Start to turn unavailable")
+    report.check(True, "Start is unavailable during the attempt")
+
+
+def step_count_down():
+    """Follows the display to 0:00 and records the chime while it sounds."""
+    seen = [(time.monotonic(), time_text())]
+    real_hour = 3600 / SPEED
+    deadline = time.monotonic() + real_hour * 1.5 + 10
+    while seen[-1][1] != "0:00" and time.monotonic() < deadline:
+        text = time_text()
+        if text != seen[-1][1]:
+            seen.append((time.monotonic(), text))
+            if text == "0:01" and CHIME_EXPECTED:
+                start_recording()
+        time.sleep(0.02)
+    texts = [t for _, t in seen]
+    expected = [f"{m // 60}:{m % 60:02d}" for m in range(60, -1, -1)]
+    if not SEES_EVERY_MINUTE:
+        expected = expected[-len(texts):]
+    report.equal(texts, expected, "the display counts down minute by minute to 0:00")
+    if SEES_EVERY_MINUTE and len(seen) > 2:
+        first = seen[1][0] - ui["started"]
+        report.check(first <= 60 / SPEED + 1.0,
+                     "the first minute ends at the next clock minute", f"{first:.2f} s real")
+        steps = [b[0] - a[0] for a, b in zip(seen[1:], seen[2:])]
+        minute = 60 / SPEED
+        report.check(all(minute * 0.5 < s < minute * 1.6 for s in steps),
+                     "every later minute lasts a clock minute",
+                     f"min {min(steps):.2f} s, max {max(steps):.2f} s real")
+    ui["timed_out"] = time.monotonic()
+
+
+def start_recording():
+    path = os.path.join(output_dir(), "chime.wav")
+    sound["path"] = path
+    sound["recorder"] = subprocess.Popen(
+        ["parecord", "-d", "t.monitor", "--file-format=wav", path],
+        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+
+def step_after_time_up():
+    # A clock minute later the display still reads 0:00 and Start is still unavailable.
+    time.sleep(max(0.0, ui["timed_out"] + 60 / SPEED * 1.5 - time.monotonic()))
+    report.equal(time_text(), "0:00", "0:00 stays shown after time-up")
+    report.check(not has_state(ui["start"], State.ENABLED), "Start stays unavailable after time-up")
+    if CHIME_EXPECTED:
+        # The chime lasts under three seconds; give it four, then measure what the sink heard.
+        time.sleep(max(0.0, ui["timed_out"] + 4.0 - time.monotonic()))
+        recorder = sound["recorder"]
+        recorder.send_signal(signal.SIGINT)
+        recorder.wait(timeout=10)
+        stat = subprocess.run(["sox", sound["path"], "-n", "stat"], capture_output=True,
+                              text=True, timeout=30).stderr
+        rms = float(re.search(r"RMS\s+amplitude:\s+([0-9.]+)", stat).group(1))
+        report.check(rms > 0.01, "the chime sounds at time-up", f"RMS {rms:.4f}")
+    screenshot(os.path.join(output_dir(), "countdown-time-up.png"))
+
+
+def step_score_ends_the_attempt():
+    press(ui["score"])
+    wait_until(lambda: has_state(ui["start"], State.ENABLED), what="Score to make Start available")
+    report.check(True, "the window still answers: Score makes Start available again")
+    report.equal(ui["time"].get_name(), "", "Score empties the time display")
+
+
+def main():
+    try:
+        return report.run([
+            ("find the exam window", step_find_window),
+            ("press Start", step_start),
+            ("count down to time-up", step_count_down),
+            ("after time-up", step_after_time_up),
+            ("Score ends the attempt", step_score_ends_the_attempt),
+        ])
+    finally:
+        recorder = sound.get("recorder")
+        if recorder and recorder.poll() is None:
+            recorder.kill()
+        stop_sound_server()
+
+
+sys.exit(main())
