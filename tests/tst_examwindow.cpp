@@ -1,6 +1,7 @@
 // The exam window as a student meets it: layout, captions, tabs, focus, accessibility, and
 // ticking boxes and pressing Score.
 #include "Fakes.h"
+#include "app/PictureBox.h"
 #include "app/Startup.h"
 #include "app/TabbedDialog.h"
 #include "app/frmTamsel.h"
@@ -47,6 +48,7 @@ private Q_SLOTS:
     void scoreWidensTheScoreDisplay();
     void accessibility();
     void bookletTabShowsTheBooklet();
+    void figureBoxDrawsUnscaledAndClipped();
 
 private:
     template <typename T> T* find(const QString& name) const
@@ -452,6 +454,32 @@ void TestExamWindow::bookletTabShowsTheBooklet()
     viewer->setCurrentIndex(4);
     QVERIFY(!booklet->isVisible());
     QVERIFY(find<QWidget>(QStringLiteral("Picture4"))->isVisible());
+}
+
+void TestExamWindow::figureBoxDrawsUnscaledAndClipped()
+{
+    // A picture larger than its box: a red left half and a blue right half, 40 wide in all.
+    QImage picture(40, 40, QImage::Format_RGB32);
+    picture.fill(Qt::red);
+    for (int y = 0; y < 40; ++y)
+        for (int x = 20; x < 40; ++x)
+            picture.setPixelColor(x, y, Qt::blue);
+    PictureBox box(nullptr);
+    box.setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    box.setLineWidth(2);
+    box.resize(30, 30);
+    box.setPicture(QPixmap::fromImage(picture));
+    const QImage shown = box.grab().toImage();
+
+    const QRect inside = box.contentsRect();
+    QCOMPARE(inside.topLeft(), QPoint(2, 2));
+    // Unscaled from the top-left inside the border: red starts at the border, blue 20 px later.
+    QCOMPARE(shown.pixelColor(inside.left(), inside.top()), QColor(Qt::red));
+    QCOMPARE(shown.pixelColor(inside.left() + 19, 10), QColor(Qt::red));
+    QCOMPARE(shown.pixelColor(inside.left() + 20, 10), QColor(Qt::blue));
+    // Clipped: the border on the right and at the bottom is not painted over.
+    QVERIFY(shown.pixelColor(29, 10) != QColor(Qt::blue));
+    QVERIFY(shown.pixelColor(10, 29) != QColor(Qt::red));
 }
 
 QTEST_MAIN(TestExamWindow)
