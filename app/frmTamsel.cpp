@@ -19,6 +19,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QSet>
 #include <QTimer>
 
 using namespace tamsel;
@@ -31,7 +32,18 @@ QString utf8(std::string_view text)
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-// The mark icon holds several images; the 32 × 32 one with the most colours looks best.
+qsizetype distinctColours(const QImage& image)
+{
+    QSet<QRgb> colours;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x)
+            colours.insert(image.pixel(x, y));
+    }
+    return colours.size();
+}
+
+// The mark icon holds several images, all read as 32-bit; the 32 × 32 one with the most colours
+// has the smoothest ring.
 QPixmap loadMarkPicture()
 {
     QImageReader reader(QString::fromUtf8(design::markPicture));
@@ -39,7 +51,7 @@ QPixmap loadMarkPicture()
     for (int i = 0; i < reader.imageCount(); ++i) {
         reader.jumpToImage(i);
         const QImage image = reader.read();
-        if (image.width() == 32 && (best.isNull() || image.depth() > best.depth()))
+        if (image.width() == 32 && (best.isNull() || distinctColours(image) > distinctColours(best)))
             best = image;
     }
     return QPixmap::fromImage(best);

@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QSet>
 #include <QTest>
 #include <QTextEdit>
 #include <QTimer>
@@ -432,6 +433,14 @@ void TestExamWindow::accessibility()
     QCOMPARE(ring->role(), QAccessible::Graphic);
     QCOMPARE(ring->text(QAccessible::Name), QStringLiteral("正解"));
     QVERIFY(ring->state().invisible);
+    // The mark is the icon's smooth 256-colour ring, not its 16-colour one.
+    const QImage ringPicture = mark(21)->pixmap().toImage();
+    QCOMPARE(ringPicture.size(), QSize(32, 32));
+    QSet<QRgb> colours;
+    for (int y = 0; y < 32; ++y)
+        for (int x = 0; x < 32; ++x)
+            colours.insert(ringPicture.pixel(x, y));
+    QVERIFY2(colours.size() > 16, qPrintable(QString::number(colours.size())));
 
     QAccessibleInterface* score = QAccessible::queryAccessibleInterface(
         find<QLabel>(QStringLiteral("lbl得点")));
