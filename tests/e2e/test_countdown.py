@@ -41,7 +41,7 @@ def start_sound_server():
     socket = server[len("unix:"):]
     os.makedirs(os.path.dirname(socket), exist_ok=True)
     subprocess.run(
-        ["pulseaudio", "--daemonize=yes", "--exit-idle-time=-1", "--disallow-exit", "-n",
+        ["pulseaudio", "--daemonize=yes", "--exit-idle-time=-1", "-n",
          "--use-pid-file=no", "--load=module-null-sink sink_name=t",
          f"--load=module-native-protocol-unix socket={socket} auth-anonymous=1"],
         check=True, timeout=20, stderr=subprocess.DEVNULL)
