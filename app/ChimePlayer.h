@@ -6,7 +6,6 @@
 
 #include "app/MediaPlayer.h"
 
-#include <QDateTime>
 #include <QObject>
 
 #include <optional>
@@ -36,9 +35,11 @@ private:
         QString path;
         bool regular = false;
         qint64 size = -1;
-        QDateTime modified;
+        qint64 modifiedMilliseconds = 0;
         bool operator==(const FileStamp&) const = default;
     };
+
+    static bool holdsPlayableWave(int fd);
 
     QString fileName_;
     std::optional<FileStamp> opened_;

@@ -22,11 +22,9 @@ void Countdown::start(qint64 secondsSinceEpoch)
 bool Countdown::tick(qint64 secondsSinceEpoch)
 {
     const qint64 minute = epochMinute(secondsSinceEpoch);
-    if (minute <= lastMinute_)
-        return false;
     const qint64 crossed = minute - lastMinute_;
     lastMinute_ = minute;
-    if (remainingMinutes_ == 0)
+    if (crossed <= 0 || remainingMinutes_ == 0)
         return false;
     remainingMinutes_ = static_cast<int>(std::max<qint64>(0, remainingMinutes_ - crossed));
     return true;

@@ -4,8 +4,9 @@
 //
 // Each reading takes off as many minutes as clock-minute boundaries were crossed since the last
 // reading (or Start), counted in whole minutes since the epoch: a late tick loses no minute, two
-// ticks in one minute take off one, a clock put back takes off nothing, and a machine that slept
-// comes back as far on as the clock went. Time-zone and daylight-saving changes move nothing.
+// ticks in one minute take off one, a clock put back takes off nothing (and the count goes on
+// from where the clock now stands), and a machine that slept comes back as far on as the clock
+// went. Time-zone and daylight-saving changes move nothing.
 
 #include <QString>
 #include <QTime>
@@ -30,7 +31,7 @@ public:
 
 private:
     int remainingMinutes_ = attemptMinutes;
-    qint64 lastMinute_ = 0; // the latest clock minute counted
+    qint64 lastMinute_ = 0; // the clock minute of the last reading
 };
 
 } // namespace tamsel

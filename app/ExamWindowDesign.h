@@ -44,7 +44,8 @@ struct LabelDesign {
 };
 
 inline constexpr LabelDesign timeFrameLabel{
-    "Label1", "あと　 　　分", {120, 1800, 1695, 375}, {gothic, 12.0, true}, LabelAlign::Right, true};
+    "Label1", "あと　 　　分", {120, 1800, 1695, 375}, {gothic, 12.0, true}, LabelAlign::Right,
+    true};
 inline constexpr LabelDesign scoreFrameLabel{
     "Label2", "点", {360, 4440, 1215, 375}, {gothic, 14.25, true}, LabelAlign::Right, true};
 inline constexpr LabelDesign averageLabel{
@@ -117,45 +118,45 @@ struct AnswerItemDesign {
     int frameWidth;
     int markLeft;
     const BoxLefts* boxLefts;
-    bool wideFirstBox = false;    // box ① is 1095 wide
-    bool smallSecondBox = false;  // box ② in 8.25 pt
+    bool wideFirstBox = false;   // box ① is 1095 wide
+    bool smallSecondBox = false; // box ② in 8.25 pt
 };
 
 inline constexpr std::array<AnswerItemDesign, itemCount> answerItemDesigns{{
-    {1560, 6975, 600, &lefts5a},             // 1
-    {1560, 6975, 600, &lefts6a},             // 2
-    {1560, 6975, 600, &lefts4a},             // 3
-    {1560, 6975, 600, &lefts4a},             // 4
-    {1560, 6975, 600, &lefts4a},             // 5
-    {1560, 6975, 600, &lefts4a},             // 6
-    {1560, 6975, 600, &lefts4a},             // 7
-    {1560, 6975, 600, &lefts4a},             // 8
-    {1560, 7095, 600, &lefts4a},             // 9
-    {1560, 6975, 600, &lefts4a},             // 10
-    {1560, 6975, 600, &lefts4a},             // 11
-    {1560, 7095, 600, &lefts5a},             // 12
-    {1560, 6975, 600, &lefts5a},             // 13
-    {1560, 6975, 600, &lefts5a},             // 14
-    {1560, 6975, 600, &lefts5a},             // 15
-    {1320, 7935, 480, &lefts7},              // 16
-    {1320, 7935, 480, &lefts7},              // 17
-    {1320, 7575, 480, &lefts8a},             // 18
-    {1440, 7455, 480, &lefts8b},             // 19
-    {1320, 7575, 480, &lefts8a},             // 20
+    {1560, 6975, 600, &lefts5a},              // 1
+    {1560, 6975, 600, &lefts6a},              // 2
+    {1560, 6975, 600, &lefts4a},              // 3
+    {1560, 6975, 600, &lefts4a},              // 4
+    {1560, 6975, 600, &lefts4a},              // 5
+    {1560, 6975, 600, &lefts4a},              // 6
+    {1560, 6975, 600, &lefts4a},              // 7
+    {1560, 6975, 600, &lefts4a},              // 8
+    {1560, 7095, 600, &lefts4a},              // 9
+    {1560, 6975, 600, &lefts4a},              // 10
+    {1560, 6975, 600, &lefts4a},              // 11
+    {1560, 7095, 600, &lefts5a},              // 12
+    {1560, 6975, 600, &lefts5a},              // 13
+    {1560, 6975, 600, &lefts5a},              // 14
+    {1560, 6975, 600, &lefts5a},              // 15
+    {1320, 7935, 480, &lefts7},               // 16
+    {1320, 7935, 480, &lefts7},               // 17
+    {1320, 7575, 480, &lefts8a},              // 18
+    {1440, 7455, 480, &lefts8b},              // 19
+    {1320, 7575, 480, &lefts8a},              // 20
     {1320, 7575, 480, &lefts8a, false, true}, // 21
-    {1320, 7575, 480, &lefts8a},             // 22
-    {1680, 6975, 600, &lefts4b},             // 23
-    {1680, 6975, 600, &lefts5b},             // 24
-    {1680, 6975, 600, &lefts5c},             // 25
-    {1680, 7215, 600, &lefts5d},             // 26
-    {1680, 7095, 600, &lefts6b},             // 27
-    {1680, 7095, 600, &lefts6c},             // 28
-    {1680, 6975, 600, &lefts4a, true},       // 29
-    {1680, 6975, 600, &lefts4a, true},       // 30
-    {1680, 6975, 600, &lefts4a, true},       // 31
-    {1680, 6975, 600, &lefts5a, true, true}, // 32
-    {1680, 6975, 600, &lefts6a},             // 33
-    {1680, 6975, 600, &lefts6a},             // 34
+    {1320, 7575, 480, &lefts8a},              // 22
+    {1680, 6975, 600, &lefts4b},              // 23
+    {1680, 6975, 600, &lefts5b},              // 24
+    {1680, 6975, 600, &lefts5c},              // 25
+    {1680, 7215, 600, &lefts5d},              // 26
+    {1680, 7095, 600, &lefts6b},              // 27
+    {1680, 7095, 600, &lefts6c},              // 28
+    {1680, 6975, 600, &lefts4a, true},        // 29
+    {1680, 6975, 600, &lefts4a, true},        // 30
+    {1680, 6975, 600, &lefts4a, true},        // 31
+    {1680, 6975, 600, &lefts5a, true, true},  // 32
+    {1680, 6975, 600, &lefts6a},              // 33
+    {1680, 6975, 600, &lefts6a},              // 34
 }};
 
 // Each row of lefts must hold exactly as many boxes as its item has, and every box must fit.

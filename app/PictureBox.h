@@ -14,7 +14,6 @@ public:
     explicit PictureBox(QWidget* parent);
 
     void setPicture(const QPixmap& picture);
-    const QPixmap& picture() const { return picture_; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -3,8 +3,8 @@
 #include <QAccessible>
 #include <QKeyEvent>
 #include <QMouseEvent>
-#include <QStyleOptionTab>
 #include <QPainterPath>
+#include <QStyleOptionTab>
 #include <QStylePainter>
 
 #include <algorithm>
@@ -13,14 +13,14 @@ namespace tamsel {
 
 TabbedDialog::TabbedDialog(int tabsPerRow, int rowHeight, QWidget* parent)
     : QWidget(parent)
-    , tabsPerRow_(tabsPerRow)
+    , tabsPerRow_(std::max(1, tabsPerRow))
     , rowHeight_(rowHeight)
 {
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_Hover);
 }
 
-QWidget* TabbedDialog::addTab(const QString& caption)
+void TabbedDialog::addTab(const QString& caption)
 {
     auto* page = new QWidget(this);
     captions_.push_back(caption);
@@ -29,7 +29,6 @@ QWidget* TabbedDialog::addTab(const QString& caption)
         current_ = 0;
     page->setVisible(count() - 1 == current_);
     layoutPages();
-    return page;
 }
 
 void TabbedDialog::place(int index, QWidget* control, const QRect& rect)
@@ -58,7 +57,6 @@ void TabbedDialog::setCurrentIndex(int index)
         focus.setChild(current_);
         QAccessible::updateAccessibility(&focus);
     }
-    Q_EMIT currentChanged(current_);
 }
 
 int TabbedDialog::rowPosition(int row) const
@@ -127,12 +125,13 @@ void TabbedDialog::paintTab(QPainter& painter, int index)
     QRect shape = tabRect(index).adjusted(0, 2, -1, 0);
     if (selected)
         shape.adjust(-1, -2, 1, 1);
-    const bool hovered = !selected && underMouse() &&
-                         shape.contains(mapFromGlobal(QCursor::pos()));
+    const bool hovered = !selected && underMouse() && shape.contains(mapFromGlobal(QCursor::pos()));
 
     const QColor face = palette().button().color();
     QLinearGradient fill(shape.topLeft(), shape.bottomLeft());
-    fill.setColorAt(0, selected ? face.lighter(104) : hovered ? face.lighter(103) : face.darker(102));
+    fill.setColorAt(0, selected  ? face.lighter(104)
+                       : hovered ? face.lighter(103)
+                                 : face.darker(102));
     fill.setColorAt(1, selected ? face : face.darker(hovered ? 101 : 108));
 
     painter.save();
@@ -152,8 +151,8 @@ void TabbedDialog::paintTab(QPainter& painter, int index)
     painter.restore();
 
     const QString& text = captions_[static_cast<size_t>(index)];
-    painter.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled,
-                                   QPalette::ButtonText));
+    painter.setPen(
+        palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::ButtonText));
     painter.drawText(shape, Qt::AlignCenter, text);
 
     if (selected && hasFocus()) {

@@ -6,10 +6,11 @@
 // It owns the tabs and pages, not what lies on them.
 
 #include <QString>
-#include <QPainter>
 #include <QWidget>
 
 #include <vector>
+
+class QPainter;
 
 namespace tamsel {
 
@@ -19,8 +20,8 @@ class TabbedDialog final : public QWidget {
 public:
     TabbedDialog(int tabsPerRow, int rowHeight, QWidget* parent);
 
-    // Adds a tab with its page; the page is returned so that controls can be built on it.
-    QWidget* addTab(const QString& caption);
+    // Adds a tab with its page, on which place() puts controls.
+    void addTab(const QString& caption);
     // Puts a control on a page; rect is measured from the dialog's top-left, tab rows included.
     void place(int index, QWidget* control, const QRect& rect);
 
@@ -33,9 +34,6 @@ public:
     int rowCount() const { return (count() + tabsPerRow_ - 1) / tabsPerRow_; }
     // Zero for the row in front, next to the page; higher numbers stand further back.
     int rowPosition(int row) const;
-
-Q_SIGNALS:
-    void currentChanged(int index);
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -51,7 +51,8 @@ QPixmap loadMarkPicture()
     for (int i = 0; i < reader.imageCount(); ++i) {
         reader.jumpToImage(i);
         const QImage image = reader.read();
-        if (image.width() == 32 && (best.isNull() || distinctColours(image) > distinctColours(best)))
+        if (image.width() == 32 &&
+            (best.isNull() || distinctColours(image) > distinctColours(best)))
             best = image;
     }
     return QPixmap::fromImage(best);
@@ -66,24 +67,15 @@ TabbedDialog* makeTabbedDialog(const design::TabbedDialogDesign& d, QWidget* par
     return dialog;
 }
 
-Qt::CheckState checkStateOf(BoxState state)
-{
-    switch (state) {
-    case BoxState::Clear:
-        break;
-    case BoxState::Ticked:
-        return Qt::Checked;
-    case BoxState::Grayed:
-        return Qt::PartiallyChecked;
-    }
-    return Qt::Unchecked;
-}
-
 BoxState boxStateOf(Qt::CheckState state)
 {
-    for (BoxState candidate : {BoxState::Clear, BoxState::Ticked, BoxState::Grayed}) {
-        if (checkStateOf(candidate) == state)
-            return candidate;
+    switch (state) {
+    case Qt::Unchecked:
+        break;
+    case Qt::Checked:
+        return BoxState::Ticked;
+    case Qt::PartiallyChecked:
+        return BoxState::Grayed;
     }
     return BoxState::Clear;
 }
@@ -185,7 +177,8 @@ void frmTamsel::buildAnswerSheet(QWidget* client)
     const QPixmap mark = loadMarkPicture();
     for (int n = 1; n <= itemCount; ++n) {
         const AnswerItem& item = answerItems[static_cast<size_t>(n - 1)];
-        const design::AnswerItemDesign& look = design::answerItemDesigns[static_cast<size_t>(n - 1)];
+        const design::AnswerItemDesign& look =
+            design::answerItemDesigns[static_cast<size_t>(n - 1)];
         const QString label = utf8(item.label);
         const int tab = n - 1;
         SSTab1->addTab(label);
@@ -201,7 +194,8 @@ void frmTamsel::buildAnswerSheet(QWidget* client)
             check->setObjectName(QStringLiteral("chkTamsel%1").arg(n));
             check->setProperty("Index", box);
             check->setAccessibleDescription(label);
-            const int width = box == 1 && look.wideFirstBox ? design::wideBoxWidth : design::boxWidth;
+            const int width =
+                box == 1 && look.wideFirstBox ? design::wideBoxWidth : design::boxWidth;
             check->setGeometry(toPixels(TwipsRect{(*look.boxLefts)[static_cast<size_t>(box - 1)],
                                                   design::boxTop, width, design::boxHeight}));
             if (box == 2 && look.smallSecondBox)

@@ -64,6 +64,6 @@ private:
     QLabel* lbl得点 = nullptr;
     QLabel* lbl秒 = nullptr;
     std::array<std::vector<QCheckBox*>, tamsel::itemCount> chkTamsel; // [n - 1][box - 1]
-    std::array<QLabel*, tamsel::itemCount> pctマル{};                   // [n - 1]
+    std::array<QLabel*, tamsel::itemCount> pctマル{};                 // [n - 1]
     QTimer* tmr時間 = nullptr;
 };

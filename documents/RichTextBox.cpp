@@ -16,8 +16,13 @@ RichTextBox::RichTextBox(QWidget* parent)
 
 void RichTextBox::setRtf(QByteArrayView rtf)
 {
-    // The box owns the new document; setDocument deletes the one it replaces.
+    // The box owns the documents it reads. setDocument deletes only the empty document the box
+    // was made with, so one read earlier is deleted here, once it is no longer shown.
+    QTextDocument* previous = document();
+    const bool ownsPrevious = previous->parent() == this;
     setDocument(RtfReader::read(rtf, this));
+    if (ownsPrevious)
+        delete previous;
 }
 
 } // namespace tamsel

@@ -92,8 +92,8 @@ RtfToken RtfTokenizer::controlWord()
     RtfToken token = tokenOf(RtfToken::Kind::ControlWord);
     token.word = rtf_.sliced(start, pos_ - start);
     // A minus belongs to the word when digits follow it, or when the text ends after it.
-    const bool negative = pos_ < rtf_.size() && rtf_[pos_] == '-'
-                          && (pos_ + 1 == rtf_.size() || isAsciiDigit(rtf_[pos_ + 1]));
+    const bool negative = pos_ < rtf_.size() && rtf_[pos_] == '-' &&
+                          (pos_ + 1 == rtf_.size() || isAsciiDigit(rtf_[pos_ + 1]));
     if (negative)
         ++pos_;
     if (pos_ < rtf_.size() && isAsciiDigit(rtf_[pos_])) {
@@ -123,8 +123,7 @@ bool RtfTokenizer::hexByte(char& byte)
     // Digits are taken one at a time, so a broken escape such as \'8g drops only what it used.
     int value = 0;
     for (int digits = 0; digits < 2; ++digits) {
-        const std::optional<int> digit =
-            pos_ < rtf_.size() ? hexValue(rtf_[pos_]) : std::nullopt;
+        const std::optional<int> digit = pos_ < rtf_.size() ? hexValue(rtf_[pos_]) : std::nullopt;
         if (!digit)
             return false;
         value = value * 16 + *digit;

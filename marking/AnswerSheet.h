@@ -1,6 +1,7 @@
 #pragma once
 // The answer sheet's items: their labels in the question paper and how many choice boxes each has.
-// It owns nothing that changes; where the items stand on the window is the window design's business.
+// It owns nothing that changes; where the items stand on the window is the window design's
+// business.
 
 #include <array>
 #include <string_view>
@@ -25,8 +26,8 @@ inline constexpr std::array<AnswerItem, itemCount> answerItems{{
 }};
 
 // The circled digits that caption the choice boxes, choice 1 first.
-inline constexpr std::array<std::string_view, maxBoxesPerItem> choiceCaptions{
-    "①", "②", "③", "④", "⑤", "⑥", "⑦", "⑧"};
+inline constexpr std::array<std::string_view, maxBoxesPerItem> choiceCaptions{"①", "②", "③", "④",
+                                                                              "⑤", "⑥", "⑦", "⑧"};
 
 constexpr int totalBoxCount()
 {

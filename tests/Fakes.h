@@ -14,8 +14,7 @@ public:
     qint64 secondsSinceEpoch() const override { return now; }
     void set(const char* localTime)
     {
-        now = QDateTime::fromString(QString::fromLatin1(localTime), Qt::ISODate)
-                  .toSecsSinceEpoch();
+        now = QDateTime::fromString(QString::fromLatin1(localTime), Qt::ISODate).toSecsSinceEpoch();
     }
     qint64 now = 0;
 };

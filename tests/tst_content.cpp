@@ -20,26 +20,31 @@
 
 namespace {
 
-QByteArray readAll(const QString& path) {
+QByteArray readAll(const QString& path)
+{
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return {};
     return file.readAll();
 }
 
-quint8 u8(const QByteArray& data, qsizetype pos) {
+quint8 u8(const QByteArray& data, qsizetype pos)
+{
     return static_cast<quint8>(data.at(pos));
 }
 
-quint16 u16(const QByteArray& data, qsizetype pos) {
+quint16 u16(const QByteArray& data, qsizetype pos)
+{
     return qFromLittleEndian<quint16>(data.constData() + pos);
 }
 
-quint32 u32(const QByteArray& data, qsizetype pos) {
+quint32 u32(const QByteArray& data, qsizetype pos)
+{
     return qFromLittleEndian<quint32>(data.constData() + pos);
 }
 
-qint32 s32(const QByteArray& data, qsizetype pos) {
+qint32 s32(const QByteArray& data, qsizetype pos)
+{
     return qFromLittleEndian<qint32>(data.constData() + pos);
 }
 
@@ -52,7 +57,8 @@ struct GifBlocks {
 };
 
 // Steps over a run of data sub-blocks; returns the position after the terminator.
-std::optional<qsizetype> skipSubBlocks(const QByteArray& data, qsizetype pos) {
+std::optional<qsizetype> skipSubBlocks(const QByteArray& data, qsizetype pos)
+{
     while (pos < data.size()) {
         const int length = u8(data, pos);
         pos += 1;
@@ -63,7 +69,8 @@ std::optional<qsizetype> skipSubBlocks(const QByteArray& data, qsizetype pos) {
     return std::nullopt;
 }
 
-std::optional<GifBlocks> walkGif(const QByteArray& data) {
+std::optional<GifBlocks> walkGif(const QByteArray& data)
+{
     GifBlocks found;
     if (data.size() < 13)
         return std::nullopt;
@@ -117,7 +124,8 @@ struct WaveChunks {
     quint32 samplesSize = 0;
 };
 
-std::optional<WaveChunks> walkWave(const QByteArray& data) {
+std::optional<WaveChunks> walkWave(const QByteArray& data)
+{
     if (data.size() < 12 || !data.startsWith("RIFF") || data.mid(8, 4) != "WAVE")
         return std::nullopt;
     WaveChunks found;
@@ -140,7 +148,8 @@ std::optional<WaveChunks> walkWave(const QByteArray& data) {
     return found;
 }
 
-QString describe(const QImage& image, int x, int y) {
+QString describe(const QImage& image, int x, int y)
+{
     const QColor c = image.pixelColor(x, y);
     return QStringLiteral("(%1,%2) rgba %3,%4,%5,%6")
         .arg(x)
@@ -175,7 +184,8 @@ private Q_SLOTS:
     void chimeSamples();
 };
 
-void TestContent::backgroundScreen() {
+void TestContent::backgroundScreen()
+{
     const QByteArray gif = readAll(QStringLiteral(":/background.gif"));
     QVERIFY2(gif.size() > 13 + 768, "background.gif is missing from the resources or too short");
     QCOMPARE(gif.left(6), QByteArray("GIF89a"));
@@ -186,7 +196,8 @@ void TestContent::backgroundScreen() {
     QCOMPARE(flags & 0x07, 7); // 2^(7+1) = 256 entries
 }
 
-void TestContent::backgroundHoldsOneWholeImage() {
+void TestContent::backgroundHoldsOneWholeImage()
+{
     const QByteArray gif = readAll(QStringLiteral(":/background.gif"));
     const auto blocks = walkGif(gif);
     QVERIFY2(blocks.has_value(), "the block structure is broken or truncated");
@@ -197,7 +208,8 @@ void TestContent::backgroundHoldsOneWholeImage() {
     QCOMPARE(blocks->interlaced, 0);
 }
 
-void TestContent::backgroundDecodes() {
+void TestContent::backgroundDecodes()
+{
     QImageReader reader(QStringLiteral(":/background.gif"));
     QCOMPARE(reader.format(), QByteArray("gif"));
     const QImage image = reader.read();
@@ -213,7 +225,8 @@ void TestContent::backgroundDecodes() {
     QVERIFY2(colours.size() >= 64, qPrintable(QString::number(colours.size())));
 }
 
-void TestContent::backgroundStaysLight_data() {
+void TestContent::backgroundStaysLight_data()
+{
     QTest::addColumn<QRect>("area");
     QTest::addColumn<int>("darkest"); // the least grey value any pixel may have
     QTest::addColumn<int>("average");
@@ -225,7 +238,8 @@ void TestContent::backgroundStaysLight_data() {
     QTest::newRow("between the tab controls") << QRect(128, 418, 661, 6) << 200 << 220;
 }
 
-void TestContent::backgroundStaysLight() {
+void TestContent::backgroundStaysLight()
+{
     QFETCH(QRect, area);
     QFETCH(int, darkest);
     QFETCH(int, average);
@@ -247,7 +261,8 @@ void TestContent::backgroundStaysLight() {
     QVERIFY2(mean >= average, qPrintable(QStringLiteral("average grey %1").arg(mean)));
 }
 
-void TestContent::maruDirectory_data() {
+void TestContent::maruDirectory_data()
+{
     QTest::addColumn<int>("index");
     QTest::addColumn<int>("size");
     QTest::addColumn<int>("bits");
@@ -257,7 +272,8 @@ void TestContent::maruDirectory_data() {
     QTest::newRow("third: 32x32, 256 colours") << 2 << 32 << 8;
 }
 
-void TestContent::maruDirectory() {
+void TestContent::maruDirectory()
+{
     QFETCH(int, index);
     QFETCH(int, size);
     QFETCH(int, bits);
@@ -296,11 +312,13 @@ void TestContent::maruDirectory() {
     QCOMPARE(length, expected);
 }
 
-void TestContent::maruRing_data() {
+void TestContent::maruRing_data()
+{
     maruDirectory_data();
 }
 
-void TestContent::maruRing() {
+void TestContent::maruRing()
+{
     QFETCH(int, index);
     QFETCH(int, size);
 
@@ -355,7 +373,8 @@ void TestContent::maruRing() {
     }
 }
 
-void TestContent::chimeFormat() {
+void TestContent::chimeFormat()
+{
     const QString path = QFINDTESTDATA("../content/Zikan.wav");
     QVERIFY2(!path.isEmpty(), "Zikan.wav not found");
     const QByteArray wav = readAll(path);
@@ -379,7 +398,8 @@ void TestContent::chimeFormat() {
     QVERIFY2(seconds >= 1.5 && seconds <= 3.0, qPrintable(QString::number(seconds)));
 }
 
-void TestContent::chimeSamples() {
+void TestContent::chimeSamples()
+{
     const QByteArray wav = readAll(QFINDTESTDATA("../content/Zikan.wav"));
     const auto chunks = walkWave(wav);
     QVERIFY(chunks.has_value() && chunks->format >= 0 && chunks->samples >= 0);

@@ -14,7 +14,9 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QSet>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTextEdit>
 #include <QTimer>
@@ -37,7 +39,11 @@ private Q_SLOTS:
     void geometry_data();
     void geometry();
     void menus();
+    void menusOpenWithTheirAccessKeys_data();
+    void menusOpenWithTheirAccessKeys();
     void answerSheetHoldsEveryItem();
+    void framesAndMarksStandWhereDesigned_data();
+    void framesAndMarksStandWhereDesigned();
     void fontsMapToJapaneseFaces();
     void backRowComesToTheFront();
     void onlyTheSelectedPageTakesFocus();
@@ -148,18 +154,29 @@ void TestExamWindow::windowAtLoad()
     window->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(window.get()));
     QCOMPARE(QApplication::focusWidget(), find<QPushButton>(QStringLiteral("cmdスタート")));
+
+    const QPoint offCentre =
+        window->frameGeometry().center() - window->screen()->availableGeometry().center();
+    QVERIFY2(qAbs(offCentre.x()) <= 2 && qAbs(offCentre.y()) <= 2,
+             qPrintable(QStringLiteral("%1, %2").arg(offCentre.x()).arg(offCentre.y())));
 }
 
 void TestExamWindow::captions_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("text");
-    QTest::newRow("start button") << "cmdスタート" << "スタート";
-    QTest::newRow("score button, ideographic space") << "cmd得点" << "得\u3000点";
-    QTest::newRow("pass-rate button") << "cmd合格率" << "合格率";
-    QTest::newRow("time frame, mixed spaces") << "Label1" << "あと\u3000 \u3000\u3000分";
-    QTest::newRow("score frame") << "Label2" << "点";
-    QTest::newRow("average note") << "Label4" << "（平均 70,12 点）";
+    QTest::newRow("start button") << "cmdスタート"
+                                  << "スタート";
+    QTest::newRow("score button, ideographic space") << "cmd得点"
+                                                     << "得\u3000点";
+    QTest::newRow("pass-rate button") << "cmd合格率"
+                                      << "合格率";
+    QTest::newRow("time frame, mixed spaces") << "Label1"
+                                              << "あと\u3000 \u3000\u3000分";
+    QTest::newRow("score frame") << "Label2"
+                                 << "点";
+    QTest::newRow("average note") << "Label4"
+                                  << "（平均 70,12 点）";
 }
 
 void TestExamWindow::captions()
@@ -206,6 +223,73 @@ void TestExamWindow::menus()
     QCOMPARE(menus[1]->menu()->actions().value(0)->text(), QStringLiteral("バージョン情報(&A)"));
     QCOMPARE(menus[0]->menu()->actions().value(0)->objectName(), QStringLiteral("mnuExit"));
     QCOMPARE(menus[1]->menu()->actions().value(0)->objectName(), QStringLiteral("mnuAbout"));
+}
+
+void TestExamWindow::menusOpenWithTheirAccessKeys_data()
+{
+    QTest::addColumn<int>("menuKey");
+    QTest::addColumn<int>("itemKey");
+    QTest::addColumn<QString>("item");
+    QTest::newRow("Alt+G, Q: exit") << int(Qt::Key_G) << int(Qt::Key_Q) << "mnuExit";
+    QTest::newRow("Alt+H, A: about") << int(Qt::Key_H) << int(Qt::Key_A) << "mnuAbout";
+}
+
+void TestExamWindow::menusOpenWithTheirAccessKeys()
+{
+    QFETCH(int, menuKey);
+    QFETCH(int, itemKey);
+    QFETCH(QString, item);
+    window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window.get()));
+    auto* action = find<QAction>(item);
+    QSignalSpy triggered(action, &QAction::triggered);
+
+    QTest::keyClick(window.get(), Qt::Key(menuKey), Qt::AltModifier);
+    QTRY_VERIFY(QApplication::activePopupWidget());
+    QVERIFY(QApplication::activePopupWidget()->actions().contains(action));
+    QTest::keyClick(QApplication::activePopupWidget(), Qt::Key(itemKey));
+    QTRY_COMPARE(triggered.count(), 1);
+}
+
+void TestExamWindow::framesAndMarksStandWhereDesigned_data()
+{
+    QTest::addColumn<int>("item");
+    QTest::addColumn<int>("frameLeft"); // twips, as designed
+    QTest::addColumn<int>("frameWidth");
+    QTest::addColumn<int>("markLeft");
+    QTest::addColumn<int>("lastBoxLeft");
+    constexpr int rows[itemCount][4] = {
+        {1560, 6975, 600, 5880}, {1560, 6975, 600, 5880}, {1560, 6975, 600, 5520},
+        {1560, 6975, 600, 5520}, {1560, 6975, 600, 5520}, {1560, 6975, 600, 5520},
+        {1560, 6975, 600, 5520}, {1560, 6975, 600, 5520}, {1560, 7095, 600, 5520},
+        {1560, 6975, 600, 5520}, {1560, 6975, 600, 5520}, {1560, 7095, 600, 5880},
+        {1560, 6975, 600, 5880}, {1560, 6975, 600, 5880}, {1560, 6975, 600, 5880},
+        {1320, 7935, 480, 6960}, {1320, 7935, 480, 6960}, {1320, 7575, 480, 6480},
+        {1440, 7455, 480, 6240}, {1320, 7575, 480, 6480}, {1320, 7575, 480, 6480},
+        {1320, 7575, 480, 6480}, {1680, 6975, 600, 5760}, {1680, 6975, 600, 5640},
+        {1680, 6975, 600, 5400}, {1680, 7215, 600, 6120}, {1680, 7095, 600, 5760},
+        {1680, 7095, 600, 6000}, {1680, 6975, 600, 5520}, {1680, 6975, 600, 5520},
+        {1680, 6975, 600, 5520}, {1680, 6975, 600, 5880}, {1680, 6975, 600, 5880},
+        {1680, 6975, 600, 5880},
+    };
+    for (int n = 1; n <= itemCount; ++n) {
+        const int* row = rows[n - 1];
+        QTest::addRow("item %d", n) << n << row[0] << row[1] << row[2] << row[3];
+    }
+}
+
+void TestExamWindow::framesAndMarksStandWhereDesigned()
+{
+    QFETCH(int, item);
+    QFETCH(int, frameLeft);
+    QFETCH(int, frameWidth);
+    QFETCH(int, markLeft);
+    QFETCH(int, lastBoxLeft);
+    const auto* frame = find<QGroupBox>(QStringLiteral("Frame%1").arg(item));
+    QCOMPARE(frame->geometry(), QRect(frameLeft / 15, 960 / 15, frameWidth / 15, 855 / 15));
+    QCOMPARE(mark(item)->geometry(), QRect(markLeft / 15, 1200 / 15, 495 / 15, 495 / 15));
+    const int boxes = static_cast<int>(frame->findChildren<QCheckBox*>().size());
+    QCOMPARE(box(item, boxes)->geometry(), QRect(lastBoxLeft / 15, 360 / 15, 495 / 15, 255 / 15));
 }
 
 void TestExamWindow::answerSheetHoldsEveryItem()
@@ -298,8 +382,8 @@ void TestExamWindow::onlyTheSelectedPageTakesFocus()
                                               : QString());
         QTest::keyClick(focused, Qt::Key_Tab);
     }
-    const QStringList expected{"cmdスタート", "stb英語",     "RichTextBox1", "cmd得点",
-                               "cmd合格率",   "SSTab1",      "chkTamsel161", "chkTamsel162",
+    const QStringList expected{"cmdスタート",  "stb英語",      "RichTextBox1", "cmd得点",
+                               "cmd合格率",    "SSTab1",       "chkTamsel161", "chkTamsel162",
                                "chkTamsel163", "chkTamsel164", "chkTamsel165", "chkTamsel166",
                                "chkTamsel167", "cmdスタート"};
     QCOMPARE(chain, expected);
@@ -400,8 +484,8 @@ void TestExamWindow::scoreWidensTheScoreDisplay()
     QCOMPARE(score->geometry().topLeft(), QPoint(48, 296));
     QVERIFY(score->width() >= score->fontMetrics().horizontalAdvance(QStringLiteral("100")));
     // The "点" at the right end of the pink frame stays in sight.
-    const int unitLeft = frame->geometry().right() -
-                         frame->fontMetrics().horizontalAdvance(QStringLiteral("点"));
+    const int unitLeft =
+        frame->geometry().right() - frame->fontMetrics().horizontalAdvance(QStringLiteral("点"));
     QVERIFY2(score->geometry().right() < unitLeft, qPrintable(QString::number(unitLeft)));
     // The display stands in front of its frame.
     const QObjectList& siblings = score->parent()->children();
@@ -442,8 +526,8 @@ void TestExamWindow::accessibility()
             colours.insert(ringPicture.pixel(x, y));
     QVERIFY2(colours.size() > 16, qPrintable(QString::number(colours.size())));
 
-    QAccessibleInterface* score = QAccessible::queryAccessibleInterface(
-        find<QLabel>(QStringLiteral("lbl得点")));
+    QAccessibleInterface* score =
+        QAccessible::queryAccessibleInterface(find<QLabel>(QStringLiteral("lbl得点")));
     pressScore();
     QCOMPARE(score->text(QAccessible::Name), QStringLiteral("0"));
 }

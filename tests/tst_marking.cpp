@@ -4,6 +4,7 @@
 #include <QTest>
 
 #include <numeric>
+#include <string>
 
 using namespace tamsel;
 
@@ -49,6 +50,8 @@ class TestMarking final : public QObject {
 
 private Q_SLOTS:
     void keyTotalsOneHundredInSixSections();
+    void keyRows_data();
+    void keyRows();
     void marking_data();
     void marking();
     void everyItemAloneScoresItsPoints();
@@ -66,6 +69,39 @@ void TestMarking::keyTotalsOneHundredInSixSections()
     const QList<int> sections{points(1, 5),   points(6, 10),  points(11, 15),
                               points(16, 23), points(24, 28), points(29, 34)};
     QCOMPARE(sections, (QList<int>{17, 16, 17, 17, 16, 17}));
+}
+
+// The key as the paper's answer sheet prints it, written out apart from the program's table.
+void TestMarking::keyRows_data()
+{
+    QTest::addColumn<int>("item");
+    QTest::addColumn<int>("consulted");
+    QTest::addColumn<int>("correct");
+    QTest::addColumn<int>("points");
+    constexpr int rows[itemCount][3] = {
+        {5, 4, 3}, {6, 2, 3}, {4, 3, 4}, {4, 3, 4}, {4, 1, 3}, {4, 1, 3}, {4, 3, 3},
+        {4, 2, 3}, {4, 2, 3}, {4, 4, 4}, {4, 3, 3}, {5, 4, 3}, {5, 2, 4}, {5, 1, 3},
+        {5, 5, 4}, {7, 3, 2}, {7, 5, 2}, {8, 3, 2}, {8, 8, 2}, {8, 2, 2}, {5, 5, 2},
+        {4, 3, 2}, {4, 4, 3}, {5, 2, 4}, {5, 4, 3}, {5, 4, 3}, {6, 2, 3}, {6, 5, 3},
+        {4, 1, 3}, {4, 2, 3}, {4, 3, 4}, {5, 1, 3}, {6, 3, 2}, {6, 5, 2},
+    };
+    for (int n = 1; n <= itemCount; ++n) {
+        const std::string_view label = answerItems[static_cast<size_t>(n - 1)].label;
+        QTest::addRow("item %d (%s)", n, std::string(label).c_str())
+            << n << rows[n - 1][0] << rows[n - 1][1] << rows[n - 1][2];
+    }
+}
+
+void TestMarking::keyRows()
+{
+    QFETCH(int, item);
+    QFETCH(int, consulted);
+    QFETCH(int, correct);
+    QFETCH(int, points);
+    const AnswerKeyRow& row = AnswerKey[static_cast<size_t>(item - 1)];
+    QCOMPARE(row.consulted, consulted);
+    QCOMPARE(row.correct, correct);
+    QCOMPARE(row.points, points);
 }
 
 void TestMarking::marking_data()
@@ -91,8 +127,8 @@ void TestMarking::marking_data()
         << Boxes{{21, 5}, {21, 6}, {21, 7}, {21, 8}} << 2 << Outcomes{{21, S}};
     QTest::newRow("item 22 ignores its boxes 5 to 8")
         << Boxes{{22, 3}, {22, 5}, {22, 8}} << 2 << Outcomes{{22, S}};
-    QTest::newRow("item 22 box 4 is still read") << Boxes{{22, 3}, {22, 4}} << 0
-                                                 << Outcomes{{22, H}};
+    QTest::newRow("item 22 box 4 is still read")
+        << Boxes{{22, 3}, {22, 4}} << 0 << Outcomes{{22, H}};
     QTest::newRow("item 19 reads its eighth box") << Boxes{{19, 8}} << 2 << Outcomes{{19, S}};
     QTest::newRow("items 27 and 28 swapped score neither")
         << Boxes{{27, 5}, {28, 2}} << 0 << Outcomes{{27, H}, {28, H}};

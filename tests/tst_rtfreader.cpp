@@ -260,8 +260,8 @@ void TestRtfReader::runFormats_data()
            "\\'83\\'53\\'83\\'56\\'83\\'62\\'83\\'4e;\\f1\\froman Times;}\\f1 x}"_qba
         << QStringList{u"Times"_qs, u"DejaVu Serif"_qs, u"IPAMincho"_qs, u"IPAGothic"_qs} << 12.0;
     QTest::newRow("no font table at all")
-        << "{\\rtf1 x}"_qba
-        << QStringList{u"DejaVu Sans"_qs, u"IPAMincho"_qs, u"IPAGothic"_qs} << 12.0;
+        << "{\\rtf1 x}"_qba << QStringList{u"DejaVu Sans"_qs, u"IPAMincho"_qs, u"IPAGothic"_qs}
+        << 12.0;
 }
 
 void TestRtfReader::runFormats()
@@ -352,8 +352,8 @@ void TestRtfReader::passesOverWhatItDoesNotShow_data()
     QTest::newRow("rule list without the star") << "{\\lchars ([}x"_qba << u"x"_qs;
     QTest::newRow("header words in the body")
         << "\\rtf1\\ansi\\ansicpg932\\deflang1041\\horzdoc x"_qba << u"x"_qs;
-    QTest::newRow("text after the skipped group is read") << "{\\*\\foo \\par}\\par x"_qba
-                                                          << u"\nx"_qs;
+    QTest::newRow("text after the skipped group is read")
+        << "{\\*\\foo \\par}\\par x"_qba << u"\nx"_qs;
 }
 
 void TestRtfReader::passesOverWhatItDoesNotShow()
@@ -381,11 +381,11 @@ void TestRtfReader::brokenDocumentsGiveWhatCouldBeRead_data()
         << "{\\rtf1 x" + QByteArray(1000, '{') + "deep\\par" + QByteArray(1000, '}') + "y}"
         << u"xy"_qs;
     QTest::newRow("nesting just within the limit is read")
-        << "{\\rtf1 x" + QByteArray(RtfReader::maxGroupDepth - 1, '{') + "deep"
-               + QByteArray(RtfReader::maxGroupDepth - 1, '}') + "y}"
+        << "{\\rtf1 x" + QByteArray(RtfReader::maxGroupDepth - 1, '{') + "deep" +
+               QByteArray(RtfReader::maxGroupDepth - 1, '}') + "y}"
         << u"xdeepy"_qs;
-    QTest::newRow("huge parameters") << "{\\rtf1\\li99999999999999999999\\f-99999999999 x}"_qba
-                                     << u"x"_qs;
+    QTest::newRow("huge parameters")
+        << "{\\rtf1\\li99999999999999999999\\f-99999999999 x}"_qba << u"x"_qs;
 }
 
 void TestRtfReader::brokenDocumentsGiveWhatCouldBeRead()
