@@ -2,7 +2,7 @@
 // The media player of the exam window, over Qt Multimedia's sound effect. It checks a file before
 // handing it on: only a regular, reasonably small PCM wave file is played, so that a directory, a
 // pipe, a huge file or garbage under the chime's name can neither block nor break the window.
-// Opening the file it already holds costs one stat: nothing is read or decoded again.
+// Opening the file it already holds costs an open and an fstat: nothing is read or decoded again.
 
 #include "app/MediaPlayer.h"
 
