@@ -86,6 +86,7 @@ frmTamsel::frmTamsel(const Clock& clock, MediaPlayer& player, QWidget* parent)
     : QMainWindow(parent)
     , clock_(clock)
     , MMControl1(player)
+    , chimePath_(AppFolder(QCoreApplication::applicationDirPath()) + QStringLiteral("Zikan.wav"))
 {
     setObjectName(QStringLiteral("frmTamsel"));
     setWindowTitle(QString::fromUtf8(design::caption));
@@ -242,7 +243,7 @@ void frmTamsel::cmdスタート_Click()
     countdown_.start(clock_.secondsSinceEpoch());
     lbl秒->setText(countdown_.display());
     cmdスタート->setEnabled(false);
-    setTextAndFit(lbl得点, QString(), twipsToPixels(design::scoreDisplay.rect.width));
+    showScore(QString());
     for (QLabel* mark : pctマル)
         mark->setVisible(false);
 }
@@ -252,8 +253,7 @@ void frmTamsel::tmr時間_Timer()
     if (countdown_.tick(clock_.secondsSinceEpoch()))
         lbl秒->setText(countdown_.display());
 
-    MMControl1.setFileName(AppFolder(QCoreApplication::applicationDirPath()) +
-                           QStringLiteral("Zikan.wav"));
+    MMControl1.setFileName(chimePath_);
     MMControl1.open();
 
     // Time-up is what the display says, so the chime and the shown "0:00" never disagree.
@@ -261,6 +261,11 @@ void frmTamsel::tmr時間_Timer()
         tmr時間->stop();
         PlaySound();
     }
+}
+
+void frmTamsel::showScore(const QString& score)
+{
+    setTextAndFit(lbl得点, score, twipsToPixels(design::scoreDisplay.rect.width));
 }
 
 void frmTamsel::PlaySound()
@@ -288,6 +293,5 @@ void frmTamsel::cmd得点_Click()
             break;
         }
     }
-    setTextAndFit(lbl得点, QString::number(marking.TotalScore),
-                  twipsToPixels(design::scoreDisplay.rect.width));
+    showScore(QString::number(marking.TotalScore));
 }

@@ -44,9 +44,11 @@ private:
     void centreOnScreen();
     tamsel::SheetBoxes readAnswerSheet() const;
     void PlaySound();
+    void showScore(const QString& score);
 
     const tamsel::Clock& clock_;
     tamsel::MediaPlayer& MMControl1;
+    const QString chimePath_; // the chime beside the executable
     tamsel::Countdown countdown_;
 
     QAction* mnuExit = nullptr;
