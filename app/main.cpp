@@ -1,7 +1,8 @@
-#include "app/ChimePlayer.h"
-#include "app/Clock.h"
-#include "app/Startup.h"
-#include "app/frmTamsel.h"
+#include "chime/ChimePlayer.h"
+#include "forms/WindowShelf.h"
+#include "startup/Startup.h"
+#include "system/Clock.h"
+#include "windows/frmTamsel.h"
 
 #include <QApplication>
 
@@ -11,7 +12,11 @@ int main(int argc, char* argv[])
     tamsel::prepareApplication();
     const tamsel::SystemClock clock;
     tamsel::ChimePlayer chime;
-    frmTamsel window(clock, chime);
-    window.show();
+    tamsel::WindowShelf shelf;
+    // The exam window goes when it is closed, its countdown with it; the program ends with the
+    // last open window.
+    auto* window = new frmTamsel(clock, chime, shelf);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->show();
     return QApplication::exec();
 }

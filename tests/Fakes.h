@@ -1,8 +1,8 @@
 #pragma once
 // Stand-ins for the clock and the media player, so that tests run whole attempts in milliseconds.
 
-#include "app/Clock.h"
-#include "app/MediaPlayer.h"
+#include "sound/MediaPlayer.h"
+#include "system/Clock.h"
 
 #include <QDateTime>
 #include <QStringList>

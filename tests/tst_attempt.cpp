@@ -1,10 +1,11 @@
 // Whole attempts on the exam window: Start, the countdown moving with a fake clock, the chime's
 // commands at time-up, and Score ending the attempt.
 #include "Fakes.h"
-#include "app/Startup.h"
-#include "app/TabbedDialog.h"
-#include "app/frmTamsel.h"
+#include "controls/TabbedDialog.h"
+#include "forms/WindowShelf.h"
 #include "marking/AnswerKey.h"
+#include "startup/Startup.h"
+#include "windows/frmTamsel.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -51,6 +52,7 @@ private:
 
     FakeClock clock;
     RecordingPlayer player;
+    std::unique_ptr<WindowShelf> shelf;
     std::unique_ptr<frmTamsel> window;
 };
 
@@ -64,7 +66,8 @@ void TestAttempt::init()
 {
     clock.set("2026-12-08T10:15:40");
     player.log.clear();
-    window = std::make_unique<frmTamsel>(clock, player);
+    shelf = std::make_unique<WindowShelf>();
+    window = std::make_unique<frmTamsel>(clock, player, *shelf);
     window->show();
     QVERIFY(QTest::qWaitForWindowExposed(window.get()));
 }

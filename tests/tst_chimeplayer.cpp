@@ -1,6 +1,6 @@
 // The chime player with real files: what it plays, what it refuses without blocking, and that
 // opening the same file again reads nothing.
-#include "app/ChimePlayer.h"
+#include "chime/ChimePlayer.h"
 
 #include <QDir>
 #include <QElapsedTimer>

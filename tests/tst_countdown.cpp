@@ -1,7 +1,7 @@
 // The countdown's arithmetic, the chime's folder and the wave check, without any window.
-#include "app/AppFolder.h"
-#include "app/Countdown.h"
-#include "app/WaveFormat.h"
+#include "countdown/Countdown.h"
+#include "sound/WaveFormat.h"
+#include "system/AppFolder.h"
 
 #include <QDateTime>
 #include <QTest>

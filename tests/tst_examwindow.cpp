@@ -1,11 +1,13 @@
 // The exam window as a student meets it: layout, captions, tabs, focus, accessibility, and
 // ticking boxes and pressing Score.
 #include "Fakes.h"
-#include "app/PictureBox.h"
-#include "app/Startup.h"
-#include "app/TabbedDialog.h"
-#include "app/frmTamsel.h"
+#include "controls/PictureBox.h"
+#include "controls/TabbedDialog.h"
+#include "forms/WindowShelf.h"
 #include "marking/AnswerKey.h"
+#include "pictures/IconImages.h"
+#include "startup/Startup.h"
+#include "windows/frmTamsel.h"
 
 #include <QAccessible>
 #include <QCheckBox>
@@ -74,6 +76,7 @@ private:
 
     FakeClock clock;
     RecordingPlayer player;
+    std::unique_ptr<WindowShelf> shelf;
     std::unique_ptr<frmTamsel> window;
 };
 
@@ -85,7 +88,8 @@ void TestExamWindow::initTestCase()
 
 void TestExamWindow::init()
 {
-    window = std::make_unique<frmTamsel>(clock, player);
+    shelf = std::make_unique<WindowShelf>();
+    window = std::make_unique<frmTamsel>(clock, player, *shelf);
     window->show();
     QVERIFY(QTest::qWaitForWindowExposed(window.get()));
 }
@@ -520,11 +524,8 @@ void TestExamWindow::accessibility()
     // The mark is the icon's smooth 256-colour ring, not its 16-colour one.
     const QImage ringPicture = mark(21)->pixmap().toImage();
     QCOMPARE(ringPicture.size(), QSize(32, 32));
-    QSet<QRgb> colours;
-    for (int y = 0; y < 32; ++y)
-        for (int x = 0; x < 32; ++x)
-            colours.insert(ringPicture.pixel(x, y));
-    QVERIFY2(colours.size() > 16, qPrintable(QString::number(colours.size())));
+    const qsizetype colours = distinctColours(ringPicture);
+    QVERIFY2(colours > 16, qPrintable(QString::number(colours)));
 
     QAccessibleInterface* score =
         QAccessible::queryAccessibleInterface(find<QLabel>(QStringLiteral("lbl得点")));

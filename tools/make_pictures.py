@@ -1,16 +1,28 @@
 #!/usr/bin/python3
 """Draws Tamsel's two pictures and writes them into content/.
 
-  content/background.gif  the exam window's backdrop, 794 x 567, one frame, 256 colours
-  content/maru.ico        the red ring shown beside each correct answer (three images)
+  content/background.gif  the exam window's backdrop: GIF89a, 794 x 567, one frame, not
+                          interlaced, a global table of 256 colours
+  content/maru.ico        the red ring shown beside each correct answer: 32 x 32 and 16 x 16 in
+                          16 colours, 32 x 32 in 256 colours, transparent inside and outside
 
-Only the standard library is used, and nothing random: every run writes the same bytes.
-Run it from anywhere:  /usr/bin/python3 tools/make_pictures.py
+Usage:
+  tools/make_pictures.py            draw both pictures and write them into content/
+  tools/make_pictures.py --check    exit 1 if a committed picture differs from what this draws
+
+Pillow quantizes the backdrop (libimagequant: palette and Floyd-Steinberg dithering) and writes
+the GIF. The icon is written here, as Pillow cannot put 4-bit images into an ICO. Nothing is
+random: every run gives the same bytes. Run it with Debian's Python and python3-pil, from
+anywhere: /usr/bin/python3 tools/make_pictures.py
 """
 
+import io
 import math
 import struct
+import sys
 from pathlib import Path
+
+from PIL import Image
 
 ROOT = Path(__file__).resolve().parent.parent
 CONTENT = ROOT / "content"
@@ -275,8 +287,8 @@ SPRIG_BOX = (0, 430, 128, 567)  # x0, y0, x1, y1 (exclusive)
 
 
 def render_background():
-    """Returns the picture as three lists of floats (r, g, b), row after row."""
-    rs, gs, bs = [], [], []
+    """Returns the picture as an RGB image."""
+    pixels = bytearray()
     x0, y0, x1, y1 = SPRIG_BOX
     ss = 4
     offsets = [((i + 0.5) / ss - 0.5, (j + 0.5) / ss - 0.5) for j in range(ss) for i in range(ss)]
@@ -296,261 +308,22 @@ def render_background():
                     acc[2] += s[2]
                 n = float(len(offsets))
                 col = (acc[0] / n, acc[1] / n, acc[2] / n)
-            rs.append(col[0])
-            gs.append(col[1])
-            bs.append(col[2])
-    return rs, gs, bs
+            pixels += bytes(int(round(clamp(v, 0.0, 255.0))) for v in col)
+    return Image.frombytes("RGB", (BG_W, BG_H), bytes(pixels))
 
 
-# ---------------------------------------------------------------------------------------------
-# Palette and dithering
-
-def median_cut(histogram, count):
-    """Splits the colour histogram {(r, g, b): n} into at most `count` boxes; returns their
-    weighted means as integer colours, sorted so the palette does not depend on dict order."""
-    boxes = [sorted(histogram.items())]
-
-    def score(box):
-        if len(box) < 2:
-            return -1.0
-        n = sum(c for _, c in box)
-        spread = max(max(col[k] for col, _ in box) - min(col[k] for col, _ in box)
-                     for k in range(3))
-        return spread * math.sqrt(n)
-
-    scores = [score(boxes[0])]
-    while len(boxes) < count:
-        i = max(range(len(boxes)), key=lambda j: (scores[j], -j))
-        if scores[i] <= 0:
-            break
-        box = boxes[i]
-        ranges = [max(col[k] for col, _ in box) - min(col[k] for col, _ in box) for k in range(3)]
-        axis = max(range(3), key=lambda k: (ranges[k], -k))
-        box.sort(key=lambda item: (item[0][axis], item[0]))
-        total = sum(c for _, c in box)
-        acc, cut = 0, 1
-        for cut, (_, c) in enumerate(box, start=1):
-            acc += c
-            if acc * 2 >= total:
-                break
-        cut = min(max(cut, 1), len(box) - 1)
-        a, b = box[:cut], box[cut:]
-        boxes[i:i + 1] = [a, b]
-        scores[i:i + 1] = [score(a), score(b)]
-    palette = []
-    for box in boxes:
-        n = sum(c for _, c in box)
-        palette.append(tuple(int(round(sum(col[k] * c for col, c in box) / n)) for k in range(3)))
-    palette = sorted(set(palette))
-    while len(palette) < count:
-        palette.append((0, 0, 0))
-    return palette
-
-
-def dither(rs, gs, bs, width, height, palette):
-    """Floyd-Steinberg error diffusion in serpentine order; returns palette indices."""
-    cache = {}
-
-    def nearest(r, g, b):
-        key = (r, g, b)
-        hit = cache.get(key)
-        if hit is None:
-            best, hit = 1 << 30, 0
-            for i, (pr, pg, pb) in enumerate(palette):
-                # Weighted towards green, as the eye is.
-                d = 2 * (pr - r) ** 2 + 4 * (pg - g) ** 2 + 3 * (pb - b) ** 2
-                if d < best:
-                    best, hit = d, i
-            cache[key] = hit
-        return hit
-
-    out = bytearray(width * height)
-    err_r = [0.0] * (width + 2)
-    err_g = [0.0] * (width + 2)
-    err_b = [0.0] * (width + 2)
-    for y in range(height):
-        nxt_r = [0.0] * (width + 2)
-        nxt_g = [0.0] * (width + 2)
-        nxt_b = [0.0] * (width + 2)
-        forward = (y % 2) == 0
-        xs = range(width) if forward else range(width - 1, -1, -1)
-        step = 1 if forward else -1
-        for x in xs:
-            i = y * width + x
-            e = x + 1
-            r = rs[i] + err_r[e]
-            g = gs[i] + err_g[e]
-            b = bs[i] + err_b[e]
-            qi = nearest(int(clamp(round(r), 0, 255)), int(clamp(round(g), 0, 255)),
-                         int(clamp(round(b), 0, 255)))
-            out[i] = qi
-            pr, pg, pb = palette[qi]
-            dr, dg, db = r - pr, g - pg, b - pb
-            err_r[e + step] += dr * 7 / 16
-            err_g[e + step] += dg * 7 / 16
-            err_b[e + step] += db * 7 / 16
-            nxt_r[e - step] += dr * 3 / 16
-            nxt_g[e - step] += dg * 3 / 16
-            nxt_b[e - step] += db * 3 / 16
-            nxt_r[e] += dr * 5 / 16
-            nxt_g[e] += dg * 5 / 16
-            nxt_b[e] += db * 5 / 16
-            nxt_r[e + step] += dr / 16
-            nxt_g[e + step] += dg / 16
-            nxt_b[e + step] += db / 16
-        err_r, err_g, err_b = nxt_r, nxt_g, nxt_b
-    return bytes(out)
-
-
-# ---------------------------------------------------------------------------------------------
-# GIF writing
-
-class BitPacker:
-    """Packs variable-width codes least-significant bit first, as GIF wants them."""
-
-    def __init__(self):
-        self.out = bytearray()
-        self.acc = 0
-        self.nbits = 0
-
-    def put(self, code, width):
-        self.acc |= code << self.nbits
-        self.nbits += width
-        while self.nbits >= 8:
-            self.out.append(self.acc & 0xFF)
-            self.acc >>= 8
-            self.nbits -= 8
-
-    def finish(self):
-        if self.nbits:
-            self.out.append(self.acc & 0xFF)
-        self.acc = self.nbits = 0
-        return bytes(self.out)
-
-
-def lzw_encode(indices, min_code_size=8):
-    """GIF-flavoured LZW: codes grow from min_code_size + 1 bits up to 12; when the table is
-    full a clear code starts a fresh one."""
-    clear = 1 << min_code_size
-    end = clear + 1
-    packer = BitPacker()
-
-    table = {}
-    next_code = end + 1
-    width = min_code_size + 1
-    packer.put(clear, width)
-    if not indices:
-        packer.put(end, width)
-        return packer.finish()
-
-    prefix = indices[0]
-    for k in indices[1:]:
-        key = (prefix << 8) | k
-        code = table.get(key)
-        if code is not None:
-            prefix = code
-            continue
-        packer.put(prefix, width)
-        # The decoder learns each new string one code later than we do, and widens its codes
-        # as soon as the next free code no longer fits; widening here before adding keeps the
-        # two in step.
-        if next_code == (1 << width) and width < 12:
-            width += 1
-        if next_code < 4096:
-            table[key] = next_code
-            next_code += 1
-        else:
-            packer.put(clear, width)
-            table = {}
-            next_code = end + 1
-            width = min_code_size + 1
-        prefix = k
-    packer.put(prefix, width)
-    # The decoder adds one more entry on reading that last code and may widen for the end code.
-    if next_code == (1 << width) and width < 12:
-        width += 1
-    packer.put(end, width)
-    return packer.finish()
-
-
-def lzw_decode(data, min_code_size, expected):
-    """A plain GIF LZW decoder, used to prove the encoder round-trips."""
-    clear = 1 << min_code_size
-    end = clear + 1
-    pos = 0
-    acc = 0
-    nbits = 0
-    width = min_code_size + 1
-    table = [bytes([i]) for i in range(clear)] + [b"", b""]
-    prev = None
-    out = bytearray()
-    while True:
-        while nbits < width:
-            if pos >= len(data):
-                raise ValueError("LZW data ran out before the end code")
-            acc |= data[pos] << nbits
-            pos += 1
-            nbits += 8
-        code = acc & ((1 << width) - 1)
-        acc >>= width
-        nbits -= width
-        if code == clear:
-            table = table[:end + 1]
-            width = min_code_size + 1
-            prev = None
-            continue
-        if code == end:
-            break
-        if prev is None:
-            entry = table[code]
-        elif code < len(table):
-            entry = table[code]
-            table.append(prev + entry[:1])
-        elif code == len(table):
-            entry = prev + prev[:1]
-            table.append(entry)
-        else:
-            raise ValueError("LZW code out of range")
-        out += entry
-        prev = entry
-        if len(table) == (1 << width) and width < 12:
-            width += 1
-    if bytes(out) != expected:
-        raise ValueError("LZW round trip differs")
-
-
-def write_gif(path, width, height, palette, indices):
-    assert len(palette) == 256 and len(indices) == width * height
-    out = bytearray(b"GIF89a")
-    # Logical screen: global colour table present (0x80), 8 bits of colour resolution (0x70),
-    # table of 2^(7+1) = 256 entries (0x07).
-    out += struct.pack("<HHBBB", width, height, 0xF7, 0, 0)
-    for r, g, b in palette:
-        out += bytes((r, g, b))
-    # One image covering the whole screen: no local table, not interlaced.
-    out += b"\x2C" + struct.pack("<HHHHB", 0, 0, width, height, 0)
-    min_code_size = 8
-    data = lzw_encode(indices, min_code_size)
-    lzw_decode(data, min_code_size, indices)
-    out.append(min_code_size)
-    for i in range(0, len(data), 255):
-        chunk = data[i:i + 255]
-        out.append(len(chunk))
-        out += chunk
-    out.append(0)
-    out += b"\x3B"
-    path.write_bytes(bytes(out))
-
-
-def make_background(path):
-    rs, gs, bs = render_background()
-    histogram = {}
-    for r, g, b in zip(rs, gs, bs):
-        key = (int(round(r)), int(round(g)), int(round(b)))
-        histogram[key] = histogram.get(key, 0) + 1
-    palette = median_cut(histogram, 256)
-    indices = dither(rs, gs, bs, BG_W, BG_H, palette)
-    write_gif(path, BG_W, BG_H, palette, indices)
+def background_gif():
+    picture = render_background()
+    # libimagequant picks the 256 colours and dithers onto them (Floyd-Steinberg). Pillow's
+    # median cut gives the rare colours of the leaves and the DNA no entries of their own, and
+    # its own dithering looks colours up at 6 bits a channel, which merges the close shades of
+    # the sky: both change the look.
+    indexed = picture.quantize(256, method=Image.Quantize.LIBIMAGEQUANT)
+    indexed.info["version"] = b"89a"
+    out = io.BytesIO()
+    # Pillow interlaces unless told not to, and optimize=False keeps all 256 table entries.
+    indexed.save(out, "GIF", interlace=False, optimize=False)
+    return out.getvalue()
 
 
 # ---------------------------------------------------------------------------------------------
@@ -561,9 +334,12 @@ PEN_RED = (214, 24, 32)
 # transparency is all or nothing.
 PAPER = (236, 236, 236)
 
+# The icon's images: size, bits per pixel, shades of red between paper and full red.
+MARU_IMAGES = ((32, 4, 15), (16, 4, 15), (32, 8, 64))
+
 
 def ring_coverage(size):
-    """Fraction of each pixel covered by the ring, sampled 8 x 8 per pixel."""
+    """Fraction of each pixel covered by the ring, sampled 8 x 8 per pixel, row after row."""
     c = size / 2.0
     if size >= 32:
         outer, thick = 14.6, 3.3
@@ -572,7 +348,6 @@ def ring_coverage(size):
     ss = 8
     cover = []
     for y in range(size):
-        row = []
         for x in range(size):
             hits = 0
             for j in range(ss):
@@ -586,87 +361,74 @@ def ring_coverage(size):
                         t += 0.45 * math.cos(math.atan2(sy, sx) - math.radians(135))
                     if outer - t <= d <= outer:
                         hits += 1
-            row.append(hits / (ss * ss))
-        cover.append(row)
+            cover.append(hits / (ss * ss))
     return cover
 
 
-def ring_image(size, levels):
-    """Returns (palette, rows of indices, rows of transparency) for a ring with `levels`
-    shades between paper and full red. Index 0 is black and used under the mask."""
-    cover = ring_coverage(size)
+def ring_dib(size, bits, levels):
+    """One image of the icon as a BITMAPINFOHEADER, its colour table, the colour bitmap and
+    the AND mask (1 = transparent), both bottom row first with rows padded to four bytes; the
+    header's height counts bitmap and mask. Pixels less than 40 % covered are left out, the
+    rest take the nearest of `levels` shades; index 0 (black) lies under the mask."""
     palette = [(0, 0, 0)]
     for k in range(levels):
         a = 0.4 + 0.6 * k / (levels - 1)
         palette.append(tuple(int(round(p + (r - p) * a)) for r, p in zip(PEN_RED, PAPER)))
-    pixels, masks = [], []
-    for row in cover:
-        prow, mrow = [], []
-        for a in row:
-            if a < 0.4:
-                prow.append(0)
-                mrow.append(1)
-            else:
-                k = int(round((a - 0.4) / 0.6 * (levels - 1)))
-                prow.append(1 + k)
-                mrow.append(0)
-        pixels.append(prow)
-        masks.append(mrow)
-    return palette, pixels, masks
-
-
-def dib(size, bits, palette, pixels, masks):
-    """A BITMAPINFOHEADER image as icons hold it: colour bitmap, then the AND mask, both
-    stored bottom row first, the header's height counting both."""
     colours = 1 << bits
-    palette = list(palette) + [(0, 0, 0)] * (colours - len(palette))
-    xor_stride = ((size * bits + 31) // 32) * 4
-    and_stride = ((size + 31) // 32) * 4
-    xor = bytearray()
-    for row in reversed(pixels):
-        line = bytearray()
-        if bits == 8:
-            line += bytes(row)
-        else:
-            for x in range(0, size, 2):
-                line.append((row[x] << 4) | row[x + 1])
-        line += b"\0" * (xor_stride - len(line))
-        xor += line
-    andmask = bytearray()
-    for row in reversed(masks):
-        line = bytearray(and_stride)
-        for x, m in enumerate(row):
-            if m:
-                line[x // 8] |= 0x80 >> (x % 8)
-        andmask += line
-    header = struct.pack("<IiiHHIIiiII", 40, size, size * 2, 1, bits, 0,
-                         len(xor) + len(andmask), 0, 0, colours, 0)
+    palette += [(0, 0, 0)] * (colours - len(palette))
+
+    cover = ring_coverage(size)
+    pixels = Image.new("P", (size, size))
+    pixels.putdata([0 if a < 0.4 else 1 + round((a - 0.4) / 0.6 * (levels - 1)) for a in cover])
+    mask = Image.new("1", (size, size))
+    mask.putdata([255 if a < 0.4 else 0 for a in cover])
+    colour_stride = (size * bits + 31) // 32 * 4
+    mask_stride = (size + 31) // 32 * 4
+    bitmap = pixels.tobytes("raw", ("P;4" if bits == 4 else "P", colour_stride, -1))
+    bitmap += mask.tobytes("raw", ("1", mask_stride, -1))
+
+    header = struct.pack("<IiiHHIIiiII", 40, size, size * 2, 1, bits, 0, len(bitmap), 0, 0,
+                         colours, 0)
     table = b"".join(bytes((b, g, r, 0)) for r, g, b in palette)
-    return header + table + bytes(xor) + bytes(andmask)
+    return header + table + bitmap
 
 
-def make_maru(path):
-    images = []
-    for size, bits in ((32, 4), (16, 4), (32, 8)):
-        levels = 15 if bits == 4 else 64
-        palette, pixels, masks = ring_image(size, levels)
-        images.append((size, bits, dib(size, bits, palette, pixels, masks)))
-    out = bytearray(struct.pack("<HHH", 0, 1, len(images)))
-    offset = 6 + 16 * len(images)
+def maru_ico():
+    images = [(size, bits, ring_dib(size, bits, levels)) for size, bits, levels in MARU_IMAGES]
+    directory = struct.pack("<HHH", 0, 1, len(images))
+    offset = len(directory) + 16 * len(images)
     for size, bits, data in images:
-        colour_count = 16 if bits == 4 else 0
-        out += struct.pack("<BBBBHHII", size, size, colour_count, 0, 1, bits, len(data), offset)
+        # The colour count byte is 0 for 256 colours and more.
+        colour_count = 1 << bits if bits < 8 else 0
+        directory += struct.pack("<BBBBHHII", size, size, colour_count, 0, 1, bits, len(data),
+                                 offset)
         offset += len(data)
-    for _, _, data in images:
-        out += data
-    path.write_bytes(bytes(out))
+    return directory + b"".join(data for _, _, data in images)
 
 
-def main():
-    CONTENT.mkdir(exist_ok=True)
-    make_maru(CONTENT / "maru.ico")
-    make_background(CONTENT / "background.gif")
+# ---------------------------------------------------------------------------------------------
+
+PICTURES = {"maru.ico": maru_ico, "background.gif": background_gif}
+
+
+def main(argv):
+    if argv not in ([], ["--check"]):
+        print(__doc__, file=sys.stderr)
+        return 2
+    check = bool(argv)
+    failed = False
+    for name, draw in PICTURES.items():
+        path = CONTENT / name
+        data = draw()
+        if not check:
+            CONTENT.mkdir(exist_ok=True)
+            path.write_bytes(data)
+        elif not path.exists() or path.read_bytes() != data:
+            print(f"content/{name} is not what tools/make_pictures.py draws: run it to redraw",
+                  file=sys.stderr)
+            failed = True
+    return 1 if failed else 0
 
 
 if __name__ == "__main__":
-    main()
+    sys.exit(main(sys.argv[1:]))

@@ -3,11 +3,14 @@ r"""Writes Tamsel's rich-text documents (RTF in code page 932) from readable UTF
 
 Usage:
   tools/rtfwrite.py SOURCE OUTPUT     write one document:
-                                      tools/rtfwrite.py content/booklet.txt content/booklet.rtf
-  tools/rtfwrite.py --all             write every content/*.txt to the .rtf beside it
+                          tools/rtfwrite.py content/documents/booklet.txt content/booklet.rtf
+  tools/rtfwrite.py --all             write every content/documents/NAME.txt to content/NAME.rtf
   tools/rtfwrite.py --check [SOURCE OUTPUT]
                                       exit 1 if a committed document differs from what its source
-                                      gives (without paths: every content/*.txt)
+                                      gives (without paths: every document)
+  tools/rtfwrite.py --list            print each document's source and output, tab-separated
+  tools/rtfwrite.py --plain SOURCE    print the text the source stands for, as a reader shows it:
+                                      one line per paragraph, without directives and markup
 
 The source markup:
   Each line of text is one paragraph; an empty line is an empty paragraph.
@@ -36,6 +39,8 @@ import sys
 
 ROOT = pathlib.Path(__file__).resolve().parent.parent
 CONTENT = ROOT / "content"
+# Every text file here is the source of one of the program's documents, and nothing else is.
+SOURCES = CONTENT / "documents"
 
 HEADER = r"{\rtf1\ansi\ansicpg932\deff0\deftab720"
 SETTINGS = r"\deflang1041\horzdoc"
@@ -194,6 +199,19 @@ def source_lines(source):
     return lines
 
 
+def plain_text(source):
+    """The text the source stands for: its paragraphs without directives, runs and escapes."""
+    lines = []
+    for number, line in enumerate(source_lines(source), start=1):
+        if line.startswith("@"):
+            continue
+        try:
+            lines.append("".join(text for _, text in split_line(line)))
+        except SourceError as error:
+            raise SourceError(f"line {number}: {error}") from None
+    return "".join(line + "\n" for line in lines)
+
+
 def write_rtf(source):
     """The document, as bytes, that the UTF-8 source text describes."""
     kind = "standard"
@@ -255,9 +273,9 @@ def write_rtf(source):
     return rtf.encode("ascii") + b"\0"
 
 
-def sources():
-    # Every text file in content/ is a document's source, except the build's own list.
-    return sorted(p for p in CONTENT.glob("*.txt") if p.name != "CMakeLists.txt")
+def documents():
+    """Each document's source and the committed document it gives."""
+    return [(source, CONTENT / (source.stem + ".rtf")) for source in sorted(SOURCES.glob("*.txt"))]
 
 
 def pairs(paths):
@@ -265,10 +283,21 @@ def pairs(paths):
         if len(paths) != 2:
             raise SystemExit("rtfwrite: give a SOURCE and an OUTPUT")
         return [(pathlib.Path(paths[0]), pathlib.Path(paths[1]))]
-    return [(source, source.with_suffix(".rtf")) for source in sources()]
+    return documents()
 
 
 def main(argv):
+    if argv == ["--list"]:
+        for source, output in documents():
+            print(f"{source}\t{output}")
+        return 0
+    if len(argv) == 2 and argv[0] == "--plain":
+        try:
+            sys.stdout.buffer.write(plain_text(pathlib.Path(argv[1]).read_text("utf-8")).encode())
+        except SourceError as error:
+            print(f"{argv[1]}: {error}", file=sys.stderr)
+            return 1
+        return 0
     check = "--check" in argv
     everything = "--all" in argv
     paths = [a for a in argv if a not in ("--check", "--all")]

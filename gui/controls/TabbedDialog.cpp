@@ -1,0 +1,220 @@
+#include "controls/TabbedDialog.h"
+
+#include <QAccessible>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainterPath>
+#include <QStyleOptionTab>
+#include <QStylePainter>
+
+#include <algorithm>
+
+namespace tamsel {
+
+TabbedDialog::TabbedDialog(int tabsPerRow, int rowHeight, QWidget* parent)
+    : QWidget(parent)
+    , tabsPerRow_(std::max(1, tabsPerRow))
+    , rowHeight_(rowHeight)
+{
+    setFocusPolicy(Qt::StrongFocus);
+    setAttribute(Qt::WA_Hover);
+}
+
+void TabbedDialog::addTab(const QString& caption)
+{
+    auto* page = new QWidget(this);
+    captions_.push_back(caption);
+    pages_.push_back(page);
+    if (current_ < 0)
+        current_ = 0;
+    page->setVisible(count() - 1 == current_);
+    layoutPages();
+}
+
+void TabbedDialog::place(int index, QWidget* control, const QRect& rect)
+{
+    control->setParent(page(index));
+    control->setGeometry(rect);
+}
+
+void TabbedDialog::setCurrentIndex(int index)
+{
+    if (index < 0 || index >= count() || index == current_)
+        return;
+    const int previous = current_;
+    current_ = index;
+    // Show the new page before hiding the old one, so focus never falls out of the dialog.
+    page(current_)->setVisible(true);
+    if (previous >= 0)
+        page(previous)->setVisible(false);
+    update();
+
+    QAccessibleEvent selection(this, QAccessible::Selection);
+    selection.setChild(current_);
+    QAccessible::updateAccessibility(&selection);
+    if (hasFocus()) {
+        QAccessibleEvent focus(this, QAccessible::Focus);
+        focus.setChild(current_);
+        QAccessible::updateAccessibility(&focus);
+    }
+}
+
+int TabbedDialog::rowPosition(int row) const
+{
+    const int rows = rowCount();
+    const int frontRow = current_ < 0 ? 0 : current_ / tabsPerRow_;
+    return (row - frontRow + rows) % rows;
+}
+
+QRect TabbedDialog::tabRect(int index) const
+{
+    const int row = index / tabsPerRow_;
+    const int column = index % tabsPerRow_;
+    const int tabWidth = width() / tabsPerRow_;
+    const int y = (rowCount() - 1 - rowPosition(row)) * rowHeight_;
+    return {column * tabWidth, y, tabWidth, rowHeight_};
+}
+
+QRect TabbedDialog::panelRect() const
+{
+    return {0, stripHeight(), width(), height() - stripHeight()};
+}
+
+// Pages cover the whole dialog, tab rows included, so that controls keep their design places
+// however many rows there are. A page paints nothing and lets clicks on the tabs through.
+void TabbedDialog::layoutPages()
+{
+    for (QWidget* p : pages_)
+        p->setGeometry(rect());
+}
+
+int TabbedDialog::tabAt(const QPoint& pos) const
+{
+    for (int i = 0; i < count(); ++i) {
+        if (tabRect(i).contains(pos))
+            return i;
+    }
+    return -1;
+}
+
+void TabbedDialog::paintEvent(QPaintEvent*)
+{
+    QStylePainter painter(this);
+
+    QStyleOptionTabWidgetFrame frame;
+    frame.initFrom(this);
+    frame.rect = panelRect();
+    frame.shape = QTabBar::RoundedNorth;
+    painter.fillRect(frame.rect, palette().button());
+    painter.drawPrimitive(QStyle::PE_FrameTabWidget, frame);
+
+    // Back rows first, so that each row in front overlaps the one behind it.
+    for (int position = rowCount() - 1; position >= 0; --position) {
+        for (int i = 0; i < count(); ++i) {
+            if (rowPosition(i / tabsPerRow_) == position)
+                paintTab(painter, i);
+        }
+    }
+}
+
+// Tabs are drawn here rather than by the style: the styles assume a single row of tabs sized to
+// their captions, and clip or misplace the equal-width tabs of several rows.
+void TabbedDialog::paintTab(QPainter& painter, int index)
+{
+    const bool selected = index == current_;
+    QRect shape = tabRect(index).adjusted(0, 2, -1, 0);
+    if (selected)
+        shape.adjust(-1, -2, 1, 1);
+    const bool hovered = !selected && underMouse() && shape.contains(mapFromGlobal(QCursor::pos()));
+
+    const QColor face = palette().button().color();
+    QLinearGradient fill(shape.topLeft(), shape.bottomLeft());
+    fill.setColorAt(0, selected  ? face.lighter(104)
+                       : hovered ? face.lighter(103)
+                                 : face.darker(102));
+    fill.setColorAt(1, selected ? face : face.darker(hovered ? 101 : 108));
+
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    QPainterPath outline;
+    const QRectF r = QRectF(shape).adjusted(0.5, 0.5, -0.5, 0.5);
+    constexpr qreal radius = 3;
+    outline.moveTo(r.bottomLeft());
+    outline.lineTo(r.left(), r.top() + radius);
+    outline.quadTo(r.topLeft(), QPointF(r.left() + radius, r.top()));
+    outline.lineTo(r.right() - radius, r.top());
+    outline.quadTo(r.topRight(), QPointF(r.right(), r.top() + radius));
+    outline.lineTo(r.bottomRight());
+    painter.fillPath(outline, fill);
+    painter.setPen(palette().dark().color());
+    painter.drawPath(outline);
+    painter.restore();
+
+    const QString& text = captions_[static_cast<size_t>(index)];
+    painter.setPen(
+        palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::ButtonText));
+    painter.drawText(shape, Qt::AlignCenter, text);
+
+    if (selected && hasFocus()) {
+        QStyleOptionFocusRect focus;
+        focus.initFrom(this);
+        focus.rect = shape.adjusted(3, 3, -3, -2);
+        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &painter, this);
+    }
+}
+
+void TabbedDialog::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton)
+        return;
+    const int index = tabAt(event->position().toPoint());
+    if (index >= 0) {
+        setFocus(Qt::MouseFocusReason);
+        setCurrentIndex(index);
+    }
+}
+
+void TabbedDialog::keyPressEvent(QKeyEvent* event)
+{
+    const bool ctrl = event->modifiers() & Qt::ControlModifier;
+    int target = current_;
+    switch (event->key()) {
+    case Qt::Key_Left:
+        target = current_ - 1;
+        break;
+    case Qt::Key_Right:
+        target = current_ + 1;
+        break;
+    case Qt::Key_Home:
+        target = 0;
+        break;
+    case Qt::Key_End:
+        target = count() - 1;
+        break;
+    case Qt::Key_PageUp:
+        target = ctrl ? current_ - 1 : current_;
+        break;
+    case Qt::Key_PageDown:
+        target = ctrl ? current_ + 1 : current_;
+        break;
+    default:
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    if (count() > 0)
+        setCurrentIndex(std::clamp(target, 0, count() - 1));
+}
+
+void TabbedDialog::resizeEvent(QResizeEvent*)
+{
+    layoutPages();
+}
+
+bool TabbedDialog::event(QEvent* event)
+{
+    if (event->type() == QEvent::HoverMove || event->type() == QEvent::HoverLeave)
+        update(0, 0, width(), stripHeight());
+    return QWidget::event(event);
+}
+
+} // namespace tamsel

@@ -1,0 +1,145 @@
+#include "controls/TabbedDialogAccessible.h"
+
+#include "controls/TabbedDialog.h"
+
+namespace tamsel {
+namespace {
+
+// One tab of the dialog. It is no QObject, so it reaches its dialog through the parent.
+class TabAccessible final : public QAccessibleInterface, public QAccessibleActionInterface {
+public:
+    TabAccessible(TabbedDialog* dialog, int index)
+        : dialog_(dialog)
+        , index_(index)
+    {
+    }
+
+    void* interface_cast(QAccessible::InterfaceType type) override
+    {
+        return type == QAccessible::ActionInterface ? static_cast<QAccessibleActionInterface*>(this)
+                                                    : nullptr;
+    }
+
+    QObject* object() const override { return nullptr; }
+    QAccessible::Role role() const override { return QAccessible::PageTab; }
+    bool isValid() const override { return dialog_ && index_ < dialog_->count(); }
+    QAccessibleInterface* parent() const override
+    {
+        return QAccessible::queryAccessibleInterface(dialog_);
+    }
+    QAccessibleInterface* child(int) const override { return nullptr; }
+    int childCount() const override { return 0; }
+    int indexOfChild(const QAccessibleInterface*) const override { return -1; }
+    QAccessibleInterface* childAt(int, int) const override { return nullptr; }
+
+    QString text(QAccessible::Text t) const override
+    {
+        return t == QAccessible::Name && isValid() ? dialog_->tabText(index_) : QString();
+    }
+    void setText(QAccessible::Text, const QString&) override {}
+
+    QRect rect() const override
+    {
+        if (!isValid())
+            return {};
+        const QRect local = dialog_->tabRect(index_);
+        return {dialog_->mapToGlobal(local.topLeft()), local.size()};
+    }
+
+    QAccessible::State state() const override
+    {
+        QAccessible::State s;
+        if (!isValid())
+            return s;
+        s.focusable = true;
+        s.selectable = true;
+        const bool current = dialog_->currentIndex() == index_;
+        s.selected = current;
+        s.focused = current && dialog_->hasFocus();
+        s.invisible = !dialog_->isVisible();
+        s.disabled = !dialog_->isEnabled();
+        return s;
+    }
+
+    QStringList actionNames() const override { return {pressAction()}; }
+    void doAction(const QString& name) override
+    {
+        if (name == pressAction() && isValid())
+            dialog_->setCurrentIndex(index_);
+    }
+    QStringList keyBindingsForAction(const QString&) const override { return {}; }
+
+private:
+    QPointer<TabbedDialog> dialog_;
+    int index_ = 0;
+};
+
+} // namespace
+
+TabbedDialogAccessible::TabbedDialogAccessible(TabbedDialog* dialog)
+    : QAccessibleWidget(dialog, QAccessible::PageTabList)
+{
+}
+
+TabbedDialogAccessible::~TabbedDialogAccessible()
+{
+    for (QAccessible::Id id : std::as_const(tabs_))
+        QAccessible::deleteAccessibleInterface(id);
+}
+
+QAccessibleInterface* TabbedDialogAccessible::create(const QString&, QObject* object)
+{
+    if (auto* dialog = qobject_cast<TabbedDialog*>(object))
+        return new TabbedDialogAccessible(dialog);
+    return nullptr;
+}
+
+TabbedDialog* TabbedDialogAccessible::dialog() const
+{
+    return static_cast<TabbedDialog*>(widget());
+}
+
+int TabbedDialogAccessible::childCount() const
+{
+    return dialog()->count() + QAccessibleWidget::childCount();
+}
+
+QAccessibleInterface* TabbedDialogAccessible::child(int index) const
+{
+    const int tabs = dialog()->count();
+    if (index < 0)
+        return nullptr;
+    if (index >= tabs)
+        return QAccessibleWidget::child(index - tabs);
+    if (auto found = tabs_.constFind(index); found != tabs_.constEnd())
+        return QAccessible::accessibleInterface(*found);
+    auto* tab = new TabAccessible(dialog(), index);
+    tabs_.insert(index, QAccessible::registerAccessibleInterface(tab));
+    return tab;
+}
+
+int TabbedDialogAccessible::indexOfChild(const QAccessibleInterface* child) const
+{
+    if (child && child->role() == QAccessible::PageTab) {
+        const QAccessible::Id id = QAccessible::uniqueId(const_cast<QAccessibleInterface*>(child));
+        for (auto it = tabs_.constBegin(); it != tabs_.constEnd(); ++it) {
+            if (it.value() == id)
+                return it.key();
+        }
+        return -1;
+    }
+    const int index = QAccessibleWidget::indexOfChild(child);
+    return index < 0 ? -1 : index + dialog()->count();
+}
+
+QAccessibleInterface* TabbedDialogAccessible::childAt(int x, int y) const
+{
+    const QPoint local = dialog()->mapFromGlobal(QPoint(x, y));
+    for (int i = 0; i < dialog()->count(); ++i) {
+        if (dialog()->tabRect(i).contains(local))
+            return child(i);
+    }
+    return QAccessibleWidget::childAt(x, y);
+}
+
+} // namespace tamsel

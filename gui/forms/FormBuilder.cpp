@@ -1,0 +1,150 @@
+#include "forms/FormBuilder.h"
+
+#include "controls/PictureBox.h"
+#include "controls/RichTextBox.h"
+
+#include <QFile>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QScreen>
+
+#include <algorithm>
+
+namespace tamsel {
+namespace {
+
+Qt::Alignment alignment(Align align)
+{
+    switch (align) {
+    case Align::Left:
+        break;
+    case Align::Right:
+        return Qt::AlignRight | Qt::AlignTop;
+    case Align::Centre:
+        return Qt::AlignHCenter | Qt::AlignTop;
+    }
+    return Qt::AlignLeft | Qt::AlignTop;
+}
+
+QString utf8(const char* text)
+{
+    return QString::fromUtf8(text);
+}
+
+} // namespace
+
+QFont makeFont(const FontDesign& design)
+{
+    QFont font(utf8(design.face));
+    font.setPointSizeF(design.points);
+    font.setBold(design.bold);
+    return font;
+}
+
+QPushButton* makeButton(const ButtonDesign& design, QWidget* parent)
+{
+    auto* button = new QPushButton(utf8(design.text), parent);
+    button->setObjectName(utf8(design.name));
+    button->setFont(makeFont(design.font));
+    button->setGeometry(toPixels(design.rect));
+    return button;
+}
+
+QLabel* makeLabel(const LabelDesign& design, QWidget* parent)
+{
+    auto* label = new QLabel(utf8(design.text), parent);
+    label->setObjectName(utf8(design.name));
+    label->setFont(makeFont(design.font));
+    label->setGeometry(toPixels(design.rect));
+    label->setAlignment(alignment(design.align));
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, toColor(design.foreground));
+    if (design.background) {
+        palette.setColor(QPalette::Window, toColor(*design.background));
+        label->setAutoFillBackground(true);
+    }
+    label->setPalette(palette);
+    return label;
+}
+
+RichTextBox* makeRichTextBox(const RichTextBoxDesign& design, QWidget* parent)
+{
+    auto* box = new RichTextBox(parent);
+    box->setObjectName(utf8(design.name));
+    box->setFont(makeFont(design.font));
+    box->setGeometry(toPixels(design.rect));
+    QFile document(utf8(design.document));
+    if (document.open(QIODevice::ReadOnly))
+        box->setRtf(document.readAll());
+    return box;
+}
+
+void buildMenus(QMenuBar* bar, std::span<const MenuDesign> menus)
+{
+    for (const MenuDesign& design : menus) {
+        QMenu* menu = bar->addMenu(utf8(design.caption));
+        menu->setObjectName(utf8(design.name));
+        for (const MenuItemDesign& item : design.items)
+            menu->addAction(utf8(item.caption))->setObjectName(utf8(item.name));
+    }
+}
+
+PictureBox* buildForm(QWidget* window, const FormDesign& design)
+{
+    window->setObjectName(utf8(design.name));
+    window->setWindowTitle(utf8(design.caption));
+    window->setFont(makeFont(design.font));
+    if (design.icon)
+        window->setWindowIcon(QIcon(utf8(design.icon)));
+
+    auto* client = new PictureBox(window);
+    client->setFrameShape(QFrame::NoFrame);
+    client->setFixedSize(toPixels(design.clientArea));
+    if (design.backgroundPicture)
+        client->setPicture(QPixmap(utf8(design.backgroundPicture)));
+    if (design.backgroundColour) {
+        QPalette palette = client->palette();
+        palette.setColor(QPalette::Window, toColor(*design.backgroundColour));
+        client->setPalette(palette);
+        client->setAutoFillBackground(true);
+    }
+    return client;
+}
+
+QWidget* buildDocumentForm(const DocumentFormDesign& design)
+{
+    auto* window = new QWidget;
+    PictureBox* client = buildForm(window, design.form);
+    window->setFixedSize(client->size());
+    // Qt's focus chain follows the order of creation, which is the design's tab order.
+    makeRichTextBox(design.document, client);
+    for (const LabelDesign& label : design.labels)
+        makeLabel(label, client);
+    return window;
+}
+
+void centreOnScreen(QWidget* window)
+{
+    const QScreen* screen = window->screen();
+    if (!screen)
+        return;
+    const QRect available = screen->availableGeometry();
+    // Before the window is first shown the frame is not known yet and the size the window asks
+    // for stands for it.
+    const QSize size = window->isVisible() ? window->frameGeometry().size() : window->sizeHint();
+    QRect placed({}, size);
+    placed.moveCenter(available.center());
+    placed.moveTopLeft(
+        {std::max(placed.left(), available.left()), std::max(placed.top(), available.top())});
+    window->move(placed.topLeft());
+}
+
+void setTextAndFit(QLabel* label, const QString& text, int emptyWidth)
+{
+    label->setText(text);
+    const int width = text.isEmpty() ? emptyWidth : label->fontMetrics().horizontalAdvance(text);
+    label->resize(width, label->height());
+}
+
+} // namespace tamsel

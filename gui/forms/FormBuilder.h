@@ -1,0 +1,45 @@
+#pragma once
+// Builds windows and their plain controls from their designs: fonts, the client area with its
+// picture or colour, menus, buttons, labels and rich-text boxes, placed in pixels, and whole
+// document windows that have no code of their own. Owns nothing; the parent owns what is built.
+
+#include "design/FormDesign.h"
+
+#include <QFont>
+
+#include <span>
+
+class QLabel;
+class QMenuBar;
+class QPushButton;
+class QWidget;
+
+namespace tamsel {
+
+class PictureBox;
+class RichTextBox;
+
+QFont makeFont(const FontDesign& design);
+QPushButton* makeButton(const ButtonDesign& design, QWidget* parent);
+QLabel* makeLabel(const LabelDesign& design, QWidget* parent);
+// The box holds its document, read from the design's resource.
+RichTextBox* makeRichTextBox(const RichTextBoxDesign& design, QWidget* parent);
+// Every menu item becomes an action named as designed, found with findChild<QAction*>.
+void buildMenus(QMenuBar* bar, std::span<const MenuDesign> menus);
+
+// Gives window the design's name, caption, font and icon, and returns its client area: fixed at
+// the design's size, showing the background picture or colour. Controls go on the client area.
+PictureBox* buildForm(QWidget* window, const FormDesign& design);
+
+// A new top-level window built from a design, its controls in tab order.
+QWidget* buildDocumentForm(const DocumentFormDesign& design);
+
+// Places a top-level window's frame in the middle of its screen's available area; where the
+// window is larger than the area, its top-left corner (title bar and menus) stays on the screen.
+void centreOnScreen(QWidget* window);
+
+// A label that sizes itself to its text keeps its left edge and its height and grows to the
+// right; an empty text keeps its designed width.
+void setTextAndFit(QLabel* label, const QString& text, int emptyWidth);
+
+} // namespace tamsel

@@ -1,0 +1,43 @@
+#include "forms/WindowShelf.h"
+
+#include "forms/FormBuilder.h"
+
+namespace tamsel {
+
+WindowShelf::~WindowShelf()
+{
+    for (auto& [name, window] : windows_)
+        delete window.data();
+}
+
+QWidget* WindowShelf::show(const DocumentFormDesign& design)
+{
+    QPointer<QWidget>& held = windows_[QString::fromUtf8(design.form.name)];
+    if (held) {
+        held->raise();
+        held->activateWindow();
+        return held;
+    }
+    QWidget* window = buildDocumentForm(design);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    held = window;
+    centreOnScreen(window);
+    window->show();
+    return window;
+}
+
+QWidget* WindowShelf::window(const QString& name) const
+{
+    const auto found = windows_.find(name);
+    return found == windows_.end() ? nullptr : found->second.data();
+}
+
+void WindowShelf::close(std::span<const char* const> names)
+{
+    for (const char* name : names) {
+        if (QWidget* open = window(QString::fromUtf8(name)))
+            open->close();
+    }
+}
+
+} // namespace tamsel

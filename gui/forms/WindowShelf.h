@@ -1,0 +1,36 @@
+#pragma once
+// The single-instance windows that the exam window opens beside itself: each is built from its
+// design the first time it is shown, shown modeless with no owner, destroyed when the user closes
+// it and built afresh at the next show. A show while it is open raises and activates it instead
+// of making a copy. The shelf holds guarded pointers only: the windows own themselves.
+
+#include "design/FormDesign.h"
+
+#include <QPointer>
+#include <QString>
+#include <QWidget>
+
+#include <map>
+#include <span>
+
+namespace tamsel {
+
+class WindowShelf final {
+public:
+    WindowShelf() = default;
+    WindowShelf(const WindowShelf&) = delete;
+    WindowShelf& operator=(const WindowShelf&) = delete;
+    // Windows still open when the shelf goes are closed with it.
+    ~WindowShelf();
+
+    QWidget* show(const DocumentFormDesign& design);
+    // The open window of that name, or nothing.
+    QWidget* window(const QString& name) const;
+    // Closes the open windows among names, in that order; the others are neither built nor shown.
+    void close(std::span<const char* const> names);
+
+private:
+    std::map<QString, QPointer<QWidget>> windows_;
+};
+
+} // namespace tamsel

@@ -1,0 +1,27 @@
+#include "startup/Startup.h"
+
+#include "controls/TabbedDialogAccessible.h"
+#include "design/ExamWindowDesign.h"
+#include "documents/FontSubstitutes.h"
+#include "forms/FormBuilder.h"
+
+#include <QAccessible>
+#include <QApplication>
+#include <QFontDatabase>
+
+namespace tamsel {
+
+void prepareApplication()
+{
+    // Without the Windows faces, fontconfig would pick a Latin face and Qt would fall back per
+    // character: kana right, digits and widths wrong.
+    for (const JapaneseFace& face : japaneseFaces) {
+        const QString windowsFace = QString::fromUtf16(face.windowsFace);
+        if (!QFontDatabase::hasFamily(windowsFace))
+            QFont::insertSubstitution(windowsFace, QString::fromUtf16(face.installedFace));
+    }
+    QApplication::setFont(makeFont(examdesign::form.font));
+    QAccessible::installFactory(&TabbedDialogAccessible::create);
+}
+
+} // namespace tamsel

@@ -1,0 +1,286 @@
+#include "windows/frmTamsel.h"
+
+#include "controls/PictureBox.h"
+#include "controls/RichTextBox.h"
+#include "controls/TabbedDialog.h"
+#include "design/ExamWindowDesign.h"
+#include "design/HelpWindowDesign.h"
+#include "design/PassLineDesigns.h"
+#include "forms/FormBuilder.h"
+#include "forms/WindowShelf.h"
+#include "passline/ScoreBands.h"
+#include "pictures/IconImages.h"
+#include "sound/MediaPlayer.h"
+#include "system/AppFolder.h"
+#include "system/Clock.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLayout>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTimer>
+
+using namespace tamsel;
+namespace design = tamsel::examdesign;
+
+namespace {
+
+QString utf8(std::string_view text)
+{
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// The exit command closes the exam window, then these, in this order.
+constexpr std::array<const char*, 7> exitOrder{
+    passlinedesign::windows[0].form.name, passlinedesign::windows[1].form.name,
+    passlinedesign::windows[2].form.name, passlinedesign::windows[3].form.name,
+    passlinedesign::windows[4].form.name, passlinedesign::windows[5].form.name,
+    helpdesign::window.form.name,
+};
+
+TabbedDialog* makeTabbedDialog(const design::TabbedDialogDesign& d, QWidget* parent)
+{
+    auto* dialog = new TabbedDialog(d.tabsPerRow, twipsToPixels(design::tabRowHeight), parent);
+    dialog->setObjectName(QString::fromUtf8(d.name));
+    dialog->setFont(makeFont(design::tabFont));
+    dialog->setGeometry(toPixels(d.rect));
+    return dialog;
+}
+
+BoxState boxStateOf(Qt::CheckState state)
+{
+    switch (state) {
+    case Qt::Unchecked:
+        break;
+    case Qt::Checked:
+        return BoxState::Ticked;
+    case Qt::PartiallyChecked:
+        return BoxState::Grayed;
+    }
+    return BoxState::Clear;
+}
+
+} // namespace
+
+frmTamsel::frmTamsel(const Clock& clock, MediaPlayer& player, WindowShelf& shelf, QWidget* parent)
+    : QMainWindow(parent)
+    , clock_(clock)
+    , MMControl1(player)
+    , shelf_(shelf)
+    , chimePath_(AppFolder(QCoreApplication::applicationDirPath()) + QStringLiteral("Zikan.wav"))
+{
+    buildMenus(menuBar(), design::menus);
+    connect(findChild<QAction*>(QStringLiteral("mnuExit")), &QAction::triggered, this,
+            &frmTamsel::mnuExit_Click);
+    connect(findChild<QAction*>(QStringLiteral("mnuAbout")), &QAction::triggered, this,
+            &frmTamsel::mnuAbout_Click);
+
+    PictureBox* client = buildForm(this, design::form);
+    client->setObjectName(QStringLiteral("client"));
+    setCentralWidget(client);
+    buildControls(client);
+
+    tmr時間 = new QTimer(this);
+    tmr時間->setObjectName(QStringLiteral("tmr時間"));
+    tmr時間->setInterval(1000);
+    tmr時間->setTimerType(Qt::PreciseTimer);
+    connect(tmr時間, &QTimer::timeout, this, &frmTamsel::tmr時間_Timer);
+
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+    centreOnScreen(this);
+    cmdスタート->setFocus();
+}
+
+// Controls are made in their tab order, since Qt's focus chain follows the order of creation.
+void frmTamsel::buildControls(QWidget* client)
+{
+    cmdスタート = makeButton(design::startButton, client);
+    buildBookletViewer(client);
+    Label1 = makeLabel(design::timeFrameLabel, client);
+    cmd得点 = makeButton(design::scoreButton, client);
+    Label2 = makeLabel(design::scoreFrameLabel, client);
+    Label4 = makeLabel(design::averageLabel, client);
+    cmd合格率 = makeButton(design::passRateButton, client);
+    lbl得点 = makeLabel(design::scoreDisplay, client);
+    lbl秒 = makeLabel(design::timeDisplay, client);
+    buildAnswerSheet(client);
+
+    // The displays stand in front of their frame texts, in the gaps left for them.
+    lbl秒->raise();
+    lbl得点->raise();
+
+    connect(cmdスタート, &QPushButton::clicked, this, &frmTamsel::cmdスタート_Click);
+    connect(cmd得点, &QPushButton::clicked, this, &frmTamsel::cmd得点_Click);
+    connect(cmd合格率, &QPushButton::clicked, this, &frmTamsel::cmd合格率_Click);
+}
+
+void frmTamsel::buildBookletViewer(QWidget* client)
+{
+    stb英語 = makeTabbedDialog(design::bookletViewer, client);
+    for (const design::BookletPageDesign& page : design::bookletPages) {
+        const int tab = stb英語->count();
+        stb英語->addTab(QString::fromUtf8(page.caption));
+        const QString resource = QString::fromUtf8(page.resource);
+        QWidget* control = nullptr;
+        switch (page.kind) {
+        case design::PageKind::Document:
+            RichTextBox1 = makeRichTextBox(
+                {page.controlName, page.rect, design::form.font, page.resource}, nullptr);
+            control = RichTextBox1;
+            break;
+        case design::PageKind::Figure: {
+            auto* picture = new PictureBox(nullptr);
+            picture->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+            picture->setPicture(QPixmap(resource));
+            Picture.push_back(picture);
+            control = picture;
+            break;
+        }
+        }
+        control->setObjectName(QString::fromUtf8(page.controlName));
+        stb英語->place(tab, control, toPixels(page.rect));
+    }
+}
+
+void frmTamsel::buildAnswerSheet(QWidget* client)
+{
+    SSTab1 = makeTabbedDialog(design::answerSheet, client);
+    const QPixmap mark =
+        QPixmap::fromImage(richestImage(QString::fromUtf8(design::markPicture), 32));
+    for (int n = 1; n <= itemCount; ++n) {
+        const AnswerItem& item = answerItems[static_cast<size_t>(n - 1)];
+        const design::AnswerItemDesign& look =
+            design::answerItemDesigns[static_cast<size_t>(n - 1)];
+        const QString label = utf8(item.label);
+        const int tab = n - 1;
+        SSTab1->addTab(label);
+
+        auto* frame = new QGroupBox(QString::fromUtf8(design::frameCaption));
+        frame->setObjectName(QStringLiteral("Frame%1").arg(n));
+        SSTab1->place(tab, frame,
+                      toPixels(TwipsRect{look.frameLeft, design::frameTop, look.frameWidth,
+                                         design::frameHeight}));
+        auto& boxes = chkTamsel[static_cast<size_t>(n - 1)];
+        for (int box = 1; box <= item.boxCount; ++box) {
+            auto* check = new QCheckBox(utf8(choiceCaptions[static_cast<size_t>(box - 1)]), frame);
+            check->setObjectName(QStringLiteral("chkTamsel%1").arg(n));
+            check->setProperty("Index", box);
+            check->setAccessibleDescription(label);
+            const int width =
+                box == 1 && look.wideFirstBox ? design::wideBoxWidth : design::boxWidth;
+            check->setGeometry(toPixels(TwipsRect{(*look.boxLefts)[static_cast<size_t>(box - 1)],
+                                                  design::boxTop, width, design::boxHeight}));
+            if (box == 2 && look.smallSecondBox)
+                check->setFont(makeFont(design::smallBoxFont));
+            boxes.push_back(check);
+        }
+
+        auto* ring = new QLabel;
+        ring->setObjectName(QStringLiteral("pctマル"));
+        ring->setProperty("Index", n);
+        ring->setPixmap(mark);
+        ring->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        ring->setAccessibleName(utf8(design::markName));
+        SSTab1->place(tab, ring,
+                      toPixels(TwipsRect{look.markLeft, design::markTop, design::markSize,
+                                         design::markSize}));
+        ring->hide();
+        pctマル[static_cast<size_t>(n - 1)] = ring;
+    }
+}
+
+SheetBoxes frmTamsel::readAnswerSheet() const
+{
+    SheetBoxes sheet{};
+    for (size_t item = 0; item < chkTamsel.size(); ++item) {
+        for (size_t box = 0; box < chkTamsel[item].size(); ++box)
+            sheet[item][box] = boxStateOf(chkTamsel[item][box]->checkState());
+    }
+    return sheet;
+}
+
+void frmTamsel::cmdスタート_Click()
+{
+    tmr時間->start();
+    countdown_.start(clock_.secondsSinceEpoch());
+    lbl秒->setText(countdown_.display());
+    cmdスタート->setEnabled(false);
+    showScore(QString());
+    for (QLabel* mark : pctマル)
+        mark->setVisible(false);
+}
+
+void frmTamsel::tmr時間_Timer()
+{
+    if (countdown_.tick(clock_.secondsSinceEpoch()))
+        lbl秒->setText(countdown_.display());
+
+    MMControl1.setFileName(chimePath_);
+    MMControl1.open();
+
+    // Time-up is what the display says, so the chime and the shown "0:00" never disagree.
+    if (lbl秒->text() == Countdown::timeUpText) {
+        tmr時間->stop();
+        PlaySound();
+    }
+}
+
+void frmTamsel::showScore(const QString& score)
+{
+    setTextAndFit(lbl得点, score, twipsToPixels(design::scoreDisplay.rect.width));
+}
+
+void frmTamsel::PlaySound()
+{
+    MMControl1.prev();
+    MMControl1.play();
+}
+
+void frmTamsel::cmd得点_Click()
+{
+    cmdスタート->setEnabled(true);
+    lbl秒->setText(QString());
+    tmr時間->stop();
+
+    const SheetMarking marking = markSheet(readAnswerSheet());
+    for (size_t n = 0; n < pctマル.size(); ++n) {
+        switch (marking.outcomes[n]) {
+        case MarkOutcome::Hide:
+            pctマル[n]->setVisible(false);
+            break;
+        case MarkOutcome::Show:
+            pctマル[n]->setVisible(true);
+            break;
+        case MarkOutcome::Leave:
+            break;
+        }
+    }
+    showScore(QString::number(marking.TotalScore));
+}
+
+void frmTamsel::cmd合格率_Click()
+{
+    if (const std::optional<int> window = passLineWindowFor(lbl得点->text()))
+        shelf_.show(passlinedesign::windows[static_cast<size_t>(*window - 1)]);
+}
+
+void frmTamsel::mnuAbout_Click()
+{
+    shelf_.show(helpdesign::window);
+}
+
+void frmTamsel::mnuExit_Click()
+{
+    close();
+    shelf_.close(exitOrder);
+}
+
+void frmTamsel::closeEvent(QCloseEvent* event)
+{
+    tmr時間->stop();
+    QMainWindow::closeEvent(event);
+}

@@ -1,0 +1,78 @@
+#pragma once
+// The exam window: the booklet viewer, the answer sheet, the exam buttons, the time and score
+// displays and the menu. It owns its controls and wires their events to its handlers; marking,
+// the countdown's arithmetic and the score bands are done by the core. The clock, the media
+// player and the shelf of the windows it opens are lent to it, so that tests can put fakes in
+// their place and watch what it opens.
+
+#include "countdown/Countdown.h"
+#include "marking/Marking.h"
+
+#include <QMainWindow>
+
+#include <array>
+#include <vector>
+
+class QAction;
+class QCheckBox;
+class QLabel;
+class QPushButton;
+class QTimer;
+
+namespace tamsel {
+class Clock;
+class MediaPlayer;
+class PictureBox;
+class RichTextBox;
+class TabbedDialog;
+class WindowShelf;
+} // namespace tamsel
+
+class frmTamsel final : public QMainWindow {
+    Q_OBJECT
+
+public:
+    frmTamsel(const tamsel::Clock& clock, tamsel::MediaPlayer& player, tamsel::WindowShelf& shelf,
+              QWidget* parent = nullptr);
+
+    void cmdスタート_Click();
+    void tmr時間_Timer();
+    void cmd得点_Click();
+    void cmd合格率_Click();
+    void mnuAbout_Click();
+    void mnuExit_Click();
+
+protected:
+    // The countdown goes with the window: no tick and no chime come after it closed.
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildControls(QWidget* client);
+    void buildBookletViewer(QWidget* client);
+    void buildAnswerSheet(QWidget* client);
+    tamsel::SheetBoxes readAnswerSheet() const;
+    void PlaySound();
+    void showScore(const QString& score);
+
+    const tamsel::Clock& clock_;
+    tamsel::MediaPlayer& MMControl1;
+    tamsel::WindowShelf& shelf_;
+    const QString chimePath_; // the chime beside the executable
+    tamsel::Countdown countdown_;
+
+    QPushButton* cmdスタート = nullptr;
+    QPushButton* cmd得点 = nullptr;
+    QPushButton* cmd合格率 = nullptr;
+    tamsel::TabbedDialog* stb英語 = nullptr;
+    tamsel::RichTextBox* RichTextBox1 = nullptr;
+    std::vector<tamsel::PictureBox*> Picture; // Picture1 … Picture7
+    tamsel::TabbedDialog* SSTab1 = nullptr;
+    QLabel* Label1 = nullptr;
+    QLabel* Label2 = nullptr;
+    QLabel* Label4 = nullptr;
+    QLabel* lbl得点 = nullptr;
+    QLabel* lbl秒 = nullptr;
+    std::array<std::vector<QCheckBox*>, tamsel::itemCount> chkTamsel; // [n - 1][box - 1]
+    std::array<QLabel*, tamsel::itemCount> pctマル{};                 // [n - 1]
+    QTimer* tmr時間 = nullptr;
+};

@@ -1,0 +1,406 @@
+// The pass-line table that the six pass-line windows show below their badge and message, read
+// with the program's own rich-text reader: its columns, the order of its universities, faculties
+// and subject groups, the form and the plausibility of its pass lines, its tabs and its one font.
+//
+// Columns are measured in half-width cells of the monospaced table font: an ASCII character takes
+// one cell, every other character (the ideographic space, the dash "―" and the Roman numerals
+// included) two, and a tab advances to the next multiple of 8 cells (the default stop of 720
+// twips is 8 cells of 90 twips at 9 points). A text stands at cell n when n cells come before it
+// on its line: cells are counted from 0 at the start of the line.
+
+#include "documents/RtfReader.h"
+
+#include <QFile>
+#include <QFont>
+#include <QRegularExpression>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextDocument>
+
+#include <algorithm>
+#include <array>
+#include <optional>
+
+using tamsel::RtfReader;
+
+namespace {
+
+constexpr int entryLines = 5;
+// An entry's lines and the blank line after it.
+constexpr int entryBlocks = entryLines + 1;
+// The header and the blank line after it.
+constexpr int firstEntryBlock = 2;
+constexpr int tabCells = 8;
+
+constexpr int universityCell = 4;
+constexpr int facultyCell = 22;
+constexpr int groupCell = 34;
+constexpr int passLineCell = 110;
+
+struct University {
+    const char* row;
+    const char16_t* name;
+};
+
+// North to south.
+constexpr std::array universities{
+    University{"Hokkaido", u"北海道大学"}, University{"Tohoku", u"東北大学"},
+    University{"Tokyo", u"東京大学"},      University{"Nagoya", u"名古屋大学"},
+    University{"Kyoto", u"京都大学"},      University{"Osaka", u"大阪大学"},
+    University{"Kyushu", u"九州大学"},
+};
+constexpr int tokyo = 2;
+constexpr int kyoto = 4;
+
+enum Faculty { Law, Engineering, Medicine, FacultyCount };
+constexpr std::array<const char*, FacultyCount> facultyRows{"law", "engineering", "medicine"};
+constexpr std::array<const char16_t*, FacultyCount> facultyNames{u"法学部", u"工学部", u"医学部"};
+
+constexpr int entryCount = static_cast<int>(universities.size()) * FacultyCount;
+// Entries, their blank lines, and the empty block that the last \par opens.
+constexpr int blockCount = firstEntryBlock + entryCount * entryBlocks + 1;
+
+int cellsOf(QChar c)
+{
+    return c.unicode() < 0x80 ? 1 : 2;
+}
+
+int advance(int cell, QChar c)
+{
+    return c == u'\t' ? (cell / tabCells + 1) * tabCells : cell + cellsOf(c);
+}
+
+bool isBlank(QChar c)
+{
+    return c == u'\u3000' || c == u' ' || c == u'\t';
+}
+
+// The texts of a line with the cells they stand at, as "cell text". A column ends at a tab or a
+// run of blanks wider than the single ideographic space inside "国　―　国語".
+QStringList columns(QStringView line)
+{
+    QStringList found;
+    int cell = 0;
+    qsizetype i = 0;
+    while (i < line.size()) {
+        if (isBlank(line[i])) {
+            cell = advance(cell, line[i++]);
+            continue;
+        }
+        const int start = cell;
+        QString text;
+        while (i < line.size()) {
+            const bool loneSpace =
+                line[i] == u'\u3000' && i + 1 < line.size() && !isBlank(line[i + 1]);
+            if (isBlank(line[i]) && !loneSpace)
+                break;
+            text += line[i];
+            cell = advance(cell, line[i++]);
+        }
+        found.append(QString::number(start) + u' ' + text);
+    }
+    return found;
+}
+
+QString at(int cell, const QString& text)
+{
+    return QString::number(cell) + u' ' + text;
+}
+
+// "８８．５％" in tenths of a per cent.
+std::optional<int> passLineTenths(const QString& text)
+{
+    static const QRegularExpression form(u"^([０-９])([０-９])．([０-９])％$"_qs);
+    const QRegularExpressionMatch match = form.match(text);
+    if (!match.hasMatch())
+        return std::nullopt;
+    int tenths = 0;
+    for (int digit = 1; digit <= 3; ++digit)
+        tenths = tenths * 10 + (match.captured(digit).at(0).unicode() - u'０');
+    return tenths;
+}
+
+// Splits "group　―　subjects" at its dash.
+std::optional<std::pair<QString, QString>> groupAndSubjects(const QString& text)
+{
+    const QString dash = u"　―　"_qs;
+    const qsizetype at = text.indexOf(dash);
+    if (at <= 0 || at + dash.size() >= text.size())
+        return std::nullopt;
+    return std::pair{text.left(at), text.mid(at + dash.size())};
+}
+
+// Why a list of subjects is not what its group offers, or an empty text. A list either names the
+// required subjects ("数Ⅰ・Ａ，数Ⅱ・Ｂ") or ends with how many of them are chosen ("…から２").
+QString subjectFault(const QString& group, const QString& list)
+{
+    static const QStringList history{u"世Ａ"_qs, u"世Ｂ"_qs,   u"日Ａ"_qs,
+                                     u"日Ｂ"_qs, u"地理Ａ"_qs, u"地理Ｂ"_qs};
+    static const QStringList civics{u"現社"_qs, u"倫理"_qs, u"政経"_qs, u"倫政"_qs};
+    static const QStringList mathematics{u"数Ⅰ・Ａ"_qs, u"数Ⅱ・Ｂ"_qs};
+    static const QStringList science{u"物理"_qs, u"化学"_qs, u"生物"_qs, u"地学"_qs};
+
+    QString names = list;
+    int chosen = 0;
+    static const QRegularExpression choice(u"から([１-９])$"_qs);
+    const QRegularExpressionMatch match = choice.match(names);
+    if (match.hasMatch()) {
+        chosen = match.captured(1).at(0).unicode() - u'０';
+        names.chop(match.capturedLength());
+    }
+    const QStringList subjects = names.split(u'，');
+    if (match.hasMatch() && chosen >= subjects.size())
+        return u"chooses %1 of %2 subjects"_qs.arg(chosen).arg(subjects.size());
+
+    QStringList offered;
+    if (group == u"国")
+        offered = {u"国語"_qs};
+    else if (group == u"地歴")
+        offered = history;
+    else if (group == u"地歴・公民")
+        offered = history + civics;
+    else if (group == u"数")
+        offered = mathematics;
+    else if (group == u"理")
+        offered = science;
+    else if (group == u"外")
+        offered = {u"英語"_qs};
+    if ((group == u"国" || group == u"外") && (match.hasMatch() || subjects.size() != 1))
+        return u"the group has one required subject"_qs;
+    if (group == u"地歴・公民" && !std::any_of(subjects.begin(), subjects.end(),
+                                               [](const QString& s) { return civics.contains(s); }))
+        return u"no civics subject: the group is 地歴"_qs;
+    for (qsizetype k = 0; k < subjects.size(); ++k) {
+        if (!offered.contains(subjects[k]))
+            return u"%1 is not a subject of %2"_qs.arg(subjects[k], group);
+        if (subjects.indexOf(subjects[k]) != k)
+            return u"%1 twice"_qs.arg(subjects[k]);
+    }
+    return {};
+}
+
+int entryStart(int university, int faculty)
+{
+    return firstEntryBlock + (university * FacultyCount + faculty) * entryBlocks;
+}
+
+QString blockText(const QTextDocument& document, int block)
+{
+    return document.findBlockByNumber(block).text();
+}
+
+} // namespace
+
+class TestPassLineTable final : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void documentHasItsBlocks();
+    void headerTitlesStandAtTheirCells_data();
+    void headerTitlesStandAtTheirCells();
+    void entriesKeepTheirColumns_data();
+    void entriesKeepTheirColumns();
+    void medicineLeadsEachUniversity_data();
+    void medicineLeadsEachUniversity();
+    void tokyoAndKyotoLeadEachFaculty_data();
+    void tokyoAndKyotoLeadEachFaculty();
+    void documentHoldsThreeTabs();
+    void textIsClean();
+    void oneFontAndSizeThroughout();
+
+private:
+    std::optional<int> passLine(int university, int faculty) const;
+
+    QTextDocument* document_ = nullptr;
+};
+
+void TestPassLineTable::initTestCase()
+{
+    QFile file(QStringLiteral(TAMSEL_CONTENT_DIR "/passline.rtf"));
+    QVERIFY2(file.open(QIODevice::ReadOnly), qPrintable(file.fileName()));
+    const QByteArray rtf = file.readAll();
+    QVERIFY(!rtf.isEmpty());
+    document_ = RtfReader::read(rtf, this);
+    QVERIFY(document_ != nullptr);
+}
+
+std::optional<int> TestPassLineTable::passLine(int university, int faculty) const
+{
+    const QStringList found = columns(blockText(*document_, entryStart(university, faculty)));
+    if (found.isEmpty() || !found.last().startsWith(QString::number(passLineCell) + u' '))
+        return std::nullopt;
+    return passLineTenths(found.last().section(u' ', 1));
+}
+
+void TestPassLineTable::documentHasItsBlocks()
+{
+    QCOMPARE(document_->blockCount(), blockCount);
+    QVERIFY2(blockText(*document_, 1).isEmpty(), "no blank line after the header");
+    for (int entry = 0; entry < entryCount; ++entry) {
+        const int blank = firstEntryBlock + entry * entryBlocks + entryLines;
+        QVERIFY2(blockText(*document_, blank).isEmpty(),
+                 qPrintable(u"block %1 after entry %2 is not blank"_qs.arg(blank).arg(entry + 1)));
+        for (int line = 0; line < entryLines; ++line) {
+            const int block = blank - entryLines + line;
+            QVERIFY2(!blockText(*document_, block).trimmed().isEmpty(),
+                     qPrintable(u"line %1 of entry %2 is blank"_qs.arg(line + 1).arg(entry + 1)));
+        }
+    }
+    QVERIFY(document_->lastBlock().text().isEmpty());
+}
+
+void TestPassLineTable::headerTitlesStandAtTheirCells_data()
+{
+    QTest::addColumn<int>("index");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<int>("cell");
+    QTest::newRow("university") << 0 << u"旧帝国大学"_qs << 2;
+    QTest::newRow("faculty") << 1 << u"学部名"_qs << 20;
+    QTest::newRow("subjects") << 2 << u"受験科目"_qs << 38;
+    QTest::newRow("pass line per subject") << 3 << u"合格ライン（１科目平均）"_qs << 100;
+}
+
+void TestPassLineTable::headerTitlesStandAtTheirCells()
+{
+    QFETCH(int, index);
+    QFETCH(QString, title);
+    QFETCH(int, cell);
+    const QStringList found = columns(blockText(*document_, 0));
+    QCOMPARE(found.size(), 4);
+    QCOMPARE(found.at(index), at(cell, title));
+}
+
+void TestPassLineTable::entriesKeepTheirColumns_data()
+{
+    QTest::addColumn<int>("university");
+    QTest::addColumn<int>("faculty");
+    for (int u = 0; u < static_cast<int>(universities.size()); ++u) {
+        for (int f = 0; f < FacultyCount; ++f)
+            QTest::addRow("%s %s", universities[u].row, facultyRows[f]) << u << f;
+    }
+}
+
+void TestPassLineTable::entriesKeepTheirColumns()
+{
+    QFETCH(int, university);
+    QFETCH(int, faculty);
+    const int start = entryStart(university, faculty);
+
+    // The first line: the university only in its law entry, the faculty, 国 and the pass line.
+    const QStringList first = columns(blockText(*document_, start));
+    QStringList expected;
+    if (faculty == Law)
+        expected << at(universityCell, QString::fromUtf16(universities[university].name));
+    expected << at(facultyCell, QString::fromUtf16(facultyNames[faculty]))
+             << at(groupCell, u"国　―　国語"_qs);
+    QCOMPARE(first.mid(0, expected.size()), expected);
+    QCOMPARE(first.size(), expected.size() + 1);
+    QVERIFY2(first.last().startsWith(QString::number(passLineCell) + u' '),
+             qPrintable(first.last()));
+    const std::optional<int> tenths = passLine(university, faculty);
+    QVERIFY2(tenths.has_value(), qPrintable(first.last()));
+    QCOMPARE_GE(*tenths, 800);
+    QCOMPARE_LE(*tenths, 960);
+
+    // Every line: one group at its cell, in order, with the subjects it offers.
+    const std::array<QStringList, entryLines> groups{
+        QStringList{u"国"_qs}, QStringList{u"地歴"_qs, u"地歴・公民"_qs}, QStringList{u"数"_qs},
+        QStringList{u"理"_qs}, QStringList{u"外"_qs}};
+    for (int line = 0; line < entryLines; ++line) {
+        const QStringList found = columns(blockText(*document_, start + line));
+        const QString column = line == 0 ? first.at(expected.size() - 1) : found.value(0);
+        if (line > 0)
+            QCOMPARE(found.size(), 1);
+        QVERIFY2(column.startsWith(QString::number(groupCell) + u' '), qPrintable(column));
+        const auto parts = groupAndSubjects(column.section(u' ', 1));
+        QVERIFY2(parts.has_value(), qPrintable(u"no dash in "_qs + column));
+        const auto& [group, subjects] = *parts;
+        QVERIFY2(groups[line].contains(group), qPrintable(u"line %1: "_qs.arg(line + 1) + group));
+        const QString fault = subjectFault(group, subjects);
+        QVERIFY2(fault.isEmpty(), qPrintable(column + u": "_qs + fault));
+    }
+}
+
+void TestPassLineTable::medicineLeadsEachUniversity_data()
+{
+    QTest::addColumn<int>("university");
+    for (int u = 0; u < static_cast<int>(universities.size()); ++u)
+        QTest::newRow(universities[u].row) << u;
+}
+
+void TestPassLineTable::medicineLeadsEachUniversity()
+{
+    QFETCH(int, university);
+    const std::optional<int> law = passLine(university, Law);
+    const std::optional<int> engineering = passLine(university, Engineering);
+    const std::optional<int> medicine = passLine(university, Medicine);
+    QVERIFY(law && engineering && medicine);
+    QCOMPARE_GT(*medicine, *law);
+    QCOMPARE_GT(*medicine, *engineering);
+}
+
+void TestPassLineTable::tokyoAndKyotoLeadEachFaculty_data()
+{
+    QTest::addColumn<int>("faculty");
+    for (int f = 0; f < FacultyCount; ++f)
+        QTest::newRow(facultyRows[f]) << f;
+}
+
+void TestPassLineTable::tokyoAndKyotoLeadEachFaculty()
+{
+    QFETCH(int, faculty);
+    const std::optional<int> tokyoLine = passLine(tokyo, faculty);
+    const std::optional<int> kyotoLine = passLine(kyoto, faculty);
+    QVERIFY(tokyoLine && kyotoLine);
+    for (int u = 0; u < static_cast<int>(universities.size()); ++u) {
+        if (u == tokyo || u == kyoto)
+            continue;
+        const std::optional<int> other = passLine(u, faculty);
+        QVERIFY2(other.has_value(), universities[u].row);
+        QCOMPARE_GT(*tokyoLine, *other);
+        QCOMPARE_GT(*kyotoLine, *other);
+    }
+}
+
+void TestPassLineTable::documentHoldsThreeTabs()
+{
+    // The columns above are measured with the tabs in place, so a tab that moved one shows there.
+    QCOMPARE(document_->toPlainText().count(u'\t'), 3);
+}
+
+void TestPassLineTable::textIsClean()
+{
+    const QString text = document_->toPlainText();
+    QVERIFY2(!text.contains(QChar::ReplacementCharacter),
+             "a character the reader could not decode");
+    static const QRegularExpression controls(u"[\\x00-\\x08\\x0b-\\x1f\\x7f]"_qs);
+    QVERIFY(!text.contains(controls));
+    // Only the rendering font's full-width space pads: no NBSP or other odd blanks.
+    static const QRegularExpression oddSpaces(u"[\\x{00a0}\\x{2000}-\\x{200b}]"_qs);
+    QVERIFY(!text.contains(oddSpaces));
+}
+
+void TestPassLineTable::oneFontAndSizeThroughout()
+{
+    QStringList families;
+    int fragments = 0;
+    for (QTextBlock block = document_->begin(); block.isValid(); block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextCharFormat format = it.fragment().charFormat();
+            const QString where = u"block %1: "_qs.arg(block.blockNumber()) + it.fragment().text();
+            if (families.isEmpty())
+                families = format.fontFamilies().toStringList();
+            QCOMPARE(format.fontFamilies().toStringList(), families);
+            QCOMPARE(format.fontPointSize(), 9.0);
+            QVERIFY2(format.fontWeight() == QFont::Normal, qPrintable(where));
+            QVERIFY2(!format.fontItalic() && !format.fontUnderline(), qPrintable(where));
+            ++fragments;
+        }
+    }
+    QVERIFY(fragments > 0);
+    QCOMPARE(families.value(0), u"ＭＳ ゴシック"_qs);
+}
+
+QTEST_GUILESS_MAIN(TestPassLineTable)
+#include "tst_passline_table.moc"

@@ -1,0 +1,350 @@
+// The windows the exam window opens beside itself and how the program ends: Pass rate opens the
+// pass-line window of the score's band, the help command the read-me, each a single instance
+// built from its design; the exit command closes them all in order, and the exam window's own
+// close button closes only the exam window.
+
+#include "Fakes.h"
+#include "controls/RichTextBox.h"
+#include "design/HelpWindowDesign.h"
+#include "design/PassLineDesigns.h"
+#include "forms/WindowShelf.h"
+#include "marking/AnswerKey.h"
+#include "startup/Startup.h"
+#include "windows/frmTamsel.h"
+
+#include <QAccessible>
+#include <QApplication>
+#include <QCheckBox>
+#include <QFontInfo>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QTest>
+#include <QTimer>
+
+#include <memory>
+
+using namespace tamsel;
+
+namespace {
+
+// Records the names of top-level windows as they close.
+class CloseRecorder final : public QObject {
+public:
+    QStringList closed;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Close && watched->isWidgetType() &&
+            static_cast<QWidget*>(watched)->isWindow())
+            closed << watched->objectName();
+        return false;
+    }
+};
+
+QString utf8(const char* text)
+{
+    return QString::fromUtf8(text);
+}
+
+} // namespace
+
+class TestWindows final : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void passRateWithoutAScoreOpensNothing();
+    void passRateOpensTheBandsWindow_data();
+    void passRateOpensTheBandsWindow();
+    void secondClickRaisesTheOpenWindow();
+    void bandsStandSideBySideAndKeepTheirText();
+    void closedWindowIsBuiltAfreshFromItsDesign();
+    void passLineWindowsAsDesigned_data();
+    void passLineWindowsAsDesigned();
+    void helpWindowIsSingleAndLeavesTheCountdownRunning();
+    void exitClosesEveryWindowInOrder();
+    void exitDuringTheCountdownPlaysNoChime();
+    void closeButtonClosesOnlyTheExamWindow();
+
+private:
+    QPushButton* button(const char* name) const
+    {
+        return window->findChild<QPushButton*>(utf8(name));
+    }
+    QLabel* scoreDisplay() const { return window->findChild<QLabel*>(QStringLiteral("lbl得点")); }
+    QTimer* timer() const { return window->findChild<QTimer*>(QStringLiteral("tmr時間")); }
+    // Ticks the keyed answer of the first items until their points reach at least target.
+    void answerRightUpTo(int target);
+    void press(const char* name) { button(name)->click(); }
+    QList<QWidget*> openWindows(const char* name) const;
+
+    FakeClock clock;
+    RecordingPlayer player;
+    std::unique_ptr<WindowShelf> shelf;
+    std::unique_ptr<frmTamsel> window;
+};
+
+void TestWindows::initTestCase()
+{
+    QLocale::setDefault(QLocale::c());
+    prepareApplication();
+    // The tests close windows themselves; the application must outlive them.
+    QApplication::setQuitOnLastWindowClosed(false);
+}
+
+void TestWindows::init()
+{
+    clock.set("2026-12-08T10:15:40");
+    player.log.clear();
+    shelf = std::make_unique<WindowShelf>();
+    window = std::make_unique<frmTamsel>(clock, player, *shelf);
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+}
+
+void TestWindows::cleanup()
+{
+    window.reset();
+    shelf.reset();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+void TestWindows::answerRightUpTo(int target)
+{
+    int points = 0;
+    for (int n = 1; n <= itemCount && points < target; ++n) {
+        const AnswerKeyRow& key = AnswerKey[static_cast<size_t>(n - 1)];
+        for (QCheckBox* box :
+             window->findChildren<QCheckBox*>(QStringLiteral("chkTamsel%1").arg(n))) {
+            if (box->property("Index").toInt() == key.correct)
+                box->setChecked(true);
+        }
+        points += key.points;
+    }
+}
+
+QList<QWidget*> TestWindows::openWindows(const char* name) const
+{
+    QList<QWidget*> found;
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (w->objectName() == utf8(name) && w->isVisible())
+            found << w;
+    }
+    return found;
+}
+
+void TestWindows::passRateWithoutAScoreOpensNothing()
+{
+    press("cmd合格率");
+    // After a marking, Start empties the score again.
+    press("cmd得点");
+    press("cmdスタート");
+    QVERIFY(scoreDisplay()->text().isEmpty());
+    press("cmd合格率");
+    for (const DocumentFormDesign& design : passlinedesign::windows)
+        QVERIFY(!shelf->window(utf8(design.form.name)));
+    QVERIFY(timer()->isActive());
+}
+
+void TestWindows::passRateOpensTheBandsWindow_data()
+{
+    QTest::addColumn<int>("target");
+    QTest::addColumn<int>("band");
+    QTest::newRow("nothing ticked: 0") << 0 << 6;
+    QTest::newRow("a few right: under 40") << 10 << 5;
+    QTest::newRow("about half") << 45 << 4;
+    QTest::newRow("two thirds") << 65 << 3;
+    QTest::newRow("most") << 85 << 2;
+    QTest::newRow("all") << 100 << 1;
+}
+
+void TestWindows::passRateOpensTheBandsWindow()
+{
+    QFETCH(int, target);
+    QFETCH(int, band);
+    answerRightUpTo(target);
+    press("cmd得点");
+    press("cmd合格率");
+    const QString name = QStringLiteral("frm合格ライン%1").arg(band);
+    QCOMPARE(openWindows(qPrintable(name)).size(), 1);
+    for (const DocumentFormDesign& design : passlinedesign::windows) {
+        if (utf8(design.form.name) != name)
+            QVERIFY(!shelf->window(utf8(design.form.name)));
+    }
+    // Modeless and without an owner: the exam window stays usable beside it.
+    QWidget* opened = shelf->window(name);
+    QVERIFY(!opened->parentWidget());
+    QVERIFY(!QApplication::activeModalWidget());
+    QVERIFY(button("cmdスタート")->isEnabled());
+}
+
+void TestWindows::secondClickRaisesTheOpenWindow()
+{
+    press("cmd得点");
+    press("cmd合格率");
+    QWidget* first = shelf->window(QStringLiteral("frm合格ライン6"));
+    QVERIFY(first);
+    press("cmd合格率");
+    QCOMPARE(shelf->window(QStringLiteral("frm合格ライン6")), first);
+    QCOMPARE(openWindows("frm合格ライン6").size(), 1);
+}
+
+void TestWindows::bandsStandSideBySideAndKeepTheirText()
+{
+    press("cmd得点");
+    press("cmd合格率"); // 0 points
+    answerRightUpTo(100);
+    press("cmdスタート");
+    press("cmd得点");
+    press("cmd合格率"); // 100 points
+    QWidget* zero = shelf->window(QStringLiteral("frm合格ライン6"));
+    QWidget* full = shelf->window(QStringLiteral("frm合格ライン1"));
+    QVERIFY(zero && full && zero != full);
+    QVERIFY(zero->isVisible() && full->isVisible());
+    QCOMPARE(zero->findChild<QLabel*>(QStringLiteral("Label1"))->text(),
+             QStringLiteral(" 予測不能"));
+    QCOMPARE(full->findChild<QLabel*>(QStringLiteral("Label1"))->text(),
+             QStringLiteral(" 合格率 ９９％"));
+    // One document, the same in every window.
+    QCOMPARE(zero->findChild<RichTextBox*>()->toPlainText(),
+             full->findChild<RichTextBox*>()->toPlainText());
+}
+
+void TestWindows::closedWindowIsBuiltAfreshFromItsDesign()
+{
+    press("cmd得点");
+    press("cmd合格率");
+    QPointer<QWidget> first = shelf->window(QStringLiteral("frm合格ライン6"));
+    auto* box = first->findChild<RichTextBox*>();
+    const QString table = box->toPlainText();
+    QVERIFY(!table.isEmpty());
+    box->setPlainText(QStringLiteral("書き換えた"));
+    first->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(!first);
+    QVERIFY(!shelf->window(QStringLiteral("frm合格ライン6")));
+
+    press("cmd合格率");
+    QWidget* again = shelf->window(QStringLiteral("frm合格ライン6"));
+    QVERIFY(again);
+    QCOMPARE(again->findChild<RichTextBox*>()->toPlainText(), table);
+}
+
+void TestWindows::passLineWindowsAsDesigned_data()
+{
+    QTest::addColumn<int>("index");
+    for (int i = 0; i < 6; ++i)
+        QTest::newRow(passlinedesign::windows[static_cast<size_t>(i)].form.name) << i;
+    QTest::newRow(helpdesign::window.form.name) << -1;
+}
+
+void TestWindows::passLineWindowsAsDesigned()
+{
+    QFETCH(int, index);
+    const DocumentFormDesign& design =
+        index < 0 ? helpdesign::window : passlinedesign::windows[static_cast<size_t>(index)];
+    QWidget* shown = shelf->show(design);
+    QVERIFY(QTest::qWaitForWindowExposed(shown));
+    QCOMPARE(shown->objectName(), utf8(design.form.name));
+    QCOMPARE(shown->windowTitle(), utf8(design.form.caption));
+    QCOMPARE(shown->size(), QSize(792, 573));
+    QVERIFY(shown->testAttribute(Qt::WA_DeleteOnClose));
+    const auto* client = shown->findChild<QWidget*>(QString(), Qt::FindDirectChildrenOnly);
+    QVERIFY(client && client->autoFillBackground());
+    QCOMPARE(client->size(), QSize(792, 573));
+    QCOMPARE(client->palette().color(QPalette::Window), toColor(*design.form.backgroundColour));
+
+    // The box reaches past the client area's right and bottom edges, and the window clips it.
+    auto* box = shown->findChild<RichTextBox*>(QStringLiteral("RichTextBox1"));
+    QVERIFY(box);
+    QCOMPARE(box->geometry(), toPixels(design.document.rect));
+    QCOMPARE(box->geometry().right(), 792);
+    QCOMPARE(box->geometry().bottom(), 576);
+    QCOMPARE(QFontInfo(box->font()).family(), QStringLiteral("IPAGothic"));
+    QVERIFY(!box->toPlainText().isEmpty());
+
+    for (const LabelDesign& label : design.labels) {
+        auto* made = shown->findChild<QLabel*>(utf8(label.name));
+        QVERIFY(made);
+        QCOMPARE(made->text(), utf8(label.text));
+        QCOMPARE(made->geometry(), toPixels(label.rect));
+        QCOMPARE(made->font().bold(), label.font.bold);
+        QCOMPARE(made->font().pointSizeF(), label.font.points);
+        const QImage picture = made->grab().toImage();
+        QCOMPARE(picture.pixelColor(picture.width() - 1, picture.height() - 1).rgb(),
+                 toColor(*label.background).rgb());
+        // Read by its text.
+        QCOMPARE(QAccessible::queryAccessibleInterface(made)->text(QAccessible::Name),
+                 utf8(label.text).trimmed().isEmpty() ? QString() : utf8(label.text));
+    }
+    // The box comes first in the tab order.
+    if (!design.labels.empty())
+        QVERIFY(box->focusPolicy() != Qt::NoFocus);
+}
+
+void TestWindows::helpWindowIsSingleAndLeavesTheCountdownRunning()
+{
+    press("cmdスタート");
+    window->mnuAbout_Click();
+    window->mnuAbout_Click();
+    QCOMPARE(openWindows("frmヘルプ").size(), 1);
+    QCOMPARE(shelf->window(QStringLiteral("frmヘルプ"))->windowTitle(),
+             QStringLiteral("バージョン情報"));
+    QVERIFY(timer()->isActive());
+    QVERIFY(!button("cmdスタート")->isEnabled());
+    clock.set("2026-12-08T10:16:00");
+    window->tmr時間_Timer();
+    QCOMPARE(window->findChild<QLabel*>(QStringLiteral("lbl秒"))->text(), QStringLiteral("0:59"));
+}
+
+void TestWindows::exitClosesEveryWindowInOrder()
+{
+    press("cmd得点");
+    press("cmd合格率"); // window 6
+    answerRightUpTo(45);
+    press("cmd得点");
+    press("cmd合格率"); // window 4
+    window->mnuAbout_Click();
+
+    CloseRecorder recorder;
+    qApp->installEventFilter(&recorder);
+    window->mnuExit_Click();
+    qApp->removeEventFilter(&recorder);
+    QCOMPARE(recorder.closed,
+             (QStringList{QStringLiteral("frmTamsel"), QStringLiteral("frm合格ライン4"),
+                          QStringLiteral("frm合格ライン6"), QStringLiteral("frmヘルプ")}));
+    // Windows that were not open are neither built nor shown.
+    for (QWidget* w : QApplication::topLevelWidgets())
+        QVERIFY2(!w->isVisible(), qPrintable(w->objectName()));
+}
+
+void TestWindows::exitDuringTheCountdownPlaysNoChime()
+{
+    press("cmdスタート");
+    window->tmr時間_Timer();
+    window->mnuExit_Click();
+    QVERIFY(!timer()->isActive());
+    QVERIFY(!player.log.contains(QStringLiteral("Play")));
+    QVERIFY(scoreDisplay()->text().isEmpty());
+}
+
+void TestWindows::closeButtonClosesOnlyTheExamWindow()
+{
+    press("cmd得点");
+    press("cmd合格率");
+    window->mnuAbout_Click();
+    press("cmdスタート");
+    window->close();
+    QVERIFY(!timer()->isActive());
+    QVERIFY(shelf->window(QStringLiteral("frm合格ライン6"))->isVisible());
+    QVERIFY(shelf->window(QStringLiteral("frmヘルプ"))->isVisible());
+    QVERIFY(!player.log.contains(QStringLiteral("Play")));
+}
+
+QTEST_MAIN(TestWindows)
+#include "tst_windows.moc"
