@@ -53,12 +53,13 @@ struct TabbedDialogDesign {
     const char* name;
     TwipsRect rect;
     int tabsPerRow;
+    const char* accessibleName; // what a screen reader calls the tab list
 };
 
 inline constexpr FontDesign tabFont{gothic, 9.0, false};
 inline constexpr int tabRowHeight = 300;
-inline constexpr TabbedDialogDesign bookletViewer{"stb英語", {1920, 0, 9900, 6255}, 8};
-inline constexpr TabbedDialogDesign answerSheet{"SSTab1", {1920, 6360, 9975, 2055}, 12};
+inline constexpr TabbedDialogDesign bookletViewer{"stb英語", {1920, 0, 9900, 6255}, 8, "問題冊子"};
+inline constexpr TabbedDialogDesign answerSheet{"SSTab1", {1920, 6360, 9975, 2055}, 12, "解答用紙"};
 
 // A page of the booklet viewer shows either a document in a rich-text box or a figure in a
 // picture box; its resource is the document or the picture.

@@ -17,6 +17,8 @@ RichTextBox::RichTextBox(QWidget* parent)
 void RichTextBox::setRtf(QByteArrayView rtf)
 {
     RtfReader::import(document(), rtf);
+    // A document opens at its beginning, wherever reading it left the cursor.
+    moveCursor(QTextCursor::Start);
 }
 
 } // namespace tamsel

@@ -1,9 +1,11 @@
 #include "controls/TabbedDialog.h"
 
 #include <QAccessible>
+#include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainterPath>
+#include <QShortcut>
 #include <QStyleOptionTab>
 #include <QStylePainter>
 
@@ -18,6 +20,31 @@ TabbedDialog::TabbedDialog(int tabsPerRow, int rowHeight, QWidget* parent)
 {
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_Hover);
+
+    // The keys that page through a tab control work from anywhere inside it, also where the
+    // control on a page would take them for itself (a text box takes Ctrl+Tab, for one).
+    const struct {
+        QKeySequence keys;
+        int step;
+    } pagingKeys[] = {
+        {QKeySequence(Qt::CTRL | Qt::Key_Tab), 1},
+        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab), -1},
+        {QKeySequence(Qt::CTRL | Qt::Key_Backtab), -1},
+        {QKeySequence(Qt::CTRL | Qt::Key_PageDown), 1},
+        {QKeySequence(Qt::CTRL | Qt::Key_PageUp), -1},
+    };
+    for (const auto& paging : pagingKeys) {
+        auto* shortcut = new QShortcut(paging.keys, this);
+        shortcut->setContext(Qt::WidgetWithChildrenShortcut);
+        const int step = paging.step;
+        connect(shortcut, &QShortcut::activated, this, [this, step] { stepTab(step); });
+    }
+}
+
+void TabbedDialog::stepTab(int step)
+{
+    if (count() > 0)
+        setCurrentIndex((current_ + step + count()) % count());
 }
 
 void TabbedDialog::addTab(const QString& caption)
@@ -43,10 +70,14 @@ void TabbedDialog::setCurrentIndex(int index)
         return;
     const int previous = current_;
     current_ = index;
-    // Show the new page before hiding the old one, so focus never falls out of the dialog.
-    page(current_)->setVisible(true);
+    // Focus on the page about going out of sight moves to the tab strip, so it never falls out
+    // of the dialog onto the next control of the window.
+    if (previous >= 0 &&
+        pages_[static_cast<size_t>(previous)]->isAncestorOf(QApplication::focusWidget()))
+        setFocus(Qt::TabFocusReason);
+    pages_[static_cast<size_t>(current_)]->setVisible(true);
     if (previous >= 0)
-        page(previous)->setVisible(false);
+        pages_[static_cast<size_t>(previous)]->setVisible(false);
     update();
 
     QAccessibleEvent selection(this, QAccessible::Selection);
@@ -176,7 +207,6 @@ void TabbedDialog::mousePressEvent(QMouseEvent* event)
 
 void TabbedDialog::keyPressEvent(QKeyEvent* event)
 {
-    const bool ctrl = event->modifiers() & Qt::ControlModifier;
     int target = current_;
     switch (event->key()) {
     case Qt::Key_Left:
@@ -191,11 +221,11 @@ void TabbedDialog::keyPressEvent(QKeyEvent* event)
     case Qt::Key_End:
         target = count() - 1;
         break;
-    case Qt::Key_PageUp:
-        target = ctrl ? current_ - 1 : current_;
+    case Qt::Key_Up:
+        target = tabInNeighbouringRow(1);
         break;
-    case Qt::Key_PageDown:
-        target = ctrl ? current_ + 1 : current_;
+    case Qt::Key_Down:
+        target = tabInNeighbouringRow(rowCount() - 1);
         break;
     default:
         QWidget::keyPressEvent(event);
@@ -203,6 +233,23 @@ void TabbedDialog::keyPressEvent(QKeyEvent* event)
     }
     if (count() > 0)
         setCurrentIndex(std::clamp(target, 0, count() - 1));
+}
+
+// The tab in the same column of the row that stands rowsBack behind the front row; a shorter row
+// gives its last tab. With one row it is the current tab.
+int TabbedDialog::tabInNeighbouringRow(int rowsBack) const
+{
+    const int rows = rowCount();
+    const int row = (current_ / tabsPerRow_ + rowsBack) % rows;
+    const int column = current_ % tabsPerRow_;
+    return std::min(row * tabsPerRow_ + column, count() - 1);
+}
+
+// The first click of a double click on a back row brings that row to the front; the second
+// must not select whatever tab has moved under the pointer.
+void TabbedDialog::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    event->accept();
 }
 
 void TabbedDialog::resizeEvent(QResizeEvent*)

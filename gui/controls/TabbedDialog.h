@@ -38,6 +38,7 @@ public:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     bool event(QEvent* event) override;
@@ -47,6 +48,9 @@ private:
     QRect panelRect() const;
     void layoutPages();
     int tabAt(const QPoint& pos) const;
+    int tabInNeighbouringRow(int rowsBack) const;
+    // Selects the tab step places on, wrapping round at either end.
+    void stepTab(int step);
     void paintTab(QPainter& painter, int index);
 
     int tabsPerRow_ = 1;

@@ -48,6 +48,8 @@ QPushButton* makeButton(const ButtonDesign& design, QWidget* parent)
     button->setObjectName(utf8(design.name));
     button->setFont(makeFont(design.font));
     button->setGeometry(toPixels(design.rect));
+    // Enter and the keypad's Enter press the focused button, as Space does.
+    button->setAutoDefault(true);
     return button;
 }
 
@@ -94,6 +96,10 @@ PictureBox* buildForm(QWidget* window, const FormDesign& design)
 {
     window->setObjectName(utf8(design.name));
     window->setWindowTitle(utf8(design.caption));
+    // The window's size is fixed, so its frame offers no maximise button.
+    window->setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                           Qt::WindowCloseButtonHint);
     window->setFont(makeFont(design.font));
     if (design.icon)
         window->setWindowIcon(QIcon(utf8(design.icon)));

@@ -8,6 +8,8 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QFontDatabase>
+#include <QLibraryInfo>
+#include <QTranslator>
 
 namespace tamsel {
 
@@ -21,6 +23,12 @@ void prepareApplication()
             QFont::insertSubstitution(windowsFace, QString::fromUtf16(face.installedFace));
     }
     QApplication::setFont(makeFont(examdesign::form.font));
+
+    // The program is Japanese whatever the locale: Qt's own menus and dialogs too.
+    auto* translator = new QTranslator(qApp);
+    if (translator->load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"),
+                         QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(translator);
     QAccessible::installFactory(&TabbedDialogAccessible::create);
 }
 

@@ -121,6 +121,7 @@ void frmTamsel::buildControls(QWidget* client)
 void frmTamsel::buildBookletViewer(QWidget* client)
 {
     stb英語 = makeTabbedDialog(design::bookletViewer, client);
+    stb英語->setAccessibleName(QString::fromUtf8(design::bookletViewer.accessibleName));
     for (const design::BookletPageDesign& page : design::bookletPages) {
         const int tab = stb英語->count();
         stb英語->addTab(QString::fromUtf8(page.caption));
@@ -149,6 +150,7 @@ void frmTamsel::buildBookletViewer(QWidget* client)
 void frmTamsel::buildAnswerSheet(QWidget* client)
 {
     SSTab1 = makeTabbedDialog(design::answerSheet, client);
+    SSTab1->setAccessibleName(QString::fromUtf8(design::answerSheet.accessibleName));
     const QPixmap mark =
         QPixmap::fromImage(richestImage(QString::fromUtf8(design::markPicture), 32));
     for (int n = 1; n <= itemCount; ++n) {

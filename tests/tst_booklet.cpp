@@ -1,0 +1,614 @@
+// The question booklet as the student sees it, read with the program's own rich-text reader and
+// held against the answer sheet and the answer key: every item's sub-question and choice list,
+// the question weights, the blanks, the figures and the table, and the booklet's few formats.
+
+#include "documents/RtfReader.h"
+#include "marking/AnswerKey.h"
+#include "marking/AnswerSheet.h"
+
+#include <QFile>
+#include <QRegularExpression>
+#include <QSet>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextDocument>
+
+#include <memory>
+#include <vector>
+
+using tamsel::answerItems;
+using tamsel::AnswerKey;
+using tamsel::itemCount;
+
+namespace {
+
+// Where a paragraph or an answer item belongs: question 1 to 6, section A or B (none in
+// questions without sections), sub-question 問n (0 outside one).
+struct Place {
+    int question = 0;
+    QChar section;
+    int number = 0;
+
+    bool operator==(const Place&) const = default;
+};
+
+QString describe(const Place& place)
+{
+    return u"%1%2-%3"_qs.arg(place.question)
+        .arg(place.section.isNull() ? QString() : QString(place.section))
+        .arg(place.number);
+}
+
+struct ChoiceList {
+    QString intro; // the line that introduces the list, such as "（５）の解答群"; may be empty
+    QStringList choices; // the text after each "①、", "②、" …
+};
+
+struct SubQuestion {
+    Place place;
+    QStringList text; // its own paragraphs: the instruction and the lines that introduce lists
+    std::vector<ChoiceList> lists;
+};
+
+struct Paragraph {
+    Place place; // number 0 for a heading or a passage
+    QString text;
+};
+
+struct Booklet {
+    QStringList headings;    // one per question, in order
+    QList<QString> sections; // the section letters of each question, "AB" or empty
+    std::vector<SubQuestion> subQuestions;
+    std::vector<Paragraph> passages;   // the passages: text outside headings and sub-questions
+    std::vector<Paragraph> paragraphs; // every non-empty paragraph, headings and choices included
+    QStringList faults;                // what does not fit the booklet's structure
+};
+
+int digitValue(QChar c)
+{
+    if (c >= u'0' && c <= u'9')
+        return c.unicode() - u'0';
+    if (c >= u'０' && c <= u'９')
+        return c.unicode() - u'０';
+    return -1;
+}
+
+QString fullWidth(int digit)
+{
+    return QString(QChar(static_cast<char16_t>(u'０' + digit)));
+}
+
+QString circled(int choice)
+{
+    return QString(QChar(static_cast<char16_t>(u'①' + choice - 1)));
+}
+
+QString blank(int number)
+{
+    return u"（"_qs + fullWidth(number) + u"）"_qs;
+}
+
+// Reads the booklet's structure from its paragraphs: a question heading "第１問　…" (half-width
+// digits from question 3 on), a section heading "Ａ　…", a sub-question "問１　…", choice lines
+// "①、…" (several choices may share a line) and, where a sub-question has several lists, a line
+// ending in "の解答群" before each list. Any other paragraph is a passage, or belongs to the
+// sub-question it follows.
+Booklet parse(const QTextDocument& document)
+{
+    static const QRegularExpression heading(u"^第([1-9１-９])問　"_qs);
+    static const QRegularExpression section(u"^([ＡＢ])　"_qs);
+    static const QRegularExpression subQuestion(u"^問([１-９])　"_qs);
+    static const QRegularExpression choiceLine(u"^[①-⑧]、"_qs);
+    static const QRegularExpression choiceMark(u"([①-⑧])、"_qs);
+    static const QRegularExpression listIntro(u"の解答群$"_qs);
+
+    Booklet booklet;
+    Place place;
+    bool inSubQuestion = false;
+    bool listOpen = false;
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        const QString text = block.text();
+        if (const auto match = heading.match(text); match.hasMatch()) {
+            const int question = digitValue(match.captured(1)[0]);
+            if (question != booklet.headings.size() + 1)
+                booklet.faults << u"question %1 out of order"_qs.arg(question);
+            booklet.headings << text;
+            booklet.sections << QString();
+            place = Place{question, QChar(), 0};
+            booklet.paragraphs.push_back({place, text});
+            inSubQuestion = listOpen = false;
+            continue;
+        }
+        if (text.isEmpty()) {
+            listOpen = false;
+            continue;
+        }
+        if (booklet.headings.isEmpty()) {
+            booklet.faults << u"text before the first question: "_qs + text;
+            continue;
+        }
+        if (const auto match = section.match(text); match.hasMatch()) {
+            const QChar letter(
+                static_cast<char16_t>(u'A' + (match.captured(1)[0].unicode() - u'Ａ')));
+            booklet.sections.last() += letter;
+            place = Place{place.question, letter, 0};
+            booklet.paragraphs.push_back({place, text});
+            inSubQuestion = listOpen = false;
+            continue;
+        }
+        if (const auto match = subQuestion.match(text); match.hasMatch()) {
+            place.number = digitValue(match.captured(1)[0]);
+            booklet.subQuestions.push_back({place, {text}, {}});
+            booklet.paragraphs.push_back({place, text});
+            inSubQuestion = true;
+            listOpen = false;
+            continue;
+        }
+        booklet.paragraphs.push_back({place, text});
+        if (choiceLine.match(text).hasMatch()) {
+            if (!inSubQuestion) {
+                booklet.faults << u"choices outside a sub-question: "_qs + text;
+                continue;
+            }
+            SubQuestion& current = booklet.subQuestions.back();
+            if (!listOpen)
+                current.lists.push_back({});
+            listOpen = true;
+            ChoiceList& list = current.lists.back();
+            std::vector<QRegularExpressionMatch> marks;
+            for (const QRegularExpressionMatch& mark : choiceMark.globalMatch(text))
+                marks.push_back(mark);
+            for (size_t i = 0; i < marks.size(); ++i) {
+                const int choice = marks[i].captured(1)[0].unicode() - u'①' + 1;
+                if (choice != list.choices.size() + 1)
+                    booklet.faults
+                        << u"%1 out of order in %2"_qs.arg(circled(choice), describe(place));
+                const qsizetype from = marks[i].capturedEnd();
+                const qsizetype to =
+                    i + 1 < marks.size() ? marks[i + 1].capturedStart() : text.size();
+                list.choices << text.mid(from, to - from).trimmed();
+            }
+            continue;
+        }
+        if (!inSubQuestion) {
+            booklet.passages.push_back({place, text});
+            continue;
+        }
+        SubQuestion& current = booklet.subQuestions.back();
+        current.text << text;
+        listOpen = listIntro.match(text).hasMatch();
+        if (listOpen)
+            current.lists.push_back({text, {}});
+    }
+    return booklet;
+}
+
+// An answer item's place in the paper, from its tab caption: "4-A1-1" is question 4, section A,
+// 問１, answer slot 1; "2-3" is question 2, 問３, with no slot.
+struct ItemPlace {
+    Place place;
+    int slot = 0;
+};
+
+ItemPlace placeOf(int item)
+{
+    const std::string_view label = answerItems[static_cast<size_t>(item)].label;
+    const QStringList parts =
+        QString::fromLatin1(label.data(), static_cast<qsizetype>(label.size())).split(u'-');
+    ItemPlace result;
+    result.place.question = parts.value(0).toInt();
+    QString sub = parts.value(1);
+    if (!sub.isEmpty() && sub[0].isLetter()) {
+        result.place.section = sub[0];
+        sub.remove(0, 1);
+    }
+    result.place.number = sub.toInt();
+    result.slot = parts.size() > 2 ? parts[2].toInt() : 0;
+    return result;
+}
+
+QString captionOf(int item)
+{
+    const std::string_view label = answerItems[static_cast<size_t>(item)].label;
+    return QString::fromLatin1(label.data(), static_cast<qsizetype>(label.size()));
+}
+
+QByteArray fileContents(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace
+
+class TestBooklet final : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void structureReadsCleanly();
+    void headingsCarryTheKeysWeights_data();
+    void headingsCarryTheKeysWeights();
+    void subQuestionsAreTheSheets();
+    void itemsOfferTheKeysChoices_data();
+    void itemsOfferTheKeysChoices();
+    void sharedListsTakeBothAnswers_data();
+    void sharedListsTakeBothAnswers();
+    void blanksAreFilledByOneSubQuestion_data();
+    void blanksAreFilledByOneSubQuestion();
+    void figuresAreCitedWhereTheyBelong_data();
+    void figuresAreCitedWhereTheyBelong();
+    void tableIsAlignedWithIdeographicSpaces();
+    void hangingIndentCoversTwoListOpenings();
+    void textIsCleanAndOneCharacterIsLarger();
+
+private:
+    // The sub-question an item answers, or nullptr when the booklet has not exactly one.
+    const SubQuestion* subQuestionOf(int item) const;
+    // The list an item is answered from: where the sub-question names the item's slot as a blank,
+    // the list introduced by a line naming that blank; otherwise the sub-question's only list.
+    const ChoiceList* listOf(int item) const;
+
+    std::unique_ptr<QTextDocument> document_;
+    Booklet booklet_;
+};
+
+void TestBooklet::initTestCase()
+{
+    const QByteArray rtf = fileContents(QStringLiteral(TAMSEL_CONTENT_DIR "/booklet.rtf"));
+    QVERIFY(!rtf.isEmpty());
+    document_.reset(tamsel::RtfReader::read(rtf, nullptr));
+    QVERIFY(document_);
+    booklet_ = parse(*document_);
+}
+
+const SubQuestion* TestBooklet::subQuestionOf(int item) const
+{
+    const Place place = placeOf(item).place;
+    const SubQuestion* found = nullptr;
+    for (const SubQuestion& subQuestion : booklet_.subQuestions) {
+        if (subQuestion.place == place) {
+            if (found)
+                return nullptr;
+            found = &subQuestion;
+        }
+    }
+    return found;
+}
+
+const ChoiceList* TestBooklet::listOf(int item) const
+{
+    const SubQuestion* subQuestion = subQuestionOf(item);
+    if (!subQuestion)
+        return nullptr;
+    const int slot = placeOf(item).slot;
+    if (slot > 0 && subQuestion->text.join(u'\n').contains(blank(slot))) {
+        const ChoiceList* found = nullptr;
+        for (const ChoiceList& list : subQuestion->lists) {
+            if (list.intro.contains(blank(slot))) {
+                if (found)
+                    return nullptr;
+                found = &list;
+            }
+        }
+        return found;
+    }
+    return subQuestion->lists.size() == 1 ? &subQuestion->lists.front() : nullptr;
+}
+
+void TestBooklet::structureReadsCleanly()
+{
+    QVERIFY2(booklet_.faults.isEmpty(), qPrintable(booklet_.faults.join(u'\n')));
+    QCOMPARE(booklet_.headings.size(), 6);
+    QCOMPARE(booklet_.subQuestions.size(), size_t{28});
+    for (const SubQuestion& subQuestion : booklet_.subQuestions) {
+        QVERIFY2(!subQuestion.lists.empty(), qPrintable(describe(subQuestion.place)));
+        for (const ChoiceList& list : subQuestion.lists)
+            QVERIFY2(list.choices.size() >= 4, qPrintable(describe(subQuestion.place)));
+    }
+}
+
+void TestBooklet::headingsCarryTheKeysWeights_data()
+{
+    QTest::addColumn<int>("question");
+    QTest::addColumn<QString>("prefix");
+    QTest::addColumn<int>("firstItem"); // items numbered from 1, as on the sheet
+    QTest::addColumn<int>("lastItem");
+    QTest::addColumn<int>("subQuestions");
+    QTest::addColumn<QString>("sections");
+    QTest::newRow("第１問, full-width digit, sections A and B")
+        << 1 << u"第１問　"_qs << 1 << 5 << 5 << u"AB"_qs;
+    QTest::newRow("第２問, full-width digit") << 2 << u"第２問　"_qs << 6 << 10 << 5 << QString();
+    QTest::newRow("第3問, half-width digit") << 3 << u"第3問　"_qs << 11 << 15 << 5 << QString();
+    QTest::newRow("第4問, sections A and B") << 4 << u"第4問　"_qs << 16 << 23 << 4 << u"AB"_qs;
+    QTest::newRow("第5問") << 5 << u"第5問　"_qs << 24 << 28 << 4 << QString();
+    QTest::newRow("第6問, sections A and B") << 6 << u"第6問　"_qs << 29 << 34 << 5 << u"AB"_qs;
+}
+
+void TestBooklet::headingsCarryTheKeysWeights()
+{
+    QFETCH(int, question);
+    QFETCH(QString, prefix);
+    QFETCH(int, firstItem);
+    QFETCH(int, lastItem);
+    QFETCH(int, subQuestions);
+    QFETCH(QString, sections);
+    QVERIFY(question <= booklet_.headings.size());
+    const QString heading = booklet_.headings[question - 1];
+    QVERIFY2(heading.startsWith(prefix), qPrintable(heading));
+
+    // The question's items are exactly the sheet's items first…last, and its weight their points.
+    int weight = 0;
+    for (int item = 0; item < itemCount; ++item) {
+        const bool inRange = item + 1 >= firstItem && item + 1 <= lastItem;
+        QCOMPARE(placeOf(item).place.question == question, inRange);
+        if (inRange)
+            weight += AnswerKey[static_cast<size_t>(item)].points;
+    }
+    static const QRegularExpression points(u"（配点　(\\d+)）$"_qs);
+    const QRegularExpressionMatch printed = points.match(heading);
+    QVERIFY2(printed.hasMatch(), qPrintable(heading));
+    QCOMPARE(printed.captured(1).toInt(), weight);
+
+    QCOMPARE(booklet_.sections[question - 1], sections);
+    QList<int> numbers;
+    for (const SubQuestion& subQuestion : booklet_.subQuestions) {
+        if (subQuestion.place.question == question)
+            numbers << subQuestion.place.number;
+    }
+    QList<int> expected;
+    for (int number = 1; number <= subQuestions; ++number)
+        expected << number;
+    QCOMPARE(numbers, expected);
+    const QString range = u"（問１～"_qs + fullWidth(subQuestions) + u"）"_qs;
+    QVERIFY2(heading.contains(range), qPrintable(heading));
+}
+
+void TestBooklet::subQuestionsAreTheSheets()
+{
+    // Every sub-question answers at least one item, and every list of it is the list of an item.
+    QSet<QString> fromSheet;
+    for (int item = 0; item < itemCount; ++item)
+        fromSheet << describe(placeOf(item).place);
+    QSet<QString> inBooklet;
+    for (const SubQuestion& subQuestion : booklet_.subQuestions)
+        inBooklet << describe(subQuestion.place);
+    QCOMPARE(inBooklet, fromSheet);
+
+    QSet<const ChoiceList*> answered;
+    for (int item = 0; item < itemCount; ++item)
+        answered << listOf(item);
+    for (const SubQuestion& subQuestion : booklet_.subQuestions) {
+        for (const ChoiceList& list : subQuestion.lists)
+            QVERIFY2(answered.contains(&list),
+                     qPrintable(describe(subQuestion.place) + list.intro));
+    }
+}
+
+void TestBooklet::itemsOfferTheKeysChoices_data()
+{
+    QTest::addColumn<int>("item");
+    for (int item = 0; item < itemCount; ++item)
+        QTest::addRow("item %d, tab %s", item + 1, qPrintable(captionOf(item))) << item;
+}
+
+void TestBooklet::itemsOfferTheKeysChoices()
+{
+    QFETCH(int, item);
+    const SubQuestion* subQuestion = subQuestionOf(item);
+    QVERIFY2(subQuestion, "no single sub-question of that caption");
+    const ChoiceList* list = listOf(item);
+    QVERIFY2(list, "no single choice list for the item");
+    const tamsel::AnswerKeyRow& key = AnswerKey[static_cast<size_t>(item)];
+    QCOMPARE(static_cast<int>(list->choices.size()), key.consulted);
+    QVERIFY(key.correct <= list->choices.size());
+    QVERIFY(!list->choices[key.correct - 1].isEmpty());
+
+    const QString instruction = subQuestion->text.join(u'\n');
+    const QString range = u"①～"_qs + circled(key.consulted);
+    QVERIFY2(instruction.contains(range), qPrintable(range));
+    const ItemPlace place = placeOf(item);
+    if (place.slot > 0) {
+        // A sub-question with several answers says which slot takes which.
+        QVERIFY2(instruction.contains(captionOf(item)), qPrintable(instruction));
+        if (!instruction.contains(blank(place.slot)))
+            QVERIFY2(instruction.contains(u"二つ選べ"_qs), qPrintable(instruction));
+    }
+}
+
+void TestBooklet::sharedListsTakeBothAnswers_data()
+{
+    QTest::addColumn<int>("lower"); // items numbered from 1
+    QTest::addColumn<int>("upper");
+    QTest::addColumn<bool>("chooseTwo");
+    QTest::newRow("blanks （１）・（２）, 4-A1-1 and 4-A1-2") << 16 << 17 << false;
+    QTest::newRow("blanks （３）・（４）, 4-A2-3 and 4-A2-4") << 18 << 19 << false;
+    QTest::newRow("choose two, 5-4-4 and 5-4-5") << 27 << 28 << true;
+    QTest::newRow("choose two, 6-B5-5 and 6-B5-6") << 33 << 34 << true;
+}
+
+void TestBooklet::sharedListsTakeBothAnswers()
+{
+    QFETCH(int, lower);
+    QFETCH(int, upper);
+    QFETCH(bool, chooseTwo);
+    const ChoiceList* list = listOf(lower - 1);
+    QVERIFY(list);
+    QCOMPARE(listOf(upper - 1), list);
+    const int first = AnswerKey[static_cast<size_t>(lower - 1)].correct;
+    const int second = AnswerKey[static_cast<size_t>(upper - 1)].correct;
+    QVERIFY(first != second);
+    if (chooseTwo) {
+        // The smaller number goes in the lower slot, as the instruction asks.
+        QVERIFY(first < second);
+    } else {
+        QVERIFY(list->intro.contains(blank(placeOf(lower - 1).slot)));
+        QVERIFY(list->intro.contains(blank(placeOf(upper - 1).slot)));
+    }
+}
+
+void TestBooklet::blanksAreFilledByOneSubQuestion_data()
+{
+    QTest::addColumn<int>("blankNumber");
+    QTest::addColumn<int>("item"); // numbered from 1
+    for (int number = 1; number <= 7; ++number)
+        QTest::addRow("blank %s, item %d", qPrintable(blank(number)), 15 + number)
+            << number << 15 + number;
+}
+
+void TestBooklet::blanksAreFilledByOneSubQuestion()
+{
+    QFETCH(int, blankNumber);
+    QFETCH(int, item);
+    const QString name = blank(blankNumber);
+    const ItemPlace place = placeOf(item - 1);
+    QCOMPARE(place.slot, blankNumber);
+
+    std::vector<const SubQuestion*> naming;
+    for (const SubQuestion& subQuestion : booklet_.subQuestions) {
+        if (subQuestion.text.join(u'\n').contains(name))
+            naming.push_back(&subQuestion);
+    }
+    QCOMPARE(naming.size(), size_t{1});
+    QCOMPARE(naming.front(), subQuestionOf(item - 1));
+
+    // The blank stands in a passage of that section, and in no passage elsewhere.
+    int inPassage = 0;
+    for (const Paragraph& passage : booklet_.passages) {
+        if (!passage.text.contains(name))
+            continue;
+        QCOMPARE(passage.place.question, place.place.question);
+        QCOMPARE(passage.place.section, place.place.section);
+        ++inPassage;
+    }
+    QVERIFY(inPassage > 0);
+    for (const SubQuestion& subQuestion : booklet_.subQuestions) {
+        for (const ChoiceList& list : subQuestion.lists) {
+            for (const QString& choice : list.choices)
+                QVERIFY2(!choice.contains(name), qPrintable(choice));
+        }
+    }
+}
+
+void TestBooklet::figuresAreCitedWhereTheyBelong_data()
+{
+    QTest::addColumn<int>("figure");
+    QTest::addColumn<int>("question");
+    QTest::addColumn<QString>("section");
+    QTest::newRow("図１ in question 1 A, the dividing cells") << 1 << 1 << u"A"_qs;
+    QTest::newRow("図２ in question 1 B, DNA over the cycle") << 2 << 1 << u"B"_qs;
+    QTest::newRow("図３ in question 1 B, cells by DNA amount") << 3 << 1 << u"B"_qs;
+    QTest::newRow("図４ in question 2, the apparatus") << 4 << 2 << QString();
+    QTest::newRow("図５ in question 2, the results") << 5 << 2 << QString();
+    QTest::newRow("図６ in question 4 A, blood glucose") << 6 << 4 << u"A"_qs;
+    QTest::newRow("図７ in question 5, the coleoptiles") << 7 << 5 << QString();
+    QTest::newRow("図８ in question 6 B, the tree") << 8 << 6 << u"B"_qs;
+}
+
+void TestBooklet::figuresAreCitedWhereTheyBelong()
+{
+    QFETCH(int, figure);
+    QFETCH(int, question);
+    QFETCH(QString, section);
+    const QString name = u"図"_qs + fullWidth(figure);
+    int citations = 0;
+    for (const Paragraph& paragraph : booklet_.paragraphs) {
+        if (!paragraph.text.contains(name))
+            continue;
+        ++citations;
+        QCOMPARE(paragraph.place.question, question);
+        QCOMPARE(paragraph.place.section.isNull() ? QString() : QString(paragraph.place.section),
+                 section);
+    }
+    QVERIFY(citations > 0);
+}
+
+void TestBooklet::tableIsAlignedWithIdeographicSpaces()
+{
+    // 表１ is a title line and four rows in question 4, section B; its columns start at the same
+    // place in every row, the rows set in full-width characters and ideographic spaces.
+    const std::vector<Paragraph>& paragraphs = booklet_.paragraphs;
+    size_t title = paragraphs.size();
+    for (size_t i = 0; i < paragraphs.size(); ++i) {
+        if (paragraphs[i].text.contains(u"表１"_qs)) {
+            QCOMPARE(paragraphs[i].place.question, 4);
+            if (paragraphs[i].text.startsWith(u"表１"_qs)) {
+                QCOMPARE(title, paragraphs.size());
+                title = i;
+            }
+        }
+    }
+    QVERIFY(title + 4 < paragraphs.size());
+    QCOMPARE(paragraphs[title].place.section, QChar(u'B'));
+    QList<qsizetype> header;
+    for (size_t row = title + 1; row <= title + 4; ++row) {
+        const QString text = paragraphs[row].text;
+        QVERIFY2(!text.contains(u'\t') && !text.contains(u' '), qPrintable(text));
+        QList<qsizetype> starts;
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            if (text[i] != u'　' && (i == 0 || text[i - 1] == u'　'))
+                starts << i;
+        }
+        QCOMPARE(static_cast<int>(starts.size()), 4);
+        if (header.isEmpty())
+            header = starts;
+        QCOMPARE(starts, header);
+    }
+    QVERIFY(paragraphs[title + 1].text.contains(u"血しょう"_qs));
+}
+
+void TestBooklet::hangingIndentCoversTwoListOpenings()
+{
+    // Exactly four paragraphs hang, the first two choices of two lists, each with the booklet's
+    // only tabs; the paragraph after each pair is plain again.
+    QCOMPARE(static_cast<int>(document_->toPlainText().count(u'\t')), 4);
+    std::vector<QTextBlock> hanging;
+    for (QTextBlock block = document_->begin(); block.isValid(); block = block.next()) {
+        const QTextBlockFormat format = block.blockFormat();
+        if (format.leftMargin() == 0.0 && format.textIndent() == 0.0) {
+            QVERIFY2(!block.text().contains(u'\t'), qPrintable(block.text()));
+            continue;
+        }
+        QCOMPARE(format.leftMargin(), 24.0);
+        QCOMPARE(format.textIndent(), -24.0);
+        hanging.push_back(block);
+    }
+    QCOMPARE(hanging.size(), size_t{4});
+    for (size_t pair = 0; pair < 2; ++pair) {
+        const QTextBlock first = hanging[2 * pair];
+        const QTextBlock second = hanging[2 * pair + 1];
+        QVERIFY2(first.text().startsWith(u"①、\t"_qs), qPrintable(first.text()));
+        QCOMPARE(first.next(), second);
+        QVERIFY2(second.text().startsWith(u"②、\t"_qs), qPrintable(second.text()));
+        QCOMPARE(static_cast<int>(second.text().count(u'\t')), 1);
+        const QTextBlock after = second.next();
+        QVERIFY2(after.text().startsWith(u"③、"_qs), qPrintable(after.text()));
+        QCOMPARE(after.blockFormat().leftMargin(), 0.0);
+    }
+}
+
+void TestBooklet::textIsCleanAndOneCharacterIsLarger()
+{
+    const QString text = document_->toPlainText();
+    QVERIFY(!text.contains(QChar(0xFFFD)));
+    static const QRegularExpression controls(u"[\\x00-\\x08\\x0b-\\x1f]"_qs);
+    QVERIFY(!text.contains(controls));
+    QVERIFY(text.startsWith(u"第１問　"_qs));
+
+    // Everything is 8 points but the one "※" at 10.5.
+    QString large;
+    for (QTextBlock block = document_->begin(); block.isValid(); block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            const double points = fragment.charFormat().fontPointSize();
+            if (points == 10.5)
+                large += fragment.text();
+            else
+                QVERIFY2(points == 8.0, qPrintable(fragment.text()));
+        }
+    }
+    QCOMPARE(large, u"※"_qs);
+}
+
+QTEST_GUILESS_MAIN(TestBooklet)
+#include "tst_booklet.moc"
