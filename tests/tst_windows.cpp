@@ -253,6 +253,11 @@ void TestWindows::passLineWindowsAsDesigned()
     QCOMPARE(shown->objectName(), utf8(design.form.name));
     QCOMPARE(shown->windowTitle(), utf8(design.form.caption));
     QCOMPARE(shown->size(), QSize(792, 573));
+    // Centred on the screen, not hung from its middle.
+    const QPoint offCentre =
+        shown->geometry().center() - shown->screen()->availableGeometry().center();
+    QVERIFY2(qAbs(offCentre.x()) <= 2 && qAbs(offCentre.y()) <= 2,
+             qPrintable(QStringLiteral("%1, %2").arg(offCentre.x()).arg(offCentre.y())));
     QVERIFY(shown->testAttribute(Qt::WA_DeleteOnClose));
     const auto* client = shown->findChild<QWidget*>(QString(), Qt::FindDirectChildrenOnly);
     QVERIFY(client && client->autoFillBackground());

@@ -136,9 +136,10 @@ void centreOnScreen(QWidget* window)
     if (!screen)
         return;
     const QRect available = screen->availableGeometry();
-    // Before the window is first shown the frame is not known yet and the size the window asks
-    // for stands for it.
-    const QSize size = window->isVisible() ? window->frameGeometry().size() : window->sizeHint();
+    // Before the window is first shown the frame is not known yet: the size the window asks for
+    // stands for it, or its fixed size where it asks for none.
+    const QSize size = window->isVisible() ? window->frameGeometry().size()
+                                           : window->size().expandedTo(window->sizeHint());
     QRect placed({}, size);
     placed.moveCenter(available.center());
     placed.moveTopLeft(
