@@ -5,6 +5,7 @@
 
 #include <QFile>
 #include <QLabel>
+#include <QMainWindow>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
@@ -120,8 +121,10 @@ PictureBox* buildForm(QWidget* window, const FormDesign& design)
 
 QWidget* buildDocumentForm(const DocumentFormDesign& design)
 {
-    auto* window = new QWidget;
+    // A main window, as the exam window is, so that assistive technology sees a frame.
+    auto* window = new QMainWindow;
     PictureBox* client = buildForm(window, design.form);
+    window->setCentralWidget(client);
     window->setFixedSize(client->size());
     // Qt's focus chain follows the order of creation, which is the design's tab order.
     makeRichTextBox(design.document, client);

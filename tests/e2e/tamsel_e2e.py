@@ -8,6 +8,7 @@ on a condition with a deadline; nothing sleeps for a fixed time in place of a ch
 Environment set by tests/e2e/run:
   TAMSEL_PID      process id of the started program (or of the wrapper that started it)
   TAMSEL_LOG      file that collects the program's standard output and error
+  TAMSEL_STATUS   file that receives the program's exit status once it ends by itself
   TAMSEL_E2E_OUT  folder for screenshots and other artefacts (the working folder by default)
 
 A driver script in short:
@@ -92,6 +93,30 @@ def process_tree(pid):
     return tree
 
 
+def program_exit_status():
+    """The program's exit status once it has ended by itself, else None (tests/e2e/run writes it
+    to TAMSEL_STATUS; the driver is not the program's parent and cannot wait for it)."""
+    path = os.environ.get("TAMSEL_STATUS")
+    if not path:
+        return None
+    try:
+        with open(path, encoding="ascii") as status:
+            text = status.read().strip()
+    except OSError:
+        return None
+    return int(text) if text.isdigit() else None
+
+
+def wait_program_exit(timeout, pid=None):
+    """Waits until the started process has ended; returns whether it did before the deadline."""
+    deadline = time.monotonic() + timeout
+    while program_alive(pid):
+        if time.monotonic() >= deadline:
+            return False
+        time.sleep(POLL_INTERVAL)
+    return True
+
+
 def program_log_tail(lines=40):
     path = os.environ.get("TAMSEL_LOG")
     if not path or not os.path.exists(path):
@@ -134,6 +159,15 @@ def wait_until(condition, timeout=DEFAULT_TIMEOUT, what=None, interval=POLL_INTE
                 f"timed out after {timeout:g} s waiting for {describe_what(what, condition)}"
                 + detail)
         time.sleep(interval)
+
+
+def wait_for(condition, timeout, what=None, interval=POLL_INTERVAL):
+    """Like wait_until, but returns None at the deadline instead of raising: for waiting a bounded
+    time on something that must not happen ("no second window appears")."""
+    try:
+        return wait_until(condition, timeout, what, interval)
+    except TimeoutError:
+        return None
 
 
 def describe_what(what, condition):
@@ -397,6 +431,39 @@ def click(node, dx=None, dy=None):
     if w <= 0 or h <= 0:
         raise RuntimeError(f"{describe(node)} has no place on the screen: {(x, y, w, h)}")
     mouse_click(x + (w // 2 if dx is None else dx), y + (h // 2 if dy is None else dy))
+
+
+def x_windows(pid):
+    """The visible X windows of the process pid (Qt keeps hidden helper windows as well)."""
+    found = subprocess.run(["xdotool", "search", "--onlyvisible", "--pid", str(pid)],
+                           capture_output=True, text=True, timeout=10)
+    return found.stdout.split()  # xdotool exits with 1 when there is none
+
+
+def x_window_of(node):
+    """The X window of a top-level window on the bus: the program's visible X window that stands
+    where the node does."""
+    wanted = screen_extents(node)
+    for window in x_windows(node.get_process_id()):
+        shell = subprocess.run(["xdotool", "getwindowgeometry", "--shell", window],
+                               capture_output=True, text=True, timeout=10).stdout
+        values = dict(line.split("=", 1) for line in shell.split() if "=" in line)
+        place = tuple(int(values.get(k, -1)) for k in ("X", "Y", "WIDTH", "HEIGHT"))
+        if place == wanted:
+            return window
+    raise LookupError(f"no X window stands where {describe(node)} does: {wanted}")
+
+
+def focus_window(node):
+    """Gives the keyboard focus to a top-level window, as clicking on it would, and waits until the
+    program reports it active. Without a window manager keys go nowhere before this."""
+    xdotool("windowfocus", "--sync", x_window_of(node))
+    wait_until(lambda: has_state(node, State.ACTIVE), what=f"{describe(node)} to become active")
+
+
+def press_keys(*keys):
+    """Real key presses through the X server, in xdotool's names: "alt+h", "a", "Return"."""
+    xdotool("key", *keys)
 
 
 def imagemagick(tool):

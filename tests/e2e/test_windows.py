@@ -1,0 +1,415 @@
+"""The windows beside the exam window, end to end: 合格率 opens the pass-line window of the score's
+band (none without a score, no copy on a second press), the help window opens from the menu with
+real key presses while the countdown runs, and ゲーム → 終了 closes every window, the exam window
+first, and ends the program at once with status 0. Every window that opens is a window to a screen
+reader, centred on the screen and shows its document from the top.
+
+Two screenshots: the windows where the program puts them, and moved apart so that each shows.
+
+Run it through tests/e2e/run with a faketime wrapper, as ctest does:
+    tests/e2e/run build/ci/tamsel tests/e2e/test_windows.py \
+        -- faketime -f "@2026-12-08 10:15:40 x20"
+"""
+
+import os
+import re
+import subprocess
+import sys
+import time
+
+from tamsel_e2e import (Atspi, GLib, Report, Role, Snapshot, State, children, find_app, find_frame,
+                        focus_window, has_state, image_stats, is_showing, output_dir, press,
+                        press_keys, process_tree, program_alive, program_exit_status, program_pid,
+                        screen_extents, screenshot, select_tab, tabs_of, toggle, wait_for,
+                        wait_program_exit, wait_until, x_windows)
+
+WINDOW, PASS_LINE, HELP = "問題 （Tamsel）", "合格ライン", "バージョン情報"
+START, SCORE, PASS_RATE = "スタート", "得\u3000点", "合格率"
+GAME_MENU, HELP_MENU = "ゲーム(G)", "ヘルプ(H)"
+CHOICES = "①②③④⑤⑥⑦⑧"
+TIME_TEXT = re.compile(r"^\d:\d\d$")
+
+SPEED = float(os.environ.get("TAMSEL_E2E_SPEED", "20"))  # fake seconds per real second
+FAKE_START_SECOND = int(os.environ.get("TAMSEL_E2E_FAKE_START_SECOND", "40"))
+# How long to watch for something that must not happen: a window shows within a few tenths.
+NOTHING_HAPPENS = 1.5
+
+SHEET_TABS = (["1-A1", "1-A2", "1-A3", "1-B4", "1-B5"]
+              + [f"2-{i}" for i in range(1, 6)] + [f"3-{i}" for i in range(1, 6)]
+              + ["4-A1-1", "4-A1-2", "4-A2-3", "4-A2-4", "4-B3-5", "4-B3-6", "4-B3-7", "4-B4"]
+              + ["5-1", "5-2", "5-3", "5-4-4", "5-4-5"]
+              + ["6-A1", "6-A2", "6-A3", "6-B4", "6-B5-5", "6-B5-6"])
+# The right choice and the points of every item, in sheet order.
+KEY = [4, 2, 3, 3, 1, 1, 3, 2, 2, 4, 3, 4, 2, 1, 5, 3, 5, 3, 8, 2,
+       5, 3, 4, 2, 4, 4, 2, 5, 1, 2, 3, 1, 3, 5]
+POINTS = [3, 3, 4, 4, 3, 3, 3, 3, 3, 4, 3, 3, 4, 3, 4, 2, 2, 2, 2, 2,
+          2, 2, 3, 4, 3, 3, 3, 3, 3, 3, 4, 3, 2, 2]
+assert len(SHEET_TABS) == len(KEY) == len(POINTS) == 34 and sum(POINTS) == 100
+
+# The first marking gets items 1-5 right: 17 points, in the band from 1 to 39.
+FIRST_ITEMS = SHEET_TABS[:5]
+FIRST_SCORE = sum(POINTS[:5])
+LOW_BAND = (" 合格率 ０％", " 進学は無茶です。 金属バットは捨てておきましょう。")
+TOP_BAND = (" 合格率 ９９％", " あなたは八百長です。 一流大学でも不正入試できるでしょう。")
+
+report = Report("pass-line and help windows, and the exit command, end to end")
+ui = {}
+
+
+# ----------------------------------------------------------------------------------------------
+# The program's windows and widgets
+
+def top_windows(name=None):
+    """The program's top-level windows on the bus, of any role, named name if given."""
+    return [w for w in children(ui["app"]) if name is None or w.get_name() == name]
+
+
+def labels_of(window):
+    return [n.get_name() for n in Snapshot(window).all(Role.LABEL)]
+
+
+def document_text(window):
+    """The text of the window's one text box, through the text interface."""
+    boxes = [n for n in Snapshot(window).all(Role.TEXT) if "Text" in n.get_interfaces()]
+    assert len(boxes) == 1, f"{len(boxes)} text boxes in {window.get_name()!r}"
+    return Atspi.Text.get_text(boxes[0], 0, Atspi.Text.get_character_count(boxes[0]))
+
+
+def screen_size():
+    out = subprocess.run(["xdotool", "getdisplaygeometry"], capture_output=True, text=True,
+                         check=True, timeout=10).stdout.split()
+    return int(out[0]), int(out[1])
+
+
+def check_new_window(window, what):
+    """What holds for every window the program opens beside the exam window."""
+    report.check(is_showing(window), f"{what} is on screen")
+    report.equal(window.get_role().value_nick, Role.FRAME.value_nick,
+                 f"{what} is a window (frame) to a screen reader")
+    x, y, w, h = screen_extents(window)
+    sw, sh = screen_size()
+    report.check(abs(2 * x + w - sw) <= 2 and abs(2 * y + h - sh) <= 2,
+                 f"{what} is centred on the screen",
+                 f"at {(x, y)}, {w} × {h}, on a {sw} × {sh} screen")
+    scrolled = [f"{Atspi.Value.get_current_value(b):g} of "
+                f"{Atspi.Value.get_minimum_value(b):g}..{Atspi.Value.get_maximum_value(b):g}"
+                for b in Snapshot(window).all(Role.SCROLL_BAR)
+                if is_showing(b) and "Value" in b.get_interfaces()
+                and Atspi.Value.get_current_value(b) != Atspi.Value.get_minimum_value(b)]
+    report.equal(scrolled, [], f"{what} shows its document from the top")
+
+
+def time_text():
+    return ui["time_label"].get_name()
+
+
+def score_text():
+    return ui["score_label"].get_name()
+
+
+def box(caption, choice):
+    found = [b for b in ui["boxes_by_tab"][caption] if b.get_name() == CHOICES[choice - 1]]
+    assert len(found) == 1, f"{len(found)} boxes {CHOICES[choice - 1]} on {caption}"
+    return found[0]
+
+
+def tick_keyed_answers(captions, seen_times=None):
+    """Selects each item's tab and ticks its right choice; notes the time display on the way."""
+    for caption in captions:
+        tab = ui["tabs"][SHEET_TABS.index(caption)]
+        target = box(caption, KEY[SHEET_TABS.index(caption)])
+        select_tab(tab)
+        wait_until(lambda: is_showing(target), what=f"the boxes of {caption} to show")
+        toggle(target)
+        if seen_times is not None and time_text() != seen_times[-1]:
+            seen_times.append(time_text())
+
+
+def score_and_wait():
+    """Presses 得　点 on a sheet whose score display is empty and returns the score it shows."""
+    press(ui[SCORE])
+    return wait_until(score_text, what="the score display to show a score")
+
+
+def menu_popup(menu):
+    """The pull-down of a menu of the exam window's menu bar."""
+    items = ui["tree"].all(Role.MENU_ITEM, menu)
+    assert len(items) == 1, f"{len(items)} menus {menu!r}"
+    popups = [c for c in children(items[0]) if c.get_role() == Role.POPUP_MENU]
+    assert len(popups) == 1, f"{len(popups)} pull-downs under {menu!r}"
+    return popups[0]
+
+
+def choose_from_menu(menu, access_key, command_key, before_command=None):
+    """Focuses the exam window, opens menu with Alt and its access key and, once it is down,
+    chooses a command by its access key: real key presses, as a student would type them."""
+    popup = menu_popup(menu)
+    focus_window(ui["frame"])
+    press_keys(f"alt+{access_key}")
+    wait_until(lambda: is_showing(popup), what=f"the menu {menu!r} to drop down")
+    if before_command:
+        before_command()
+    press_keys(command_key)
+    # The exit command may end the program before the menu's state can be read.
+    wait_until(lambda: not program_alive() or not is_showing(popup),
+               what=f"the menu {menu!r} to close")
+
+
+def fake_second_of_minute():
+    """Where the program's sped-up clock stands within its minute, from how long it has run."""
+    with open(f"/proc/{ui['program']}/stat", encoding="ascii", errors="replace") as stat:
+        started = int(stat.read().rsplit(")", 1)[1].split()[19]) / os.sysconf("SC_CLK_TCK")
+    with open("/proc/uptime", encoding="ascii") as uptime:
+        running = float(uptime.read().split()[0]) - started
+    return (FAKE_START_SECOND + running * SPEED) % 60
+
+
+def start_early_in_a_minute():
+    """Presses Start early in a clock minute, so that 1:00 stands long enough to be read."""
+    wait_until(lambda: 5 <= fake_second_of_minute() < 15, timeout=60 / SPEED * 2,
+               what="the start of a clock minute", interval=0.005)
+    press(ui[START])
+    return wait_until(lambda: TIME_TEXT.match(time_text()) and time_text(),
+                      what="the time display to show the remaining time")
+
+
+# ----------------------------------------------------------------------------------------------
+
+def step_window():
+    ui["app"] = app = find_app("tamsel", timeout=15)
+    ui["program"] = app.get_process_id()
+    ui["processes"] = process_tree(program_pid()) if program_pid() else {ui["program"]}
+    report.check(ui["program"] in ui["processes"], "the application on the bus is the started "
+                 "program", ui["program"])
+    ui["frame"] = frame = find_frame(app, WINDOW, timeout=10)
+    wait_until(lambda: is_showing(frame), what="the exam window to show")
+    ui["tree"] = tree = Snapshot(frame)
+    for name in (START, SCORE, PASS_RATE):
+        ui[name] = tree.one(Role.PUSH_BUTTON, name)
+    sheets = [t for t in tree.all(Role.PAGE_TAB_LIST) if len(tabs_of(t)) == len(SHEET_TABS)]
+    report.equal(len(sheets), 1, "one tab list with the 34 items")
+    ui["tabs"] = tabs_of(sheets[0])
+    report.equal([t.get_name() for t in ui["tabs"]], SHEET_TABS, "the answer sheet's tabs")
+    ui["boxes"] = tree.all(Role.CHECK_BOX)
+    ui["boxes_by_tab"] = {c: [b for b in ui["boxes"] if b.get_description() == c]
+                          for c in SHEET_TABS}
+    ui["displays"] = tree.all(Role.LABEL, "")
+    report.equal(len(ui["displays"]), 2, "two empty displays (time and score) at start")
+    report.equal([w.get_name() for w in top_windows()], [WINDOW], "the exam window is the only "
+                 "window")
+
+
+def step_pass_rate_without_score():
+    press(ui[PASS_RATE])
+    opened = wait_for(lambda: [w for w in top_windows() if w.get_name() != WINDOW],
+                      NOTHING_HAPPENS)
+    report.check(not opened, f"合格率 with no score opens no window ({NOTHING_HAPPENS:g} s)",
+                 opened and [f"{w.get_role_name()} {w.get_name()!r}" for w in opened])
+
+
+def step_first_marking():
+    press(ui[START])
+    # Start writes the remaining time into one display; the other one is the score.
+    ui["time_label"] = wait_until(
+        lambda: next((d for d in ui["displays"] if TIME_TEXT.match(d.get_name())), None),
+        what="the time display to show the remaining time")
+    ui["score_label"] = next(d for d in ui["displays"] if d is not ui["time_label"])
+    tick_keyed_answers(FIRST_ITEMS)
+    report.equal(score_and_wait(), str(FIRST_SCORE), f"score of items {FIRST_ITEMS[0]} to "
+                 f"{FIRST_ITEMS[-1]} right")
+    press(ui[PASS_RATE])
+    window = wait_until(lambda: top_windows(PASS_LINE), what=f"a window {PASS_LINE!r}")[0]
+    ui["low"] = window
+    check_new_window(window, f"the pass-line window of {FIRST_SCORE} points")
+    report.equal(labels_of(window), list(LOW_BAND), f"its badge and message for {FIRST_SCORE} "
+                 "points")
+    ui["low_document"] = text = document_text(window)
+    report.check(text.strip() and "合格ライン" in text.splitlines()[0],
+                 "its box holds the pass-line table, header first", text[:80])
+
+    press(ui[PASS_RATE])
+    copies = wait_for(lambda: len(top_windows(PASS_LINE)) > 1, NOTHING_HAPPENS)
+    report.check(not copies, "合格率 again in the same band opens no copy",
+                 copies and len(top_windows(PASS_LINE)))
+    windows = top_windows(PASS_LINE)
+    report.check(len(windows) == 1 and windows[0] is window and is_showing(window),
+                 "the same pass-line window is still there", len(windows))
+
+
+def step_second_marking():
+    seen = [start_early_in_a_minute()]
+    report.equal(seen[0], "1:00", "Start shows one hour")
+    report.equal(score_text(), "", "Start empties the score display")
+    tick_keyed_answers(SHEET_TABS[5:], seen)
+    wait_until(lambda: time_text() != "1:00", timeout=60 / SPEED + 2,
+               what="the time display to move from 1:00")
+    if time_text() != seen[-1]:
+        seen.append(time_text())
+    expected = [f"{m // 60}:{m % 60:02d}" for m in range(60, 60 - len(seen), -1)]
+    report.equal(seen, expected, "the display counts down from 1:00 while the student answers")
+
+    report.equal(score_and_wait(), "100", "score of every item right")
+    press(ui[PASS_RATE])
+    both = wait_until(lambda: len(top_windows(PASS_LINE)) == 2 and top_windows(PASS_LINE),
+                      what=f"a second window {PASS_LINE!r}")
+    ui["top"] = window = next(w for w in both if w is not ui["low"])
+    check_new_window(window, "the pass-line window of 100 points")
+    report.equal(labels_of(window), list(TOP_BAND), "its badge and message for 100 points")
+    ui["top_document"] = document_text(window)
+    report.check(bool(ui["top_document"].strip()), "its box holds the pass-line table")
+    report.check(is_showing(ui["low"]), f"the window of {FIRST_SCORE} points is still on screen")
+    report.equal(labels_of(ui["low"]), list(LOW_BAND), f"the window of {FIRST_SCORE} points "
+                 "keeps its badge and message")
+    report.check(document_text(ui["low"]) == ui["low_document"],
+                 f"the window of {FIRST_SCORE} points keeps its table")
+
+
+def step_help_during_countdown():
+    press(ui[START])
+    wait_until(lambda: TIME_TEXT.match(time_text()), what="the countdown to start")
+    wait_until(lambda: not has_state(ui[START], State.ENABLED), what="Start to turn unavailable")
+    choose_from_menu(HELP_MENU, "h", "a")
+    ui["help"] = window = wait_until(lambda: top_windows(HELP), what=f"a window {HELP!r}")[0]
+    shown_at = time_text()
+    watched_from = time.monotonic()
+    check_new_window(window, "the help window")
+    report.check(bool(document_text(window).strip()), "the help window holds its document")
+
+    choose_from_menu(HELP_MENU, "h", "a")
+    copies = wait_for(lambda: len(top_windows(HELP)) > 1, NOTHING_HAPPENS)
+    windows = top_windows(HELP)
+    report.check(not copies and len(windows) == 1 and windows[0] is window,
+                 "the menu command again opens no second help window", len(windows))
+    report.equal(sorted(w.get_name() for w in top_windows()), sorted([WINDOW, PASS_LINE,
+                 PASS_LINE, HELP]), "the windows now open")
+
+    # The help window is modeless: the countdown goes on and the answer sheet still answers.
+    moved = wait_for(lambda: time_text() != shown_at and time_text(),
+                     max(0.1, watched_from + 6 - time.monotonic()))
+    report.check(moved, "the countdown keeps moving while the help window is open",
+                 f"still {shown_at} after 6 s" if not moved else f"{shown_at} → {moved}")
+    disabled = [f"{b.get_description()} {b.get_name()}" for b in ui["boxes"]
+                if not has_state(b, State.ENABLED)]
+    report.equal(disabled, [], "every box of the answer sheet stays available")
+    report.check(not has_state(ui[START], State.ENABLED), "Start stays unavailable: the attempt "
+                 "runs on")
+
+
+def take_screenshot(name):
+    path = os.path.join(output_dir(), name)
+    screenshot(path)
+    deviation, colours = image_stats(path)
+    print(f"   screenshot {path}: standard deviation {deviation:.3f}, {colours} colours")
+    report.check(deviation > 0.05 and colours >= 32, f"the screenshot {name} is not blank",
+                 f"deviation {deviation:.3f}, {colours} colours")
+
+
+def move_window(x_window, node, x, y):
+    """Moves a top-level window as a student dragging it would, and waits until the program
+    reports the new place."""
+    subprocess.run(["xdotool", "windowmove", "--sync", x_window, str(x), str(y)], check=True,
+                   timeout=10)
+    wait_until(lambda: screen_extents(node)[:2] == (x, y),
+               what=f"{node.get_name()!r} to move to {(x, y)}")
+
+
+def spread_windows():
+    """Moves the windows beside the exam window apart, so that one picture shows each of them:
+    the program puts them all in one place. Which X window is which pass-line window shows once
+    one of them has moved."""
+    others = {}
+    for window in x_windows(ui["program"]):
+        name = subprocess.run(["xdotool", "getwindowname", window], capture_output=True,
+                              text=True, timeout=10).stdout.strip()
+        if name != WINDOW:
+            others.setdefault(name, []).append(window)
+    assert {n: len(w) for n, w in others.items()} == {PASS_LINE: 2, HELP: 1}, others
+    sw, sh = screen_size()
+    width, height = screen_extents(ui["low"])[2:]
+    move_window(others[HELP][0], ui["help"], sw - width, 0)
+    first, second = others[PASS_LINE]
+    subprocess.run(["xdotool", "windowmove", "--sync", first, "0", "0"], check=True, timeout=10)
+    moved = wait_until(lambda: next((w for w in (ui["low"], ui["top"])
+                                     if screen_extents(w)[:2] == (0, 0)), None),
+                       what="a pass-line window to move")
+    low, top = (first, second) if moved is ui["low"] else (second, first)
+    move_window(low, ui["low"], 0, 0)
+    move_window(top, ui["top"], sw - width, sh - height)
+    for window in (others[HELP][0], low, top):
+        subprocess.run(["xdotool", "windowraise", window], check=True, timeout=10)
+
+
+def step_screenshot():
+    take_screenshot("e2e_windows.png")
+    spread_windows()
+    take_screenshot("e2e_windows_spread.png")
+
+
+def step_exit():
+    # The windows' order of going comes from the events a screen reader gets: "showing" turns off
+    # for each window as it closes. The bridge sends events only to listeners it knows of, so the
+    # menu's own event proves the listener is heard before the command is chosen.
+    order = {"exam window": ui["frame"], "pass-line window of 100 points": ui["top"],
+             f"pass-line window of {FIRST_SCORE} points": ui["low"], "help window": ui["help"]}
+    popup = menu_popup(GAME_MENU)
+    events = []
+
+    def on_event(event):
+        events.append((event.source, event.detail1))
+
+    listener = Atspi.EventListener.new(on_event)
+    listener.register("object:state-changed:showing")
+    context = GLib.MainContext.default()
+
+    def pump():
+        while context.iteration(False):
+            pass
+        return events
+
+    def listener_heard():
+        pump()
+        return any(source is popup and shown for source, shown in events)
+
+    exited = {}
+
+    def choose_exit():
+        wait_until(listener_heard, what="the menu's event to reach the listener")
+        events.clear()
+        exited["pressed"] = time.monotonic()
+
+    choose_from_menu(GAME_MENU, "g", "q", before_command=choose_exit)
+    gone = wait_program_exit(5)
+    took = time.monotonic() - exited["pressed"]
+    report.check(gone, "終了 ends the program within 5 s", f"{took:.2f} s")
+    print(f"   the program ended {took:.2f} s after the key press")
+    report.equal(program_exit_status(), 0, "the program's exit status")
+    leftover = [p for p in ui["processes"] if program_alive(p)]
+    report.equal(leftover, [], "none of its processes is left")
+    report.equal(x_windows(ui["program"]), [], "no window of it is left on the screen")
+
+    # Every hide event was sent before the program ended; read what the bus still holds.
+    def hidden():
+        return [name for source, shown in pump() if not shown
+                for name, node in order.items() if source is node]
+
+    deadline = time.monotonic() + 3
+    while len(set(hidden())) < len(order) and time.monotonic() < deadline:
+        time.sleep(0.02)
+    report.equal(hidden(), list(order), "the windows close in the order of the exit command")
+    listener.deregister("object:state-changed:showing")
+
+
+def main():
+    return report.run([
+        ("the exam window comes up", step_window),
+        ("合格率 before any marking", step_pass_rate_without_score),
+        ("a first marking and its pass-line window", step_first_marking),
+        ("every item right: a second pass-line window", step_second_marking),
+        ("the help window by keyboard while the countdown runs", step_help_during_countdown),
+        ("screenshot", step_screenshot),
+        ("ゲーム → 終了 by keyboard", step_exit),
+    ])
+
+
+if __name__ == "__main__":
+    sys.exit(main())
