@@ -6,12 +6,14 @@ Run it through tests/e2e/run, as ctest does:
 """
 
 import os
+import re
 import sys
 
-from tamsel_e2e import (Report, Role, Snapshot, State, action_names, children, click, do_action,
-                        find_app, find_frame, has_state, image_stats, is_checked, is_selected,
-                        is_showing, output_dir, pages_of, press, process_tree, program_pid,
-                        screen_extents, screenshot, select_tab, tabs_of, toggle, wait_until)
+from tamsel_e2e import (Atspi, Report, Role, Snapshot, State, action_names, children, click,
+                        do_action, find_app, find_frame, has_state, image_stats, is_checked,
+                        is_selected, is_showing, output_dir, pages_of, press, process_tree,
+                        program_pid, screen_extents, screenshot, select_tab, tabs_of, toggle,
+                        wait_until)
 
 WINDOW = "問題 （Tamsel）"
 START, SCORE, PASS_RATE = "スタート", "得\u3000点", "合格率"
@@ -30,6 +32,10 @@ SHEET_TABS = (["1-A1", "1-A2", "1-A3", "1-B4", "1-B5"]
 KEY = [4, 2, 3, 3, 1, 1, 3, 2, 2, 4, 3, 4, 2, 1, 5, 3, 5, 3, 8, 2,
        5, 3, 4, 2, 4, 4, 2, 5, 1, 2, 3, 1, 3, 5]
 assert len(KEY) == len(SHEET_TABS) == 34
+
+# The six questions' headings as the booklet's text reads them, with their weights.
+HEADING = re.compile(r"^第([１２3-6])問\u3000.*（配点\u3000(\d+)）$")
+HEADINGS = [("１", "17"), ("２", "16"), ("3", "17"), ("4", "17"), ("5", "16"), ("6", "17")]
 
 # What the student ticks, by tab, and how: right answers on 1-A1 (3 points), 1-A3 (4 points) and
 # 4-B3-6 (2 points: ⑦ lies beyond the boxes that item reads, so ⑤ alone decides); 4-B3-7 has its
@@ -168,6 +174,16 @@ def step_tab_lists():
         report.check(all(a.lower() == "press" for t in tabs for a in action_names(t)[:1]),
                      f"{what}: every tab has an action")
     ui["sheet_tabs"] = tabs_of(sheet)
+
+
+def step_booklet_headings():
+    page = pages_of(ui["booklet"])[0]
+    boxes = [n for n in Snapshot(page).all(Role.TEXT) if "Text" in n.get_interfaces()]
+    report.equal(len(boxes), 1, "the booklet's page holds one text box")
+    text = Atspi.Text.get_text(boxes[0], 0, Atspi.Text.get_character_count(boxes[0]))
+    headings = [m.groups() for m in map(HEADING.match, text.splitlines()) if m]
+    report.equal(headings, HEADINGS, "the booklet reads its six headings and weights in order")
+    report.check("\ufffd" not in text, "no replacement character in the booklet's text")
 
 
 def step_sheet_contents():
@@ -364,6 +380,7 @@ def main():
         ("its buttons", step_buttons),
         ("its labels", step_labels),
         ("its two tab lists", step_tab_lists),
+        ("the booklet's headings", step_booklet_headings),
         ("the answer sheet's pages", step_sheet_contents),
         ("tick ④ of 1-A1 through its action", step_tick_by_action),
         ("tick ③ of 1-A3 with the mouse", step_tick_by_mouse),
