@@ -1,0 +1,75 @@
+// How long the program's documents take to read, and to lay out at the width of their boxes: the
+// booklet, the pass-line table and the read-me.
+
+#include "controls/RichTextBox.h"
+#include "documents/RtfReader.h"
+#include "startup/Startup.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QApplication>
+#include <QFile>
+#include <QTest>
+#include <QTextDocument>
+
+using namespace tamsel;
+
+class BenchDocuments final : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase() { prepareApplication(); }
+    void read_data() { documents(); }
+    void read();
+    void readAndLayOut_data() { documents(); }
+    void readAndLayOut();
+
+private:
+    static void documents();
+};
+
+void BenchDocuments::documents()
+{
+    QTest::addColumn<QString>("resource");
+    QTest::addColumn<int>("width"); // the viewport's width in its box, in pixels
+    QTest::newRow("booklet") << QStringLiteral(":/booklet.rtf") << 633;
+    QTest::newRow("pass-line table") << QStringLiteral(":/passline.rtf") << 777;
+    QTest::newRow("read-me") << QStringLiteral(":/help.rtf") << 777;
+}
+
+static QByteArray contentsOf(const QString& resource)
+{
+    QFile file(resource);
+    if (!file.open(QIODevice::ReadOnly))
+        qFatal("no resource %s", qPrintable(resource));
+    return file.readAll();
+}
+
+void BenchDocuments::read()
+{
+    QFETCH(QString, resource);
+    const QByteArray rtf = contentsOf(resource);
+    QTextDocument document;
+    QBENCHMARK
+    {
+        RtfReader::import(&document, rtf);
+    }
+}
+
+// What a box does before its first picture: read the document and lay all of it out.
+void BenchDocuments::readAndLayOut()
+{
+    QFETCH(QString, resource);
+    QFETCH(int, width);
+    const QByteArray rtf = contentsOf(resource);
+    QBENCHMARK
+    {
+        RichTextBox box;
+        box.resize(width, 400);
+        box.setRtf(rtf);
+        box.document()->setTextWidth(width);
+        box.document()->documentLayout()->documentSize();
+    }
+}
+
+QTEST_MAIN(BenchDocuments)
+#include "bench_documents.moc"
