@@ -22,6 +22,8 @@ private Q_SLOTS:
     void read();
     void readAndLayOut_data() { documents(); }
     void readAndLayOut();
+    void readGrowingDocument_data();
+    void readGrowingDocument();
 
 private:
     static void documents();
@@ -68,6 +70,42 @@ void BenchDocuments::readAndLayOut()
         box.setRtf(rtf);
         box.document()->setTextWidth(width);
         box.document()->documentLayout()->documentSize();
+    }
+}
+
+void BenchDocuments::readGrowingDocument_data()
+{
+    QTest::addColumn<QByteArray>("paragraph"); // %1 stands for the paragraph's number
+    QTest::addColumn<int>("paragraphs");
+    const struct {
+        const char* name;
+        const char* paragraph;
+    } kinds[] = {
+        {"tab stops", "\\pard\\tx%1 a\\tab b\\par "},
+        {"tab stops kept", "\\tx%1 a\\tab b\\par "},
+        {"indents", "\\pard\\li%1\\fi-%1 a\\par "},
+        {"sizes", "\\pard\\fs%1 a\\par "},
+    };
+    for (const auto& kind : kinds) {
+        for (const int paragraphs : {2500, 5000, 10000, 20000})
+            QTest::addRow("%s, %d", kind.name, paragraphs)
+                << QByteArray(kind.paragraph) << paragraphs;
+    }
+}
+
+// Every paragraph with settings of its own: reading must stay linear in the document's size.
+void BenchDocuments::readGrowingDocument()
+{
+    QFETCH(QByteArray, paragraph);
+    QFETCH(int, paragraphs);
+    QByteArray rtf = "{\\rtf1\\ansi\\ansicpg932 ";
+    for (int n = 1; n <= paragraphs; ++n)
+        rtf += QString::fromLatin1(paragraph).arg(n).toLatin1();
+    rtf += '}';
+    QTextDocument document;
+    QBENCHMARK
+    {
+        RtfReader::import(&document, rtf);
     }
 }
 
