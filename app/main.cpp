@@ -1,17 +1,30 @@
 #include "chime/ChimePlayer.h"
+#include "chime/SoundModuleOutput.h"
 #include "forms/WindowShelf.h"
+#include "startup/PlatformCheck.h"
 #include "startup/Startup.h"
+#include "system/AppFolder.h"
 #include "system/Clock.h"
 #include "windows/frmTamsel.h"
 
 #include <QApplication>
 
-int main(int argc, char* argv[])
+int main(int, char* argv[])
 {
-    QApplication app(argc, argv);
+    // The program takes no command line, and none of Qt's options either: they could read any
+    // file as a style sheet, mirror the window or pick a platform that aborts.
+    int qtArgc = 1;
+    char* qtArgv[] = {argv[0], nullptr};
+    tamsel::watchPlatformStart();
+    QApplication app(qtArgc, qtArgv);
+    tamsel::stopWatchingPlatform();
+    tamsel::warnIfNoJapaneseFace();
     tamsel::prepareApplication();
+
+    const QString folder = tamsel::AppFolder(QCoreApplication::applicationDirPath());
     const tamsel::SystemClock clock;
-    tamsel::ChimePlayer chime;
+    tamsel::SoundModuleOutput sound(folder + QStringLiteral("tamsel-sound.so"));
+    tamsel::ChimePlayer chime(sound);
     tamsel::WindowShelf shelf;
     // The exam window goes when it is closed, its countdown with it; the program ends with the
     // last open window.

@@ -2,6 +2,8 @@
 
 #include <QtEndian>
 
+#include <algorithm>
+
 namespace tamsel {
 namespace {
 
@@ -52,6 +54,19 @@ std::optional<WaveFormat> readPcmWaveFormat(QByteArrayView head)
         at = body + static_cast<qsizetype>(size) + static_cast<qsizetype>(size & 1U);
     }
     return std::nullopt;
+}
+
+std::optional<PcmSound> readPcmSound(QByteArrayView file)
+{
+    const std::optional<WaveFormat> format = readPcmWaveFormat(file);
+    if (!format)
+        return std::nullopt;
+    const qsizetype frameBytes = format->channels * format->bitsPerSample / 8;
+    const qsizetype held = std::min<qsizetype>(format->dataSize, file.size() - format->dataOffset);
+    const qsizetype wholeFrames = held - held % frameBytes;
+    if (wholeFrames == 0)
+        return std::nullopt;
+    return PcmSound{*format, file.sliced(format->dataOffset, wholeFrames).toByteArray()};
 }
 
 } // namespace tamsel

@@ -1,10 +1,8 @@
 #include "chime/ChimePlayer.h"
 
-#include "sound/WaveFormat.h"
+#include "sound/SoundOutput.h"
 
 #include <QFile>
-#include <QSoundEffect>
-#include <QUrl>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -12,9 +10,6 @@
 
 namespace tamsel {
 namespace {
-
-// Enough for a RIFF header with a few chunks before the data.
-constexpr qint64 headerBytes = 4096;
 
 // An open file, closed when it goes.
 class FileDescriptor final {
@@ -36,10 +31,33 @@ private:
     int fd_ = -1;
 };
 
+bool sameFile(const struct stat& a, const struct stat& b)
+{
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+// The whole of a regular file, read from the descriptor that was checked.
+QByteArray readAll(int fd, qint64 size)
+{
+    QByteArray bytes(static_cast<qsizetype>(size), Qt::Uninitialized);
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const ssize_t got =
+            ::read(fd, bytes.data() + done, static_cast<size_t>(bytes.size() - done));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            break;
+        done += got;
+    }
+    bytes.truncate(done);
+    return bytes;
+}
+
 } // namespace
 
-ChimePlayer::ChimePlayer(QObject* parent)
-    : QObject(parent)
+ChimePlayer::ChimePlayer(SoundOutput& output)
+    : output_(output)
 {
 }
 
@@ -50,13 +68,13 @@ void ChimePlayer::setFileName(const QString& path)
 
 void ChimePlayer::open()
 {
-    // Opening without blocking and asking the open file what it is leaves no moment in which a
-    // pipe put in the chime's place could make the window wait for a writer.
-    const FileDescriptor fd(
-        ::open(QFile::encodeName(fileName_).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    // What the name stands for is asked without opening it, so that no device is ever opened and
+    // no pipe can make the window wait for a writer.
+    const QByteArray name = QFile::encodeName(fileName_);
+    const FileDescriptor path(::open(name.constData(), O_PATH | O_CLOEXEC));
     struct stat status {};
     FileStamp stamp{fileName_};
-    if (fd.get() >= 0 && ::fstat(fd.get(), &status) == 0) {
+    if (path.get() >= 0 && ::fstat(path.get(), &status) == 0) {
         stamp.regular = S_ISREG(status.st_mode);
         stamp.size = status.st_size;
         stamp.modifiedMilliseconds =
@@ -65,38 +83,32 @@ void ChimePlayer::open()
     if (opened_ == stamp)
         return;
     opened_ = stamp;
-
-    playable_ = stamp.regular && stamp.size <= largestChimeBytes && holdsPlayableWave(fd.get());
-    if (!playable_) {
-        if (effect_)
-            effect_->setSource(QUrl());
+    sound_.reset();
+    if (!stamp.regular || stamp.size > largestChimeBytes)
         return;
-    }
-    if (!effect_)
-        effect_ = new QSoundEffect(this);
-    // Clearing first makes a changed file under the same name load again.
-    effect_->setSource(QUrl());
-    effect_->setSource(QUrl::fromLocalFile(fileName_));
-}
 
-bool ChimePlayer::holdsPlayableWave(int fd)
-{
-    QFile file;
-    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::DontCloseHandle))
-        return false;
-    return readPcmWaveFormat(file.read(headerBytes)).has_value();
+    // Opened for reading only if it is still the file that was looked at; should anything else
+    // have taken its name in between, it cannot block nor become the controlling terminal.
+    const FileDescriptor file(
+        ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    struct stat opened {};
+    if (file.get() < 0 || ::fstat(file.get(), &opened) != 0 || !sameFile(status, opened))
+        return;
+    sound_ = readPcmSound(readAll(file.get(), stamp.size));
+    if (sound_)
+        output_.prepare();
 }
 
 void ChimePlayer::prev()
 {
-    if (effect_)
-        effect_->stop();
+    if (sound_)
+        output_.stop();
 }
 
 void ChimePlayer::play()
 {
-    if (playable_ && effect_)
-        effect_->play();
+    if (sound_)
+        output_.play(*sound_);
 }
 
 } // namespace tamsel

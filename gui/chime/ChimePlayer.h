@@ -1,26 +1,25 @@
 #pragma once
-// The media player of the exam window, over Qt Multimedia's sound effect. It checks a file before
-// handing it on: only a regular, reasonably small PCM wave file is played, so that a directory, a
-// pipe, a huge file or garbage under the chime's name can neither block nor break the window.
-// Opening the file it already holds costs an open and an fstat: nothing is read or decoded again.
+// The media player of the exam window. It checks a file before anything is read from it: only a
+// regular, reasonably small PCM wave file is read, once, and exactly the bytes that were checked
+// are played, so that a directory, a pipe, a terminal, a huge file or garbage under the chime's
+// name, or one swapped in later, can neither block nor break the window. Opening the file it
+// already holds costs two stats and an open: nothing is read or decoded again.
 
 #include "sound/MediaPlayer.h"
-
-#include <QObject>
+#include "sound/WaveFormat.h"
 
 #include <optional>
 
-class QSoundEffect;
-
 namespace tamsel {
 
-class ChimePlayer final : public QObject, public MediaPlayer {
-    Q_OBJECT
+class SoundOutput;
 
+class ChimePlayer final : public MediaPlayer {
 public:
     static constexpr qint64 largestChimeBytes = 16 * 1024 * 1024;
 
-    explicit ChimePlayer(QObject* parent = nullptr);
+    // The player sends what it plays to output, which outlives it.
+    explicit ChimePlayer(SoundOutput& output);
 
     void setFileName(const QString& path) override;
     void open() override;
@@ -28,7 +27,7 @@ public:
     void play() override;
 
     // Whether the last "Open" found a chime it can play.
-    bool isPlayable() const { return playable_; }
+    bool isPlayable() const { return sound_.has_value(); }
 
 private:
     struct FileStamp {
@@ -39,12 +38,10 @@ private:
         bool operator==(const FileStamp&) const = default;
     };
 
-    static bool holdsPlayableWave(int fd);
-
+    SoundOutput& output_;
     QString fileName_;
     std::optional<FileStamp> opened_;
-    bool playable_ = false;
-    QSoundEffect* effect_ = nullptr; // made with the first playable file, not at start-up
+    std::optional<PcmSound> sound_;
 };
 
 } // namespace tamsel

@@ -1,0 +1,93 @@
+#include "chime/SoundModuleOutput.h"
+
+#include <QPluginLoader>
+#include <QThread>
+
+#include <utility>
+
+namespace tamsel {
+namespace {
+
+// On the sound thread: the module's output, loaded at the first request.
+class ModuleWorker final : public QObject {
+public:
+    explicit ModuleWorker(QString modulePath)
+        : loader_(std::move(modulePath))
+    {
+    }
+    ~ModuleWorker() override { delete module_; }
+
+    SoundOutput* output()
+    {
+        if (!tried_) {
+            tried_ = true;
+            module_ = loader_.instance();
+            output_ = qobject_cast<SoundOutput*>(module_);
+        }
+        return output_;
+    }
+
+private:
+    QPluginLoader loader_;
+    bool tried_ = false;
+    QObject* module_ = nullptr;
+    SoundOutput* output_ = nullptr;
+};
+
+} // namespace
+
+SoundModuleOutput::SoundModuleOutput(QString modulePath)
+    : modulePath_(std::move(modulePath))
+{
+}
+
+SoundModuleOutput::~SoundModuleOutput()
+{
+    if (!thread_)
+        return;
+    QMetaObject::invokeMethod(worker_, [worker = worker_] {
+        delete worker;
+        QThread::currentThread()->quit();
+    });
+    // A thread stuck in a sound server that never answers is left to end with the process.
+    if (thread_->wait(QDeadlineTimer(shutdownMilliseconds)))
+        delete thread_;
+}
+
+void SoundModuleOutput::prepare()
+{
+    if (thread_)
+        return;
+    thread_ = new QThread;
+    thread_->setObjectName(QStringLiteral("sound"));
+    auto* worker = new ModuleWorker(modulePath_);
+    worker->moveToThread(thread_);
+    worker_ = worker;
+    thread_->start();
+    QMetaObject::invokeMethod(worker, [worker] {
+        if (SoundOutput* output = worker->output())
+            output->prepare();
+    });
+}
+
+void SoundModuleOutput::play(const PcmSound& sound)
+{
+    prepare();
+    auto* worker = static_cast<ModuleWorker*>(worker_);
+    QMetaObject::invokeMethod(worker, [worker, sound] {
+        if (SoundOutput* output = worker->output())
+            output->play(sound);
+    });
+}
+
+void SoundModuleOutput::stop()
+{
+    prepare();
+    auto* worker = static_cast<ModuleWorker*>(worker_);
+    QMetaObject::invokeMethod(worker, [worker] {
+        if (SoundOutput* output = worker->output())
+            output->stop();
+    });
+}
+
+} // namespace tamsel

@@ -1,0 +1,20 @@
+#pragma once
+// What the program says when the desktop lacks what it needs: a display to show its window on,
+// or a Japanese face to write its texts in. A desktop user sees no terminal, so the words are
+// plain and say what to do; the program's own exit status tells scripts what went wrong.
+
+namespace tamsel {
+
+// The exit status when no display can be reached.
+inline constexpr int noDisplayStatus = 3;
+
+// Call before the QApplication is made: should Qt find no display to connect to, the program
+// says so and ends with noDisplayStatus instead of aborting. Ends with stopWatchingPlatform().
+void watchPlatformStart();
+void stopWatchingPlatform();
+
+// Call once the QApplication exists: says on stderr when no installed face writes Japanese.
+// The program runs on, with whatever faces fontconfig falls back to.
+void warnIfNoJapaneseFace();
+
+} // namespace tamsel
