@@ -34,6 +34,9 @@ private:
     SoundOutput* output_ = nullptr;
 };
 
+// A sound thread that did not end in time, held until the process ends with it.
+QThread* leftBehind = nullptr;
+
 } // namespace
 
 SoundModuleOutput::SoundModuleOutput(QString modulePath)
@@ -52,6 +55,8 @@ SoundModuleOutput::~SoundModuleOutput()
     // A thread stuck in a sound server that never answers is left to end with the process.
     if (thread_->wait(QDeadlineTimer(shutdownMilliseconds)))
         delete thread_;
+    else
+        leftBehind = thread_;
 }
 
 void SoundModuleOutput::prepare()

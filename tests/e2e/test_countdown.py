@@ -17,7 +17,8 @@ import tempfile
 import time
 
 from tamsel_e2e import (Report, Role, find, find_all, find_app, find_frame, has_state, output_dir,
-                        press, process_tree, program_pid, screenshot, State, wait_until)
+                        press, process_tree, program_pid, screenshot, start_sound_server, State,
+                        stop_sound_server, wait_until)
 
 WINDOW = "問題 （Tamsel）"
 START, SCORE = "スタート", "得\u3000点"
@@ -33,30 +34,6 @@ report = Report("countdown and chime, end to end"
                 + ("" if CHIME_EXPECTED else " (no playable chime)"))
 ui = {}
 sound = {}
-
-
-def start_sound_server():
-    """A null sink on the socket named by PULSE_SERVER, which the program was given too."""
-    server = os.environ.get("PULSE_SERVER", "")
-    if not server.startswith("unix:"):
-        return
-    socket = server[len("unix:"):]
-    os.makedirs(os.path.dirname(socket), exist_ok=True)
-    subprocess.run(
-        ["pulseaudio", "--daemonize=yes", "--exit-idle-time=-1", "-n",
-         "--use-pid-file=no", "--load=module-null-sink sink_name=t",
-         f"--load=module-native-protocol-unix socket={socket} auth-anonymous=1"],
-        check=True, timeout=20, stderr=subprocess.DEVNULL)
-    wait_until(lambda: subprocess.run(["pactl", "info"], capture_output=True).returncode == 0,
-               timeout=10, what="the sound server to answer")
-    sound["server"] = True
-
-
-def stop_sound_server():
-    if sound.get("server"):
-        subprocess.run(["pactl", "exit"], capture_output=True, timeout=10)
-
-
 def time_label():
     labels = find_all(ui["frame"], Role.LABEL, predicate=lambda n: TIME_TEXT.match(n.get_name()))
     return labels[0] if labels else None
