@@ -2,11 +2,11 @@
 // it passes over, the program's own documents read back against their sources, and every broken
 // input that ever troubled it.
 
+#include "TestFiles.h"
 #include "documents/RtfReader.h"
 
 #include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
@@ -74,12 +74,6 @@ QString rtfwrite(const QStringList& arguments)
     return QString::fromUtf8(tool.readAllStandardOutput());
 }
 
-QByteArray fileContents(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 // The program's documents, each with its source.
 void addDocumentRows()
 {
@@ -118,11 +112,11 @@ private Q_SLOTS:
     void brokenDocumentsGiveWhatCouldBeRead();
     void regressionFilesReadSafely_data();
     void regressionFilesReadSafely();
-    void documentsReadBackAsTheirSources_data();
+    void documentsReadBackAsTheirSources_data() { addDocumentRows(); }
     void documentsReadBackAsTheirSources();
-    void documentsFollowTheConventions_data();
+    void documentsFollowTheConventions_data() { addDocumentRows(); }
     void documentsFollowTheConventions();
-    void documentsCutAnywhereGiveAPrefix_data();
+    void documentsCutAnywhereGiveAPrefix_data() { addDocumentRows(); }
     void documentsCutAnywhereGiveAPrefix();
 };
 
@@ -398,7 +392,7 @@ void TestRtfReader::regressionFilesReadSafely_data()
 void TestRtfReader::regressionFilesReadSafely()
 {
     QFETCH(QString, path);
-    const QByteArray rtf = fileContents(path);
+    const QByteArray rtf = readAll(path);
     QVERIFY(!rtf.isEmpty());
     QElapsedTimer timer;
     timer.start();
@@ -410,29 +404,19 @@ void TestRtfReader::regressionFilesReadSafely()
     QVERIFY(!document->toPlainText().contains(controls));
 }
 
-void TestRtfReader::documentsReadBackAsTheirSources_data()
-{
-    addDocumentRows();
-}
-
 void TestRtfReader::documentsReadBackAsTheirSources()
 {
     QFETCH(QString, source);
     QFETCH(QString, rtf);
     const QString text = rtfwrite({QStringLiteral("--plain"), source});
     QVERIFY(!text.isEmpty());
-    QCOMPARE(plainText(fileContents(rtf)), text);
-}
-
-void TestRtfReader::documentsFollowTheConventions_data()
-{
-    addDocumentRows();
+    QCOMPARE(plainText(readAll(rtf)), text);
 }
 
 void TestRtfReader::documentsFollowTheConventions()
 {
     QFETCH(QString, rtf);
-    const QByteArray bytes = fileContents(rtf);
+    const QByteArray bytes = readAll(rtf);
     QVERIFY(bytes.startsWith("{\\rtf1\\ansi\\ansicpg932\\deff0\\deftab720{\\fonttbl"));
     QVERIFY(bytes.endsWith(QByteArray("\\par }\r\n\0", 9)));
     QCOMPARE(bytes.indexOf('\0'), bytes.size() - 1);
@@ -448,16 +432,11 @@ void TestRtfReader::documentsFollowTheConventions()
     QVERIFY(!document->isEmpty());
 }
 
-void TestRtfReader::documentsCutAnywhereGiveAPrefix_data()
-{
-    addDocumentRows();
-}
-
 void TestRtfReader::documentsCutAnywhereGiveAPrefix()
 {
     // A document cut short reads as the beginning of the whole, up to the last whole character.
     QFETCH(QString, rtf);
-    const QByteArray bytes = fileContents(rtf);
+    const QByteArray bytes = readAll(rtf);
     const QString whole = plainText(bytes);
     // Every byte of the head (font table, rule lists, first runs) and of the tail, and a few
     // hundred places between; the fuzzer covers the rest.
