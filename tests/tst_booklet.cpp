@@ -204,10 +204,9 @@ class TestBooklet final : public QObject {
 
 private Q_SLOTS:
     void initTestCase();
-    void structureReadsCleanly();
+    void structureReadsCleanlyAsTheSheets();
     void headingsCarryTheKeysWeights_data();
     void headingsCarryTheKeysWeights();
-    void subQuestionsAreTheSheets();
     void itemsOfferTheKeysChoices_data();
     void itemsOfferTheKeysChoices();
     void sharedListsTakeBothAnswers_data();
@@ -217,8 +216,7 @@ private Q_SLOTS:
     void figuresAreCitedWhereTheyBelong_data();
     void figuresAreCitedWhereTheyBelong();
     void tableIsAlignedWithIdeographicSpaces();
-    void hangingIndentCoversTwoListOpenings();
-    void textIsCleanAndOneCharacterIsLarger();
+    void formatsAreTheBookletsFew();
 
 private:
     // The sub-question an item answers, or nullptr when the booklet has not exactly one.
@@ -274,15 +272,29 @@ const ChoiceList* TestBooklet::listOf(int item) const
     return subQuestion->lists.size() == 1 ? &subQuestion->lists.front() : nullptr;
 }
 
-void TestBooklet::structureReadsCleanly()
+void TestBooklet::structureReadsCleanlyAsTheSheets()
 {
     QVERIFY2(booklet_.faults.isEmpty(), qPrintable(booklet_.faults.join(u'\n')));
     QCOMPARE(booklet_.headings.size(), 6);
-    for (const SubQuestion& subQuestion : booklet_.subQuestions) {
-        QVERIFY2(!subQuestion.lists.empty(), qPrintable(describe(subQuestion.place)));
-        for (const ChoiceList& list : subQuestion.lists)
-            QVERIFY2(list.choices.size() >= 4, qPrintable(describe(subQuestion.place)));
+    // The booklet's sub-questions are the sheet's, each with at least one list of four choices or
+    // more, and every list is the list of an item.
+    QSet<QString> fromSheet;
+    QSet<const ChoiceList*> answered;
+    for (int item = 0; item < itemCount; ++item) {
+        fromSheet << describe(placeOf(item).place);
+        answered << listOf(item);
     }
+    QSet<QString> inBooklet;
+    for (const SubQuestion& subQuestion : booklet_.subQuestions) {
+        const QString where = describe(subQuestion.place);
+        inBooklet << where;
+        QVERIFY2(!subQuestion.lists.empty(), qPrintable(where));
+        for (const ChoiceList& list : subQuestion.lists) {
+            QVERIFY2(list.choices.size() >= 4, qPrintable(where));
+            QVERIFY2(answered.contains(&list), qPrintable(where + list.intro));
+        }
+    }
+    QCOMPARE(inBooklet, fromSheet);
 }
 
 void TestBooklet::headingsCarryTheKeysWeights_data()
@@ -328,38 +340,15 @@ void TestBooklet::headingsCarryTheKeysWeights()
     QCOMPARE(printed.captured(1).toInt(), weight);
 
     QCOMPARE(booklet_.sections[question - 1], sections);
-    QList<int> numbers;
+    // Its sub-questions are 問１ to 問n in order, as the heading's range says.
+    int numbered = 0;
     for (const SubQuestion& subQuestion : booklet_.subQuestions) {
         if (subQuestion.place.question == question)
-            numbers << subQuestion.place.number;
+            QCOMPARE(subQuestion.place.number, ++numbered);
     }
-    QList<int> expected;
-    for (int number = 1; number <= subQuestions; ++number)
-        expected << number;
-    QCOMPARE(numbers, expected);
+    QCOMPARE(numbered, subQuestions);
     const QString range = u"（問１～"_qs + fullWidth(subQuestions) + u"）"_qs;
     QVERIFY2(heading.contains(range), qPrintable(heading));
-}
-
-void TestBooklet::subQuestionsAreTheSheets()
-{
-    // Every sub-question answers at least one item, and every list of it is the list of an item.
-    QSet<QString> fromSheet;
-    for (int item = 0; item < itemCount; ++item)
-        fromSheet << describe(placeOf(item).place);
-    QSet<QString> inBooklet;
-    for (const SubQuestion& subQuestion : booklet_.subQuestions)
-        inBooklet << describe(subQuestion.place);
-    QCOMPARE(inBooklet, fromSheet);
-
-    QSet<const ChoiceList*> answered;
-    for (int item = 0; item < itemCount; ++item)
-        answered << listOf(item);
-    for (const SubQuestion& subQuestion : booklet_.subQuestions) {
-        for (const ChoiceList& list : subQuestion.lists)
-            QVERIFY2(answered.contains(&list),
-                     qPrintable(describe(subQuestion.place) + list.intro));
-    }
 }
 
 void TestBooklet::itemsOfferTheKeysChoices_data()
@@ -534,13 +523,29 @@ void TestBooklet::tableIsAlignedWithIdeographicSpaces()
     QVERIFY(paragraphs[title + 1].text.contains(u"血しょう"_qs));
 }
 
-void TestBooklet::hangingIndentCoversTwoListOpenings()
+void TestBooklet::formatsAreTheBookletsFew()
 {
-    // Exactly four paragraphs hang, the first two choices of two lists, each with the booklet's
-    // only tabs; the paragraph after each pair is plain again.
-    QCOMPARE(static_cast<int>(document_->toPlainText().count(u'\t')), 4);
+    // Clean text: nothing the reader could not decode, no control characters.
+    const QString text = document_->toPlainText();
+    QVERIFY(!text.contains(QChar(0xFFFD)));
+    static const QRegularExpression controls(u"[\\x00-\\x08\\x0b-\\x1f]"_qs);
+    QVERIFY(!text.contains(controls));
+
+    // Everything is 8 points but the one "※" at 10.5. Exactly four paragraphs hang, the first
+    // two choices of two lists, each with the booklet's only tabs; the paragraph after each pair
+    // is plain again.
+    QCOMPARE(static_cast<int>(text.count(u'\t')), 4);
     std::vector<QTextBlock> hanging;
+    QString large;
     for (QTextBlock block = document_->begin(); block.isValid(); block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            const double points = fragment.charFormat().fontPointSize();
+            if (points == 10.5)
+                large += fragment.text();
+            else
+                QVERIFY2(points == 8.0, qPrintable(fragment.text()));
+        }
         const QTextBlockFormat format = block.blockFormat();
         if (format.leftMargin() == 0.0 && format.textIndent() == 0.0) {
             QVERIFY2(!block.text().contains(u'\t'), qPrintable(block.text()));
@@ -550,6 +555,7 @@ void TestBooklet::hangingIndentCoversTwoListOpenings()
         QCOMPARE(format.textIndent(), -24.0);
         hanging.push_back(block);
     }
+    QCOMPARE(large, u"※"_qs);
     QCOMPARE(hanging.size(), size_t{4});
     for (size_t pair = 0; pair < 2; ++pair) {
         const QTextBlock first = hanging[2 * pair];
@@ -562,28 +568,6 @@ void TestBooklet::hangingIndentCoversTwoListOpenings()
         QVERIFY2(after.text().startsWith(u"③、"_qs), qPrintable(after.text()));
         QCOMPARE(after.blockFormat().leftMargin(), 0.0);
     }
-}
-
-void TestBooklet::textIsCleanAndOneCharacterIsLarger()
-{
-    const QString text = document_->toPlainText();
-    QVERIFY(!text.contains(QChar(0xFFFD)));
-    static const QRegularExpression controls(u"[\\x00-\\x08\\x0b-\\x1f]"_qs);
-    QVERIFY(!text.contains(controls));
-
-    // Everything is 8 points but the one "※" at 10.5.
-    QString large;
-    for (QTextBlock block = document_->begin(); block.isValid(); block = block.next()) {
-        for (auto it = block.begin(); !it.atEnd(); ++it) {
-            const QTextFragment fragment = it.fragment();
-            const double points = fragment.charFormat().fontPointSize();
-            if (points == 10.5)
-                large += fragment.text();
-            else
-                QVERIFY2(points == 8.0, qPrintable(fragment.text()));
-        }
-    }
-    QCOMPARE(large, u"※"_qs);
 }
 
 QTEST_GUILESS_MAIN(TestBooklet)
