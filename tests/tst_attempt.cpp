@@ -1,29 +1,20 @@
 // Whole attempts on the exam window: Start, the countdown moving with a fake clock, the chime's
 // commands at time-up, and Score ending the attempt.
-#include "Fakes.h"
+#include "ExamWindowFixture.h"
 #include "controls/TabbedDialog.h"
-#include "forms/WindowShelf.h"
 #include "marking/AnswerKey.h"
-#include "startup/Startup.h"
-#include "windows/frmTamsel.h"
 
 #include <QCheckBox>
-#include <QLabel>
-#include <QPushButton>
-#include <QTest>
-#include <QTimer>
-
-#include <memory>
 
 using namespace tamsel;
 
-class TestAttempt final : public QObject {
+class TestAttempt final : public QObject, ExamWindowFixture {
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase();
-    void init();
-    void cleanup();
+    void initTestCase() { prepare(); }
+    void init() { QVERIFY(open()); }
+    void cleanup() { close(); }
 
     void startBeginsTheHour();
     void countdownFollowsTheClockMinutes();
@@ -33,50 +24,13 @@ private Q_SLOTS:
     void startAfterMarkingClearsMarksButKeepsTicks();
 
 private:
-    QPushButton* button(const char* name) const
-    {
-        return window->findChild<QPushButton*>(QString::fromUtf8(name));
-    }
-    QLabel* label(const char* name) const
-    {
-        return window->findChild<QLabel*>(QString::fromUtf8(name));
-    }
-    QTimer* timer() const { return window->findChild<QTimer*>(QStringLiteral("tmr時間")); }
-    void press(const char* name) { QTest::mouseClick(button(name), Qt::LeftButton); }
     // One tick of the running timer at the given clock time.
     void tickAt(qint64 secondsSinceEpoch);
     // Ticks once a second from now up to and including the given time, while the timer runs;
     // returns every text the time display showed after a tick that changed it.
     QStringList runUntil(qint64 until);
     int markCount() const;
-
-    FakeClock clock;
-    RecordingPlayer player;
-    std::unique_ptr<WindowShelf> shelf;
-    std::unique_ptr<frmTamsel> window;
 };
-
-void TestAttempt::initTestCase()
-{
-    QLocale::setDefault(QLocale::c());
-    prepareApplication();
-}
-
-void TestAttempt::init()
-{
-    clock.set("2026-12-08T10:15:40");
-    player.log.clear();
-    shelf = std::make_unique<WindowShelf>();
-    window = std::make_unique<frmTamsel>(clock, player, *shelf);
-    window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
-}
-
-void TestAttempt::cleanup()
-{
-    window.reset();
-    player.onOperation = nullptr;
-}
 
 void TestAttempt::tickAt(qint64 secondsSinceEpoch)
 {
@@ -112,7 +66,7 @@ void TestAttempt::startBeginsTheHour()
     QCOMPARE(timer()->interval(), 1000);
     QCOMPARE(label("lbl秒")->text(), QStringLiteral("1:00"));
     QVERIFY(!button("cmdスタート")->isEnabled());
-    QVERIFY(label("lbl得点")->text().isEmpty());
+    QVERIFY(score()->text().isEmpty());
     QCOMPARE(markCount(), 0);
     QVERIFY(player.log.isEmpty()); // the player is first used by a tick
 }
@@ -183,7 +137,7 @@ void TestAttempt::scoreBeforeTimeUpStopsWithoutChime()
     QVERIFY(!timer()->isActive());
     QVERIFY(label("lbl秒")->text().isEmpty());
     QVERIFY(button("cmdスタート")->isEnabled());
-    QCOMPARE(label("lbl得点")->text(), QStringLiteral("0"));
+    QCOMPARE(score()->text(), QStringLiteral("0"));
     QVERIFY(!player.log.contains(QStringLiteral("Prev")));
     QVERIFY(!player.log.contains(QStringLiteral("Play")));
 }
@@ -200,13 +154,13 @@ void TestAttempt::startAfterMarkingClearsMarksButKeepsTicks()
         }
     }
     press("cmd得点");
-    QCOMPARE(label("lbl得点")->text(), QStringLiteral("10"));
+    QCOMPARE(score()->text(), QStringLiteral("10"));
     QCOMPARE(markCount(), 3);
 
     press("cmdスタート");
     QCOMPARE(markCount(), 0);
-    QVERIFY(label("lbl得点")->text().isEmpty());
-    QCOMPARE(label("lbl得点")->width(), 12);
+    QVERIFY(score()->text().isEmpty());
+    QCOMPARE(score()->width(), 12);
     int ticked = 0;
     for (QCheckBox* box : window->findChildren<QCheckBox*>())
         ticked += box->isChecked() ? 1 : 0;
@@ -220,7 +174,7 @@ void TestAttempt::startAfterMarkingClearsMarksButKeepsTicks()
     QCOMPARE(label("lbl秒")->text(), QStringLiteral("0:00"));
     press("cmd得点");
     QVERIFY(button("cmdスタート")->isEnabled());
-    QCOMPARE(label("lbl得点")->text(), QStringLiteral("10"));
+    QCOMPARE(score()->text(), QStringLiteral("10"));
     QCOMPARE(markCount(), 3);
 }
 

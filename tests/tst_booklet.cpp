@@ -2,11 +2,11 @@
 // held against the answer sheet and the answer key: every item's sub-question and choice list,
 // the question weights, the blanks, the figures and the table, and the booklet's few formats.
 
+#include "TestFiles.h"
 #include "documents/RtfReader.h"
 #include "marking/AnswerKey.h"
 #include "marking/AnswerSheet.h"
 
-#include <QFile>
 #include <QRegularExpression>
 #include <QSet>
 #include <QTest>
@@ -108,6 +108,10 @@ Booklet parse(const QTextDocument& document)
     bool listOpen = false;
     for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
         const QString text = block.text();
+        if (text.isEmpty()) {
+            listOpen = false;
+            continue;
+        }
         if (const auto match = heading.match(text); match.hasMatch()) {
             const int question = digitValue(match.captured(1)[0]);
             if (question != booklet.headings.size() + 1)
@@ -115,41 +119,24 @@ Booklet parse(const QTextDocument& document)
             booklet.headings << text;
             booklet.sections << QString();
             place = Place{question, QChar(), 0};
-            booklet.paragraphs.push_back({place, text});
             inSubQuestion = listOpen = false;
-            continue;
-        }
-        if (text.isEmpty()) {
-            listOpen = false;
-            continue;
-        }
-        if (booklet.headings.isEmpty()) {
+        } else if (booklet.headings.isEmpty()) {
             booklet.faults << u"text before the first question: "_qs + text;
             continue;
-        }
-        if (const auto match = section.match(text); match.hasMatch()) {
+        } else if (const auto sectionMatch = section.match(text); sectionMatch.hasMatch()) {
             const QChar letter(
-                static_cast<char16_t>(u'A' + (match.captured(1)[0].unicode() - u'Ａ')));
+                static_cast<char16_t>(u'A' + (sectionMatch.captured(1)[0].unicode() - u'Ａ')));
             booklet.sections.last() += letter;
             place = Place{place.question, letter, 0};
-            booklet.paragraphs.push_back({place, text});
             inSubQuestion = listOpen = false;
-            continue;
-        }
-        if (const auto match = subQuestion.match(text); match.hasMatch()) {
-            place.number = digitValue(match.captured(1)[0]);
+        } else if (const auto number = subQuestion.match(text); number.hasMatch()) {
+            place.number = digitValue(number.captured(1)[0]);
             booklet.subQuestions.push_back({place, {text}, {}});
-            booklet.paragraphs.push_back({place, text});
             inSubQuestion = true;
             listOpen = false;
-            continue;
-        }
-        booklet.paragraphs.push_back({place, text});
-        if (choiceLine.match(text).hasMatch()) {
-            if (!inSubQuestion) {
-                booklet.faults << u"choices outside a sub-question: "_qs + text;
-                continue;
-            }
+        } else if (choiceLine.match(text).hasMatch() && !inSubQuestion) {
+            booklet.faults << u"choices outside a sub-question: "_qs + text;
+        } else if (choiceLine.match(text).hasMatch()) {
             SubQuestion& current = booklet.subQuestions.back();
             if (!listOpen)
                 current.lists.push_back({});
@@ -168,17 +155,16 @@ Booklet parse(const QTextDocument& document)
                     i + 1 < marks.size() ? marks[i + 1].capturedStart() : text.size();
                 list.choices << text.mid(from, to - from).trimmed();
             }
-            continue;
-        }
-        if (!inSubQuestion) {
+        } else if (!inSubQuestion) {
             booklet.passages.push_back({place, text});
-            continue;
+        } else {
+            SubQuestion& current = booklet.subQuestions.back();
+            current.text << text;
+            listOpen = listIntro.match(text).hasMatch();
+            if (listOpen)
+                current.lists.push_back({text, {}});
         }
-        SubQuestion& current = booklet.subQuestions.back();
-        current.text << text;
-        listOpen = listIntro.match(text).hasMatch();
-        if (listOpen)
-            current.lists.push_back({text, {}});
+        booklet.paragraphs.push_back({place, text});
     }
     return booklet;
 }
@@ -190,11 +176,15 @@ struct ItemPlace {
     int slot = 0;
 };
 
-ItemPlace placeOf(int item)
+QString captionOf(int item)
 {
     const std::string_view label = answerItems[static_cast<size_t>(item)].label;
-    const QStringList parts =
-        QString::fromLatin1(label.data(), static_cast<qsizetype>(label.size())).split(u'-');
+    return QString::fromLatin1(label.data(), static_cast<qsizetype>(label.size()));
+}
+
+ItemPlace placeOf(int item)
+{
+    const QStringList parts = captionOf(item).split(u'-');
     ItemPlace result;
     result.place.question = parts.value(0).toInt();
     QString sub = parts.value(1);
@@ -207,18 +197,6 @@ ItemPlace placeOf(int item)
     return result;
 }
 
-QString captionOf(int item)
-{
-    const std::string_view label = answerItems[static_cast<size_t>(item)].label;
-    return QString::fromLatin1(label.data(), static_cast<qsizetype>(label.size()));
-}
-
-QByteArray fileContents(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 } // namespace
 
 class TestBooklet final : public QObject {
@@ -226,10 +204,9 @@ class TestBooklet final : public QObject {
 
 private Q_SLOTS:
     void initTestCase();
-    void structureReadsCleanly();
+    void structureReadsCleanlyAsTheSheets();
     void headingsCarryTheKeysWeights_data();
     void headingsCarryTheKeysWeights();
-    void subQuestionsAreTheSheets();
     void itemsOfferTheKeysChoices_data();
     void itemsOfferTheKeysChoices();
     void sharedListsTakeBothAnswers_data();
@@ -239,8 +216,7 @@ private Q_SLOTS:
     void figuresAreCitedWhereTheyBelong_data();
     void figuresAreCitedWhereTheyBelong();
     void tableIsAlignedWithIdeographicSpaces();
-    void hangingIndentCoversTwoListOpenings();
-    void textIsCleanAndOneCharacterIsLarger();
+    void formatsAreTheBookletsFew();
 
 private:
     // The sub-question an item answers, or nullptr when the booklet has not exactly one.
@@ -255,7 +231,7 @@ private:
 
 void TestBooklet::initTestCase()
 {
-    const QByteArray rtf = fileContents(QStringLiteral(TAMSEL_CONTENT_DIR "/booklet.rtf"));
+    const QByteArray rtf = readAll(contentPath(QStringLiteral("booklet.rtf")));
     QVERIFY(!rtf.isEmpty());
     document_.reset(tamsel::RtfReader::read(rtf, nullptr));
     QVERIFY(document_);
@@ -296,16 +272,29 @@ const ChoiceList* TestBooklet::listOf(int item) const
     return subQuestion->lists.size() == 1 ? &subQuestion->lists.front() : nullptr;
 }
 
-void TestBooklet::structureReadsCleanly()
+void TestBooklet::structureReadsCleanlyAsTheSheets()
 {
     QVERIFY2(booklet_.faults.isEmpty(), qPrintable(booklet_.faults.join(u'\n')));
     QCOMPARE(booklet_.headings.size(), 6);
-    QCOMPARE(booklet_.subQuestions.size(), size_t{28});
-    for (const SubQuestion& subQuestion : booklet_.subQuestions) {
-        QVERIFY2(!subQuestion.lists.empty(), qPrintable(describe(subQuestion.place)));
-        for (const ChoiceList& list : subQuestion.lists)
-            QVERIFY2(list.choices.size() >= 4, qPrintable(describe(subQuestion.place)));
+    // The booklet's sub-questions are the sheet's, each with at least one list of four choices or
+    // more, and every list is the list of an item.
+    QSet<QString> fromSheet;
+    QSet<const ChoiceList*> answered;
+    for (int item = 0; item < itemCount; ++item) {
+        fromSheet << describe(placeOf(item).place);
+        answered << listOf(item);
     }
+    QSet<QString> inBooklet;
+    for (const SubQuestion& subQuestion : booklet_.subQuestions) {
+        const QString where = describe(subQuestion.place);
+        inBooklet << where;
+        QVERIFY2(!subQuestion.lists.empty(), qPrintable(where));
+        for (const ChoiceList& list : subQuestion.lists) {
+            QVERIFY2(list.choices.size() >= 4, qPrintable(where));
+            QVERIFY2(answered.contains(&list), qPrintable(where + list.intro));
+        }
+    }
+    QCOMPARE(inBooklet, fromSheet);
 }
 
 void TestBooklet::headingsCarryTheKeysWeights_data()
@@ -351,38 +340,15 @@ void TestBooklet::headingsCarryTheKeysWeights()
     QCOMPARE(printed.captured(1).toInt(), weight);
 
     QCOMPARE(booklet_.sections[question - 1], sections);
-    QList<int> numbers;
+    // Its sub-questions are 問１ to 問n in order, as the heading's range says.
+    int numbered = 0;
     for (const SubQuestion& subQuestion : booklet_.subQuestions) {
         if (subQuestion.place.question == question)
-            numbers << subQuestion.place.number;
+            QCOMPARE(subQuestion.place.number, ++numbered);
     }
-    QList<int> expected;
-    for (int number = 1; number <= subQuestions; ++number)
-        expected << number;
-    QCOMPARE(numbers, expected);
+    QCOMPARE(numbered, subQuestions);
     const QString range = u"（問１～"_qs + fullWidth(subQuestions) + u"）"_qs;
     QVERIFY2(heading.contains(range), qPrintable(heading));
-}
-
-void TestBooklet::subQuestionsAreTheSheets()
-{
-    // Every sub-question answers at least one item, and every list of it is the list of an item.
-    QSet<QString> fromSheet;
-    for (int item = 0; item < itemCount; ++item)
-        fromSheet << describe(placeOf(item).place);
-    QSet<QString> inBooklet;
-    for (const SubQuestion& subQuestion : booklet_.subQuestions)
-        inBooklet << describe(subQuestion.place);
-    QCOMPARE(inBooklet, fromSheet);
-
-    QSet<const ChoiceList*> answered;
-    for (int item = 0; item < itemCount; ++item)
-        answered << listOf(item);
-    for (const SubQuestion& subQuestion : booklet_.subQuestions) {
-        for (const ChoiceList& list : subQuestion.lists)
-            QVERIFY2(answered.contains(&list),
-                     qPrintable(describe(subQuestion.place) + list.intro));
-    }
 }
 
 void TestBooklet::itemsOfferTheKeysChoices_data()
@@ -557,13 +523,29 @@ void TestBooklet::tableIsAlignedWithIdeographicSpaces()
     QVERIFY(paragraphs[title + 1].text.contains(u"血しょう"_qs));
 }
 
-void TestBooklet::hangingIndentCoversTwoListOpenings()
+void TestBooklet::formatsAreTheBookletsFew()
 {
-    // Exactly four paragraphs hang, the first two choices of two lists, each with the booklet's
-    // only tabs; the paragraph after each pair is plain again.
-    QCOMPARE(static_cast<int>(document_->toPlainText().count(u'\t')), 4);
+    // Clean text: nothing the reader could not decode, no control characters.
+    const QString text = document_->toPlainText();
+    QVERIFY(!text.contains(QChar(0xFFFD)));
+    static const QRegularExpression controls(u"[\\x00-\\x08\\x0b-\\x1f]"_qs);
+    QVERIFY(!text.contains(controls));
+
+    // Everything is 8 points but the one "※" at 10.5. Exactly four paragraphs hang, the first
+    // two choices of two lists, each with the booklet's only tabs; the paragraph after each pair
+    // is plain again.
+    QCOMPARE(static_cast<int>(text.count(u'\t')), 4);
     std::vector<QTextBlock> hanging;
+    QString large;
     for (QTextBlock block = document_->begin(); block.isValid(); block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            const double points = fragment.charFormat().fontPointSize();
+            if (points == 10.5)
+                large += fragment.text();
+            else
+                QVERIFY2(points == 8.0, qPrintable(fragment.text()));
+        }
         const QTextBlockFormat format = block.blockFormat();
         if (format.leftMargin() == 0.0 && format.textIndent() == 0.0) {
             QVERIFY2(!block.text().contains(u'\t'), qPrintable(block.text()));
@@ -573,6 +555,7 @@ void TestBooklet::hangingIndentCoversTwoListOpenings()
         QCOMPARE(format.textIndent(), -24.0);
         hanging.push_back(block);
     }
+    QCOMPARE(large, u"※"_qs);
     QCOMPARE(hanging.size(), size_t{4});
     for (size_t pair = 0; pair < 2; ++pair) {
         const QTextBlock first = hanging[2 * pair];
@@ -585,29 +568,6 @@ void TestBooklet::hangingIndentCoversTwoListOpenings()
         QVERIFY2(after.text().startsWith(u"③、"_qs), qPrintable(after.text()));
         QCOMPARE(after.blockFormat().leftMargin(), 0.0);
     }
-}
-
-void TestBooklet::textIsCleanAndOneCharacterIsLarger()
-{
-    const QString text = document_->toPlainText();
-    QVERIFY(!text.contains(QChar(0xFFFD)));
-    static const QRegularExpression controls(u"[\\x00-\\x08\\x0b-\\x1f]"_qs);
-    QVERIFY(!text.contains(controls));
-    QVERIFY(text.startsWith(u"第１問　"_qs));
-
-    // Everything is 8 points but the one "※" at 10.5.
-    QString large;
-    for (QTextBlock block = document_->begin(); block.isValid(); block = block.next()) {
-        for (auto it = block.begin(); !it.atEnd(); ++it) {
-            const QTextFragment fragment = it.fragment();
-            const double points = fragment.charFormat().fontPointSize();
-            if (points == 10.5)
-                large += fragment.text();
-            else
-                QVERIFY2(points == 8.0, qPrintable(fragment.text()));
-        }
-    }
-    QCOMPARE(large, u"※"_qs);
 }
 
 QTEST_GUILESS_MAIN(TestBooklet)

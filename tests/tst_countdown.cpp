@@ -50,17 +50,9 @@ class TestCountdown final : public QObject {
 private Q_SLOTS:
     void displayFormat_data();
     void displayFormat();
-    void startMidMinuteWaitsForTheClockMinute();
-    void startInLastSecondMovesOneSecondLater();
-    void ticksWithinAMinuteChangeNothing();
-    void lateTickLosesNoMinute();
-    void twoTicksInSecondZeroTakeOneMinute();
-    void clockPutBackTakesNothingOff();
-    void sleepingMachineComesBackFurtherOn();
+    void minutesFollowTheClock_data();
+    void minutesFollowTheClock();
     void timeUpComesAtTheSixtiethBoundary();
-    void neverBelowZero();
-    void clockBefore1970();
-    void startAgainBeginsAfresh();
 
     void appFolder_data();
     void appFolder();
@@ -91,73 +83,51 @@ void TestCountdown::displayFormat()
     QCOMPARE(countdown.RemainingTime().toString(u"h:mm:ss"), text + QStringLiteral(":00"));
 }
 
-void TestCountdown::startMidMinuteWaitsForTheClockMinute()
+void TestCountdown::minutesFollowTheClock_data()
 {
-    Countdown countdown;
-    countdown.start(at("2026-12-08T10:15:40"));
-    QCOMPARE(countdown.display(), QStringLiteral("1:00"));
-    QVERIFY(!countdown.tick(at("2026-12-08T10:15:59")));
-    QCOMPARE(countdown.display(), QStringLiteral("1:00"));
-    QVERIFY(countdown.tick(at("2026-12-08T10:16:00")));
-    QCOMPARE(countdown.display(), QStringLiteral("0:59"));
-}
-
-void TestCountdown::startInLastSecondMovesOneSecondLater()
-{
-    Countdown countdown;
-    countdown.start(at("2026-12-08T10:15:59"));
-    QVERIFY(countdown.tick(at("2026-12-08T10:16:00")));
-    QCOMPARE(countdown.RemainingMinutes(), 59);
-}
-
-void TestCountdown::ticksWithinAMinuteChangeNothing()
-{
-    Countdown countdown;
-    countdown.start(at("2026-12-08T10:15:00"));
-    countdown.tick(at("2026-12-08T10:16:00"));
-    for (qint64 s = at("2026-12-08T10:16:01"); s <= at("2026-12-08T10:16:59"); ++s)
-        QVERIFY(!countdown.tick(s));
-    QCOMPARE(countdown.RemainingMinutes(), 59);
-}
-
-void TestCountdown::lateTickLosesNoMinute()
-{
-    Countdown countdown;
-    countdown.start(at("2026-12-08T10:15:40"));
-    countdown.tick(at("2026-12-08T10:15:59"));
-    QVERIFY(countdown.tick(at("2026-12-08T10:16:01")));
-    QCOMPARE(countdown.RemainingMinutes(), 59);
-}
-
-void TestCountdown::twoTicksInSecondZeroTakeOneMinute()
-{
-    Countdown countdown;
-    countdown.start(at("2026-12-08T10:15:40"));
-    QVERIFY(countdown.tick(at("2026-12-08T10:16:00")));
-    QVERIFY(!countdown.tick(at("2026-12-08T10:16:00")));
-    QCOMPARE(countdown.RemainingMinutes(), 59);
-}
-
-void TestCountdown::clockPutBackTakesNothingOff()
-{
-    Countdown countdown;
-    countdown.start(at("2026-12-08T10:15:40"));
-    countdown.tick(at("2026-12-08T10:16:00"));
-    QVERIFY(!countdown.tick(at("2026-12-08T09:50:00")));
-    QCOMPARE(countdown.RemainingMinutes(), 59);
+    // Steps on 2026-12-08: "@t" starts at t, "t+" is a tick at t that changes the display and
+    // "t-" one that does not, "t..u-" a tick every second from t to u. A time without a colon is
+    // in seconds since 1970.
+    QTest::addColumn<QString>("steps");
+    QTest::addColumn<int>("minutes"); // left after the last step
+    QTest::newRow("start mid-minute waits for the clock minute")
+        << "@10:15:40 10:15:59- 10:16:00+" << 59;
+    QTest::newRow("start in the last second moves a second later") << "@10:15:59 10:16:00+" << 59;
+    QTest::newRow("ticks within a minute change nothing")
+        << "@10:15:00 10:16:00+ 10:16:01..10:16:59-" << 59;
+    QTest::newRow("a late tick loses no minute") << "@10:15:40 10:15:59- 10:16:01+" << 59;
+    QTest::newRow("two ticks in second 0 take one minute") << "@10:15:40 10:16:00+ 10:16:00-" << 59;
     // The count goes on from the corrected clock: an attempt is not frozen until the clock
     // catches up with where it stood.
-    QVERIFY(!countdown.tick(at("2026-12-08T09:50:30")));
-    QVERIFY(countdown.tick(at("2026-12-08T09:51:00")));
-    QCOMPARE(countdown.RemainingMinutes(), 58);
+    QTest::newRow("clock put back takes nothing off")
+        << "@10:15:40 10:16:00+ 09:50:00- 09:50:30- 09:51:00+" << 58;
+    QTest::newRow("a sleeping machine comes back further on") << "@10:15:40 10:25:30+" << 50;
+    QTest::newRow("never below zero") << "@10:15:40 13:00:00+ 13:01:00-" << 0;
+    QTest::newRow("clock before 1970") << "@-30 -1- 0+" << 59; // 23:59:30 UTC on 1969-12-31
+    QTest::newRow("start again begins afresh")
+        << "@10:15:40 10:40:00+ @10:45:10 10:45:59- 10:46:00+" << 59;
 }
 
-void TestCountdown::sleepingMachineComesBackFurtherOn()
+void TestCountdown::minutesFollowTheClock()
 {
+    QFETCH(QString, steps);
+    QFETCH(int, minutes);
+    const auto time = [](const QString& text) {
+        return text.contains(u':') ? at(qPrintable(QStringLiteral("2026-12-08T") + text))
+                                   : text.toLongLong();
+    };
     Countdown countdown;
-    countdown.start(at("2026-12-08T10:15:40"));
-    QVERIFY(countdown.tick(at("2026-12-08T10:25:30")));
-    QCOMPARE(countdown.display(), QStringLiteral("0:50"));
+    for (const QString& step : steps.split(u' ')) {
+        if (step.startsWith(u'@')) {
+            countdown.start(time(step.mid(1)));
+            QCOMPARE(countdown.display(), QStringLiteral("1:00"));
+            continue;
+        }
+        const QStringList range = step.chopped(1).split(QStringLiteral(".."));
+        for (qint64 s = time(range.first()); s <= time(range.last()); ++s)
+            QVERIFY2(countdown.tick(s) == step.endsWith(u'+'), qPrintable(step));
+    }
+    QCOMPARE(countdown.RemainingMinutes(), minutes);
 }
 
 void TestCountdown::timeUpComesAtTheSixtiethBoundary()
@@ -175,38 +145,6 @@ void TestCountdown::timeUpComesAtTheSixtiethBoundary()
     }
     QCOMPARE(changes, 60);
     QCOMPARE(first0, at("2026-12-08T11:15:00"));
-}
-
-void TestCountdown::neverBelowZero()
-{
-    Countdown countdown;
-    countdown.start(at("2026-12-08T10:15:40"));
-    QVERIFY(countdown.tick(at("2026-12-08T13:00:00")));
-    QCOMPARE(countdown.RemainingMinutes(), 0);
-    QCOMPARE(countdown.display(), QStringLiteral("0:00"));
-    QVERIFY(!countdown.tick(at("2026-12-08T13:01:00")));
-    QCOMPARE(countdown.RemainingMinutes(), 0);
-}
-
-void TestCountdown::clockBefore1970()
-{
-    Countdown countdown;
-    countdown.start(-30); // 23:59:30 UTC on the last day of 1969
-    QVERIFY(!countdown.tick(-1));
-    QVERIFY(countdown.tick(0));
-    QCOMPARE(countdown.RemainingMinutes(), 59);
-}
-
-void TestCountdown::startAgainBeginsAfresh()
-{
-    Countdown countdown;
-    countdown.start(at("2026-12-08T10:15:40"));
-    countdown.tick(at("2026-12-08T10:40:00"));
-    countdown.start(at("2026-12-08T10:45:10"));
-    QCOMPARE(countdown.display(), QStringLiteral("1:00"));
-    QVERIFY(!countdown.tick(at("2026-12-08T10:45:59")));
-    QVERIFY(countdown.tick(at("2026-12-08T10:46:00")));
-    QCOMPARE(countdown.RemainingMinutes(), 59);
 }
 
 void TestCountdown::appFolder_data()

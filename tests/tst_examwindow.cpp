@@ -1,46 +1,35 @@
 // The exam window as a student meets it: layout, captions, tabs, focus, accessibility, and
 // ticking boxes and pressing Score.
-#include "Fakes.h"
+#include "ExamWindowFixture.h"
 #include "controls/PictureBox.h"
 #include "controls/TabbedDialog.h"
-#include "forms/WindowShelf.h"
 #include "marking/AnswerKey.h"
 #include "pictures/IconImages.h"
-#include "startup/Startup.h"
-#include "windows/frmTamsel.h"
 
 #include <QAccessible>
 #include <QCheckBox>
 #include <QFontInfo>
 #include <QGroupBox>
-#include <QLabel>
 #include <QMenuBar>
-#include <QPushButton>
-#include <QScreen>
 #include <QSet>
 #include <QSignalSpy>
-#include <QTest>
 #include <QTextEdit>
-#include <QTimer>
-
-#include <memory>
 
 using namespace tamsel;
 
-class TestExamWindow final : public QObject {
+class TestExamWindow final : public QObject, ExamWindowFixture {
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase();
-    void init();
-    void cleanup();
+    void initTestCase() { prepare(); }
+    void init() { QVERIFY(open()); }
+    void cleanup() { close(); }
 
     void windowAtLoad();
     void captions_data();
     void captions();
     void geometry_data();
     void geometry();
-    void menus();
     void menusOpenWithTheirAccessKeys_data();
     void menusOpenWithTheirAccessKeys();
     void answerSheetHoldsEveryItem();
@@ -53,51 +42,19 @@ private Q_SLOTS:
     void scoreMarksTheSheet();
     void scoreHidesMarksShownBefore();
     void scoreLeavesMarkOfGrayedRightBox();
-    void scoreStopsTheCountdownAndEnablesStart();
     void scoreWidensTheScoreDisplay();
     void accessibility();
     void bookletTabShowsTheBooklet();
     void figureBoxDrawsUnscaledAndClipped();
 
 private:
-    template <typename T> T* find(const QString& name) const
-    {
-        T* found = window->findChild<T*>(name);
-        if (!found)
-            qFatal("no control %s", qPrintable(name));
-        return found;
-    }
     TabbedDialog* answerSheet() const { return find<TabbedDialog>(QStringLiteral("SSTab1")); }
     QCheckBox* box(int item, int choice) const;
     QLabel* mark(int item) const;
     // Ticks a box as a student would: its tab selected, a click on its square.
     void tick(int item, int choice);
-    void pressScore();
-
-    FakeClock clock;
-    RecordingPlayer player;
-    std::unique_ptr<WindowShelf> shelf;
-    std::unique_ptr<frmTamsel> window;
+    void pressScore() { press(QStringLiteral("cmd得点")); }
 };
-
-void TestExamWindow::initTestCase()
-{
-    QLocale::setDefault(QLocale::c());
-    prepareApplication();
-}
-
-void TestExamWindow::init()
-{
-    shelf = std::make_unique<WindowShelf>();
-    window = std::make_unique<frmTamsel>(clock, player, *shelf);
-    window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
-}
-
-void TestExamWindow::cleanup()
-{
-    window.reset();
-}
 
 QCheckBox* TestExamWindow::box(int item, int choice) const
 {
@@ -126,11 +83,6 @@ void TestExamWindow::tick(int item, int choice)
     QTest::mouseClick(b, Qt::LeftButton, {}, QPoint(8, b->height() / 2));
 }
 
-void TestExamWindow::pressScore()
-{
-    QTest::mouseClick(find<QPushButton>(QStringLiteral("cmd得点")), Qt::LeftButton);
-}
-
 void TestExamWindow::windowAtLoad()
 {
     QCOMPARE(window->centralWidget()->size(), QSize(792, 554));
@@ -138,15 +90,13 @@ void TestExamWindow::windowAtLoad()
     QCOMPARE(window->height(), window->menuBar()->height() + 554);
 
     for (const char* name : {"cmdスタート", "cmd得点", "cmd合格率"})
-        QVERIFY(find<QPushButton>(QString::fromUtf8(name))->isEnabled());
-    QVERIFY(find<QLabel>(QStringLiteral("lbl秒"))->text().isEmpty());
-    QVERIFY(find<QLabel>(QStringLiteral("lbl得点"))->text().isEmpty());
+        QVERIFY(button(QString::fromUtf8(name))->isEnabled());
+    QVERIFY(label(QStringLiteral("lbl秒"))->text().isEmpty());
+    QVERIFY(score()->text().isEmpty());
     QCOMPARE(find<TabbedDialog>(QStringLiteral("stb英語"))->currentIndex(), 0);
     QCOMPARE(answerSheet()->currentIndex(), 0);
 
-    const auto* timer = find<QTimer>(QStringLiteral("tmr時間"));
-    QVERIFY(!timer->isActive());
-    QCOMPARE(timer->interval(), 1000);
+    QVERIFY(!timer()->isActive());
 
     for (int n = 1; n <= itemCount; ++n)
         QVERIFY2(mark(n)->isHidden(), qPrintable(QStringLiteral("mark %1").arg(n)));
@@ -157,12 +107,10 @@ void TestExamWindow::windowAtLoad()
 
     window->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(window.get()));
-    QCOMPARE(QApplication::focusWidget(), find<QPushButton>(QStringLiteral("cmdスタート")));
+    QCOMPARE(QApplication::focusWidget(), button(QStringLiteral("cmdスタート")));
 
-    const QPoint offCentre =
-        window->frameGeometry().center() - window->screen()->availableGeometry().center();
-    QVERIFY2(qAbs(offCentre.x()) <= 2 && qAbs(offCentre.y()) <= 2,
-             qPrintable(QStringLiteral("%1, %2").arg(offCentre.x()).arg(offCentre.y())));
+    QString offset;
+    QVERIFY2(centredOnScreen(*window, &offset), qPrintable(offset));
 }
 
 void TestExamWindow::captions_data()
@@ -217,37 +165,41 @@ void TestExamWindow::geometry()
     QCOMPARE(find<QWidget>(name)->geometry(), rect);
 }
 
-void TestExamWindow::menus()
-{
-    const QList<QAction*> menus = window->menuBar()->actions();
-    QCOMPARE(menus.size(), 2);
-    QCOMPARE(menus[0]->text(), QStringLiteral("ゲーム(&G)"));
-    QCOMPARE(menus[1]->text(), QStringLiteral("ヘルプ(&H)"));
-    QCOMPARE(menus[0]->menu()->actions().value(0)->text(), QStringLiteral("終了(&Q)"));
-    QCOMPARE(menus[1]->menu()->actions().value(0)->text(), QStringLiteral("バージョン情報(&A)"));
-    QCOMPARE(menus[0]->menu()->actions().value(0)->objectName(), QStringLiteral("mnuExit"));
-    QCOMPARE(menus[1]->menu()->actions().value(0)->objectName(), QStringLiteral("mnuAbout"));
-}
-
 void TestExamWindow::menusOpenWithTheirAccessKeys_data()
 {
+    QTest::addColumn<int>("menu");
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QString>("itemCaption");
+    QTest::addColumn<QString>("item");
     QTest::addColumn<int>("menuKey");
     QTest::addColumn<int>("itemKey");
-    QTest::addColumn<QString>("item");
-    QTest::newRow("Alt+G, Q: exit") << int(Qt::Key_G) << int(Qt::Key_Q) << "mnuExit";
-    QTest::newRow("Alt+H, A: about") << int(Qt::Key_H) << int(Qt::Key_A) << "mnuAbout";
+    QTest::newRow("Alt+G, Q: exit") << 0 << "ゲーム(&G)"
+                                    << "終了(&Q)"
+                                    << "mnuExit" << int(Qt::Key_G) << int(Qt::Key_Q);
+    QTest::newRow("Alt+H, A: about") << 1 << "ヘルプ(&H)"
+                                     << "バージョン情報(&A)"
+                                     << "mnuAbout" << int(Qt::Key_H) << int(Qt::Key_A);
 }
 
 void TestExamWindow::menusOpenWithTheirAccessKeys()
 {
+    QFETCH(int, menu);
+    QFETCH(QString, caption);
+    QFETCH(QString, itemCaption);
+    QFETCH(QString, item);
     QFETCH(int, menuKey);
     QFETCH(int, itemKey);
-    QFETCH(QString, item);
+    const QList<QAction*> menus = window->menuBar()->actions();
+    QCOMPARE(menus.size(), 2);
+    QCOMPARE(menus[menu]->text(), caption);
+    QAction* action = menus[menu]->menu()->actions().value(0);
+    QVERIFY(action);
+    QCOMPARE(action->text(), itemCaption);
+    QCOMPARE(action->objectName(), item);
+
     window->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(window.get()));
-    auto* action = find<QAction>(item);
     QSignalSpy triggered(action, &QAction::triggered);
-
     QTest::keyClick(window.get(), Qt::Key(menuKey), Qt::AltModifier);
     QTRY_VERIFY(QApplication::activePopupWidget());
     QVERIFY(QApplication::activePopupWidget()->actions().contains(action));
@@ -310,7 +262,6 @@ void TestExamWindow::answerSheetHoldsEveryItem()
         QCOMPARE(frame->title(), QStringLiteral("答え"));
         QCOMPARE(frame->parentWidget(), sheet->page(n - 1));
         QCOMPARE(mark(n)->parentWidget(), sheet->page(n - 1));
-        QCOMPARE(mark(n)->geometry().top(), 80);
         const auto boxes = frame->findChildren<QCheckBox*>();
         QCOMPARE(boxes.size(), answerItems[static_cast<size_t>(n - 1)].boxCount);
         int lastLeft = -1;
@@ -329,11 +280,11 @@ void TestExamWindow::answerSheetHoldsEveryItem()
 
 void TestExamWindow::fontsMapToJapaneseFaces()
 {
-    const QFontInfo button(find<QPushButton>(QStringLiteral("cmd得点"))->font());
-    QCOMPARE(button.family(), QStringLiteral("IPAGothic"));
-    QVERIFY(button.bold());
-    QCOMPARE(find<QLabel>(QStringLiteral("lbl得点"))->font().pointSizeF(), 14.25);
-    QCOMPARE(find<QLabel>(QStringLiteral("Label1"))->font().pointSizeF(), 12.0);
+    const QFontInfo scoreButton(button(QStringLiteral("cmd得点"))->font());
+    QCOMPARE(scoreButton.family(), QStringLiteral("IPAGothic"));
+    QVERIFY(scoreButton.bold());
+    QCOMPARE(score()->font().pointSizeF(), 14.25);
+    QCOMPARE(label(QStringLiteral("Label1"))->font().pointSizeF(), 12.0);
     QCOMPARE(box(21, 2)->font().pointSizeF(), 8.25);
     QCOMPARE(box(32, 2)->font().pointSizeF(), 8.25);
     QCOMPARE(box(32, 3)->font().pointSizeF(), 9.0);
@@ -378,7 +329,7 @@ void TestExamWindow::onlyTheSelectedPageTakesFocus()
     answerSheet()->setCurrentIndex(15);
 
     QStringList chain;
-    find<QPushButton>(QStringLiteral("cmdスタート"))->setFocus();
+    button(QStringLiteral("cmdスタート"))->setFocus();
     for (int i = 0; i < 14; ++i) {
         QWidget* focused = QApplication::focusWidget();
         chain << focused->objectName() + (focused->property("Index").isValid()
@@ -413,7 +364,7 @@ void TestExamWindow::scoreMarksTheSheet()
     tick(21, 7);
     pressScore();
 
-    QCOMPARE(find<QLabel>(QStringLiteral("lbl得点"))->text(), QStringLiteral("5"));
+    QCOMPARE(score()->text(), QStringLiteral("5"));
     QVERIFY(!mark(1)->isHidden());
     QVERIFY(mark(2)->isHidden());
     QVERIFY(!mark(21)->isHidden());
@@ -424,7 +375,7 @@ void TestExamWindow::scoreMarksTheSheet()
     // The boxes are left as they were, and a second press marks the same.
     QCOMPARE(box(2, 1)->checkState(), Qt::Checked);
     pressScore();
-    QCOMPARE(find<QLabel>(QStringLiteral("lbl得点"))->text(), QStringLiteral("5"));
+    QCOMPARE(score()->text(), QStringLiteral("5"));
     QVERIFY(!mark(1)->isHidden());
     QVERIFY(!mark(21)->isHidden());
 }
@@ -434,14 +385,14 @@ void TestExamWindow::scoreHidesMarksShownBefore()
     for (int n = 1; n <= itemCount; ++n)
         tick(n, AnswerKey[static_cast<size_t>(n - 1)].correct);
     pressScore();
-    QCOMPARE(find<QLabel>(QStringLiteral("lbl得点"))->text(), QStringLiteral("100"));
+    QCOMPARE(score()->text(), QStringLiteral("100"));
     for (int n = 1; n <= itemCount; ++n)
         QVERIFY(!mark(n)->isHidden());
 
     for (int n = 1; n <= itemCount; ++n)
         tick(n, AnswerKey[static_cast<size_t>(n - 1)].correct);
     pressScore();
-    QCOMPARE(find<QLabel>(QStringLiteral("lbl得点"))->text(), QStringLiteral("0"));
+    QCOMPARE(score()->text(), QStringLiteral("0"));
     for (int n = 1; n <= itemCount; ++n)
         QVERIFY(mark(n)->isHidden());
 }
@@ -459,23 +410,7 @@ void TestExamWindow::scoreLeavesMarkOfGrayedRightBox()
     pressScore();
     QVERIFY(!mark(5)->isHidden()); // left as it was
     QVERIFY(mark(6)->isHidden());  // a wrong tick still hides
-    QCOMPARE(find<QLabel>(QStringLiteral("lbl得点"))->text(), QStringLiteral("0"));
-}
-
-void TestExamWindow::scoreStopsTheCountdownAndEnablesStart()
-{
-    auto* start = find<QPushButton>(QStringLiteral("cmdスタート"));
-    auto* timer = find<QTimer>(QStringLiteral("tmr時間"));
-    auto* time = find<QLabel>(QStringLiteral("lbl秒"));
-    start->setEnabled(false);
-    timer->start();
-    time->setText(QStringLiteral("0:42"));
-
-    pressScore();
-    QVERIFY(start->isEnabled());
-    QVERIFY(!timer->isActive());
-    QVERIFY(time->text().isEmpty());
-    QCOMPARE(find<QLabel>(QStringLiteral("lbl得点"))->text(), QStringLiteral("0"));
+    QCOMPARE(score()->text(), QStringLiteral("0"));
 }
 
 void TestExamWindow::scoreWidensTheScoreDisplay()
@@ -483,17 +418,17 @@ void TestExamWindow::scoreWidensTheScoreDisplay()
     for (int n = 1; n <= itemCount; ++n)
         tick(n, AnswerKey[static_cast<size_t>(n - 1)].correct);
     pressScore();
-    const auto* score = find<QLabel>(QStringLiteral("lbl得点"));
-    const auto* frame = find<QLabel>(QStringLiteral("Label2"));
-    QCOMPARE(score->geometry().topLeft(), QPoint(48, 296));
-    QVERIFY(score->width() >= score->fontMetrics().horizontalAdvance(QStringLiteral("100")));
+    const QLabel* display = score();
+    const auto* frame = label(QStringLiteral("Label2"));
+    QCOMPARE(display->geometry().topLeft(), QPoint(48, 296));
+    QVERIFY(display->width() >= display->fontMetrics().horizontalAdvance(QStringLiteral("100")));
     // The "点" at the right end of the pink frame stays in sight.
     const int unitLeft =
         frame->geometry().right() - frame->fontMetrics().horizontalAdvance(QStringLiteral("点"));
-    QVERIFY2(score->geometry().right() < unitLeft, qPrintable(QString::number(unitLeft)));
+    QVERIFY2(display->geometry().right() < unitLeft, qPrintable(QString::number(unitLeft)));
     // The display stands in front of its frame.
-    const QObjectList& siblings = score->parent()->children();
-    QVERIFY(siblings.indexOf(score) > siblings.indexOf(frame));
+    const QObjectList& siblings = display->parent()->children();
+    QVERIFY(siblings.indexOf(display) > siblings.indexOf(frame));
 }
 
 void TestExamWindow::accessibility()
@@ -527,10 +462,9 @@ void TestExamWindow::accessibility()
     const qsizetype colours = distinctColours(ringPicture);
     QVERIFY2(colours > 16, qPrintable(QString::number(colours)));
 
-    QAccessibleInterface* score =
-        QAccessible::queryAccessibleInterface(find<QLabel>(QStringLiteral("lbl得点")));
+    QAccessibleInterface* scoreText = QAccessible::queryAccessibleInterface(score());
     pressScore();
-    QCOMPARE(score->text(QAccessible::Name), QStringLiteral("0"));
+    QCOMPARE(scoreText->text(QAccessible::Name), QStringLiteral("0"));
 }
 
 void TestExamWindow::bookletTabShowsTheBooklet()

@@ -3,26 +3,16 @@
 // built from its design; the exit command closes them all in order, and the exam window's own
 // close button closes only the exam window.
 
-#include "Fakes.h"
+#include "ExamWindowFixture.h"
 #include "controls/RichTextBox.h"
 #include "design/HelpWindowDesign.h"
 #include "design/PassLineDesigns.h"
-#include "forms/WindowShelf.h"
 #include "marking/AnswerKey.h"
-#include "startup/Startup.h"
-#include "windows/frmTamsel.h"
 
 #include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
 #include <QFontInfo>
-#include <QLabel>
-#include <QPushButton>
-#include <QScreen>
-#include <QTest>
-#include <QTimer>
-
-#include <memory>
 
 using namespace tamsel;
 
@@ -50,13 +40,13 @@ QString utf8(const char* text)
 
 } // namespace
 
-class TestWindows final : public QObject {
+class TestWindows final : public QObject, ExamWindowFixture {
     Q_OBJECT
 
 private Q_SLOTS:
     void initTestCase();
-    void init();
-    void cleanup();
+    void init() { QVERIFY(open()); }
+    void cleanup() { close(); }
 
     void passRateWithoutAScoreOpensNothing();
     void passRateOpensTheBandsWindow_data();
@@ -72,46 +62,16 @@ private Q_SLOTS:
     void closeButtonClosesOnlyTheExamWindow();
 
 private:
-    QPushButton* button(const char* name) const
-    {
-        return window->findChild<QPushButton*>(utf8(name));
-    }
-    QLabel* scoreDisplay() const { return window->findChild<QLabel*>(QStringLiteral("lbl得点")); }
-    QTimer* timer() const { return window->findChild<QTimer*>(QStringLiteral("tmr時間")); }
     // Ticks the keyed answer of the first items until their points reach at least target.
     void answerRightUpTo(int target);
-    void press(const char* name) { button(name)->click(); }
     QList<QWidget*> openWindows(const char* name) const;
-
-    FakeClock clock;
-    RecordingPlayer player;
-    std::unique_ptr<WindowShelf> shelf;
-    std::unique_ptr<frmTamsel> window;
 };
 
 void TestWindows::initTestCase()
 {
-    QLocale::setDefault(QLocale::c());
-    prepareApplication();
+    prepare();
     // The tests close windows themselves; the application must outlive them.
     QApplication::setQuitOnLastWindowClosed(false);
-}
-
-void TestWindows::init()
-{
-    clock.set("2026-12-08T10:15:40");
-    player.log.clear();
-    shelf = std::make_unique<WindowShelf>();
-    window = std::make_unique<frmTamsel>(clock, player, *shelf);
-    window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
-}
-
-void TestWindows::cleanup()
-{
-    window.reset();
-    shelf.reset();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 void TestWindows::answerRightUpTo(int target)
@@ -144,7 +104,7 @@ void TestWindows::passRateWithoutAScoreOpensNothing()
     // After a marking, Start empties the score again.
     press("cmd得点");
     press("cmdスタート");
-    QVERIFY(scoreDisplay()->text().isEmpty());
+    QVERIFY(score()->text().isEmpty());
     press("cmd合格率");
     for (const DocumentFormDesign& design : passlinedesign::windows)
         QVERIFY(!shelf->window(utf8(design.form.name)));
@@ -254,10 +214,8 @@ void TestWindows::passLineWindowsAsDesigned()
     QCOMPARE(shown->windowTitle(), utf8(design.form.caption));
     QCOMPARE(shown->size(), QSize(792, 573));
     // Centred on the screen, not hung from its middle.
-    const QPoint offCentre =
-        shown->geometry().center() - shown->screen()->availableGeometry().center();
-    QVERIFY2(qAbs(offCentre.x()) <= 2 && qAbs(offCentre.y()) <= 2,
-             qPrintable(QStringLiteral("%1, %2").arg(offCentre.x()).arg(offCentre.y())));
+    QString offset;
+    QVERIFY2(centredOnScreen(*shown, &offset), qPrintable(offset));
     QVERIFY(shown->testAttribute(Qt::WA_DeleteOnClose));
     const auto* client = shown->findChild<QWidget*>(QString(), Qt::FindDirectChildrenOnly);
     QVERIFY(client && client->autoFillBackground());
@@ -304,7 +262,7 @@ void TestWindows::helpWindowIsSingleAndLeavesTheCountdownRunning()
     QVERIFY(!button("cmdスタート")->isEnabled());
     clock.set("2026-12-08T10:16:00");
     window->tmr時間_Timer();
-    QCOMPARE(window->findChild<QLabel*>(QStringLiteral("lbl秒"))->text(), QStringLiteral("0:59"));
+    QCOMPARE(label(QStringLiteral("lbl秒"))->text(), QStringLiteral("0:59"));
 }
 
 void TestWindows::exitClosesEveryWindowInOrder()
@@ -335,7 +293,7 @@ void TestWindows::exitDuringTheCountdownPlaysNoChime()
     window->mnuExit_Click();
     QVERIFY(!timer()->isActive());
     QVERIFY(!player.log.contains(QStringLiteral("Play")));
-    QVERIFY(scoreDisplay()->text().isEmpty());
+    QVERIFY(score()->text().isEmpty());
 }
 
 void TestWindows::closeButtonClosesOnlyTheExamWindow()

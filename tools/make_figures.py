@@ -45,6 +45,8 @@ from matplotlib import font_manager, patches, ticker  # noqa: E402
 from matplotlib.backends.backend_agg import FigureCanvasAgg  # noqa: E402
 from matplotlib.figure import Figure  # noqa: E402
 
+from committed import write_or_check  # noqa: E402
+
 ROOT = Path(__file__).resolve().parent.parent
 CONTENT = ROOT / "content"
 
@@ -842,24 +844,16 @@ def make_all(folder):
 
 
 def main(argv):
-    if argv == ["--check"]:
-        with tempfile.TemporaryDirectory() as tmp:
-            make_all(Path(tmp))
-            stale = []
-            for name, _, _, _ in FIGURES:
-                committed = CONTENT / name
-                if not committed.is_file():
-                    stale.append(f"content/{name} is missing")
-                elif committed.read_bytes() != (Path(tmp) / name).read_bytes():
-                    stale.append(f"content/{name} differs from what tools/make_figures.py draws")
-        for message in stale:
-            print(message, file=sys.stderr)
-        return 1 if stale else 0
-    if argv:
+    if argv not in ([], ["--check"]):
         print(__doc__, file=sys.stderr)
         return 2
-    make_all(CONTENT)
-    return 0
+    stale = "content/{} differs from what tools/make_figures.py draws: run it to redraw"
+    with tempfile.TemporaryDirectory() as tmp:
+        make_all(Path(tmp))
+        fresh = [write_or_check(CONTENT / name, (Path(tmp) / name).read_bytes(), bool(argv),
+                                stale.format(name))
+                 for name, _, _, _ in FIGURES]
+    return 0 if all(fresh) else 1
 
 
 if __name__ == "__main__":

@@ -24,6 +24,8 @@ from pathlib import Path
 
 from PIL import Image
 
+from committed import write_or_check
+
 ROOT = Path(__file__).resolve().parent.parent
 CONTENT = ROOT / "content"
 
@@ -415,19 +417,10 @@ def main(argv):
     if argv not in ([], ["--check"]):
         print(__doc__, file=sys.stderr)
         return 2
-    check = bool(argv)
-    failed = False
-    for name, draw in PICTURES.items():
-        path = CONTENT / name
-        data = draw()
-        if not check:
-            CONTENT.mkdir(exist_ok=True)
-            path.write_bytes(data)
-        elif not path.exists() or path.read_bytes() != data:
-            print(f"content/{name} is not what tools/make_pictures.py draws: run it to redraw",
-                  file=sys.stderr)
-            failed = True
-    return 1 if failed else 0
+    stale = "content/{} is not what tools/make_pictures.py draws: run it to redraw"
+    fresh = [write_or_check(CONTENT / name, draw(), bool(argv), stale.format(name))
+             for name, draw in PICTURES.items()]
+    return 0 if all(fresh) else 1
 
 
 if __name__ == "__main__":

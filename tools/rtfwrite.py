@@ -37,6 +37,8 @@ import pathlib
 import re
 import sys
 
+from committed import write_or_check
+
 ROOT = pathlib.Path(__file__).resolve().parent.parent
 CONTENT = ROOT / "content"
 # Every text file here is the source of one of the program's documents, and nothing else is.
@@ -313,12 +315,8 @@ def main(argv):
             print(f"{source}: {error}", file=sys.stderr)
             failed = True
             continue
-        if not check:
-            output.write_bytes(rtf)
-        elif not output.exists() or output.read_bytes() != rtf:
-            print(f"{output} is not what {source} gives: run tools/rtfwrite.py {source} {output}",
-                  file=sys.stderr)
-            failed = True
+        stale = f"{output} is not what {source} gives: run tools/rtfwrite.py {source} {output}"
+        failed |= not write_or_check(output, rtf, check, stale)
     return 1 if failed else 0
 
 

@@ -16,12 +16,13 @@ inline constexpr FontDesign messageFont{msGothic, 12.0, true};
 inline constexpr FontDesign tableFont{msGothic, 9.0, false};
 inline constexpr int badgeHeight = 375;
 inline constexpr int messageHeight = 255;
+inline constexpr TwipsSize clientArea{11880, 8595};
 inline constexpr int boxWidth = 11895;
 inline constexpr const char* tableDocument = ":/passline.rtf";
 
 constexpr FormDesign form(const char* name)
 {
-    return {name,         "合格ライン", {11880, 8595}, {msGothic, 9.0, false},
+    return {name,         "合格ライン", clientArea, {msGothic, 9.0, false},
             windowColour, nullptr,      programIcon};
 }
 
@@ -34,11 +35,6 @@ constexpr LabelDesign message(const char* text, int left, int top, int width)
 {
     return {"Label2",    text,        {left, top, width, messageHeight},
             messageFont, Align::Left, windowColour};
-}
-
-constexpr RichTextBoxDesign table(int top, int height)
-{
-    return {"RichTextBox1", {0, top, boxWidth, height}, tableFont, tableDocument};
 }
 
 inline constexpr std::array<LabelDesign, 2> labels1{{
@@ -66,14 +62,22 @@ inline constexpr std::array<LabelDesign, 2> labels6{{
     message(" 受験する資格はありません。 勉強しないで体を鍛えましょう。", 2160, 840, 7455),
 }};
 
+// The table stands 1080 twips below the badge, and its box ends 60 twips below the client area.
+constexpr DocumentFormDesign window(const char* name, const std::array<LabelDesign, 2>& labels)
+{
+    const int top = labels[0].rect.top + 1080;
+    const TwipsRect box{0, top, boxWidth, clientArea.height + 60 - top};
+    return {form(name), {"RichTextBox1", box, tableFont, tableDocument}, labels};
+}
+
 // Window n of the score bands is element n - 1.
 inline constexpr std::array<DocumentFormDesign, 6> windows{{
-    {form("frm合格ライン1"), table(1320, 7335), labels1},
-    {form("frm合格ライン2"), table(1320, 7335), labels2},
-    {form("frm合格ライン3"), table(1200, 7455), labels3},
-    {form("frm合格ライン4"), table(1320, 7335), labels4},
-    {form("frm合格ライン5"), table(1320, 7335), labels5},
-    {form("frm合格ライン6"), table(1320, 7335), labels6},
+    window("frm合格ライン1", labels1),
+    window("frm合格ライン2", labels2),
+    window("frm合格ライン3", labels3),
+    window("frm合格ライン4", labels4),
+    window("frm合格ライン5", labels5),
+    window("frm合格ライン6", labels6),
 }};
 
 } // namespace tamsel::passlinedesign

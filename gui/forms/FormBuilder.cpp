@@ -33,6 +33,16 @@ QString utf8(const char* text)
     return QString::fromUtf8(text);
 }
 
+// What every designed control has: its name, its font and its place in the window.
+template <typename Control, typename Design>
+Control* asDesigned(Control* control, const Design& design)
+{
+    control->setObjectName(utf8(design.name));
+    control->setFont(makeFont(design.font));
+    control->setGeometry(toPixels(design.rect));
+    return control;
+}
+
 } // namespace
 
 QFont makeFont(const FontDesign& design)
@@ -45,10 +55,7 @@ QFont makeFont(const FontDesign& design)
 
 QPushButton* makeButton(const ButtonDesign& design, QWidget* parent)
 {
-    auto* button = new QPushButton(utf8(design.text), parent);
-    button->setObjectName(utf8(design.name));
-    button->setFont(makeFont(design.font));
-    button->setGeometry(toPixels(design.rect));
+    auto* button = asDesigned(new QPushButton(utf8(design.text), parent), design);
     // Enter and the keypad's Enter press the focused button, as Space does.
     button->setAutoDefault(true);
     return button;
@@ -56,10 +63,7 @@ QPushButton* makeButton(const ButtonDesign& design, QWidget* parent)
 
 QLabel* makeLabel(const LabelDesign& design, QWidget* parent)
 {
-    auto* label = new QLabel(utf8(design.text), parent);
-    label->setObjectName(utf8(design.name));
-    label->setFont(makeFont(design.font));
-    label->setGeometry(toPixels(design.rect));
+    auto* label = asDesigned(new QLabel(utf8(design.text), parent), design);
     label->setAlignment(alignment(design.align));
     QPalette palette = label->palette();
     palette.setColor(QPalette::WindowText, toColor(design.foreground));
@@ -73,10 +77,7 @@ QLabel* makeLabel(const LabelDesign& design, QWidget* parent)
 
 RichTextBox* makeRichTextBox(const RichTextBoxDesign& design, QWidget* parent)
 {
-    auto* box = new RichTextBox(parent);
-    box->setObjectName(utf8(design.name));
-    box->setFont(makeFont(design.font));
-    box->setGeometry(toPixels(design.rect));
+    auto* box = asDesigned(new RichTextBox(parent), design);
     QFile document(utf8(design.document));
     if (document.open(QIODevice::ReadOnly))
         box->setRtf(document.readAll());
