@@ -48,6 +48,7 @@ void RtfReader::import(QTextDocument* document, QByteArrayView rtf)
     document->setUndoRedoEnabled(false);
     document->clear();
     RtfReader reader(document);
+    reader.setDefaultTab(defaultTab);
     reader.cursor_.beginEditBlock();
     reader.readAll(rtf);
     reader.finish();
@@ -175,7 +176,7 @@ void RtfReader::textWord(RtfWord word, int value)
         break;
     case RtfWord::DefaultTab:
         // A tab distance of zero would put every tab stop in one place.
-        defaultTab_ = std::clamp(value, twipsPerPixel, maxTwips);
+        setDefaultTab(std::clamp(value, twipsPerPixel, maxTwips));
         break;
     case RtfWord::Plain:
         current.font = fonts_.defaultFont();
@@ -249,8 +250,14 @@ void RtfReader::finish()
 {
     flushRun();
     cursor_.setBlockFormat(blockFormat());
+}
+
+void RtfReader::setDefaultTab(int twips)
+{
+    // Set while the document is still empty, where the header gives it: set later, it would lay
+    // out again everything written so far.
     QTextOption option = document_->defaultTextOption();
-    option.setTabStopDistance(twipsToPixels(defaultTab_));
+    option.setTabStopDistance(twipsToPixels(twips));
     document_->setDefaultTextOption(option);
 }
 

@@ -37,6 +37,8 @@ private:
 
     // The size RTF gives text until a \fs says otherwise: 12 points.
     static constexpr int defaultHalfPoints = 24;
+    // The tab distance until a \deftab says otherwise: half an inch, in twips.
+    static constexpr int defaultTab = 720;
 
     // Measures in twips, as the document writes them.
     struct Paragraph {
@@ -65,6 +67,7 @@ private:
     void insertText(const QString& text);
     void endParagraph();
     void finish();
+    void setDefaultTab(int twips);
     bool skipping() const;
     State& state() { return states_.back(); }
     QTextCharFormat charFormat() const;
@@ -76,7 +79,6 @@ private:
     int skippedGroups_ = 0; // open groups beyond maxGroupDepth
     QByteArray run_;        // the bytes of the text run being read
     RtfFontTable fonts_;
-    int defaultTab_ = 720; // twips
 };
 
 } // namespace tamsel
