@@ -13,6 +13,9 @@
 #include <QMenuBar>
 #include <QSet>
 #include <QSignalSpy>
+#include <QFontDatabase>
+#include <QTextBlock>
+#include <QTextDocument>
 #include <QTextEdit>
 
 using namespace tamsel;
@@ -289,6 +292,25 @@ void TestExamWindow::fontsMapToJapaneseFaces()
     QCOMPARE(box(32, 2)->font().pointSizeF(), 8.25);
     QCOMPARE(box(32, 3)->font().pointSizeF(), 9.0);
     QCOMPARE(QFontInfo(box(1, 1)->font()).family(), QStringLiteral("IPAGothic"));
+
+    // Every face that the window and the booklet ask for is installed: a missing one would cost
+    // a search through fontconfig at start-up and end in the same stand-in.
+    const QStringList installed = QFontDatabase::families();
+    QStringList missing;
+    for (const QWidget* widget : window->findChildren<QWidget*>()) {
+        if (!installed.contains(widget->font().family()))
+            missing << widget->objectName() + QStringLiteral(": ") + widget->font().family();
+    }
+    const QTextDocument* booklet = find<QTextEdit>(QStringLiteral("RichTextBox1"))->document();
+    for (QTextBlock block = booklet->begin(); block.isValid(); block = block.next()) {
+        for (auto run = block.begin(); !run.atEnd(); ++run) {
+            for (const QString& face : run.fragment().charFormat().fontFamilies().toStringList())
+                if (!installed.contains(face))
+                    missing << QStringLiteral("booklet: ") + face;
+        }
+    }
+    missing.removeDuplicates();
+    QCOMPARE(missing, QStringList());
 }
 
 void TestExamWindow::backRowComesToTheFront()

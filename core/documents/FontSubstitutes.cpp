@@ -1,7 +1,10 @@
 #include "documents/FontSubstitutes.h"
 
+#include <QSet>
+
 #include <algorithm>
 #include <array>
+#include <optional>
 
 namespace tamsel {
 
@@ -31,7 +34,35 @@ const Substitute& substituteFor(FontFamily family)
     return found != substitutes.end() ? *found : substitutes.front();
 }
 
+std::optional<QSet<QString>>& installedFaces()
+{
+    static std::optional<QSet<QString>> faces;
+    return faces;
+}
+
+bool isInstalled(const QString& face)
+{
+    const auto& faces = installedFaces();
+    return !faces || faces->contains(face);
+}
+
 } // namespace
+
+void useInstalledFaces(const QStringList& families)
+{
+    installedFaces() = QSet<QString>(families.begin(), families.end());
+}
+
+QString installedFace(const QString& face)
+{
+    if (isInstalled(face))
+        return face;
+    for (const JapaneseFace& japanese : japaneseFaces) {
+        if (face == QString::fromUtf16(japanese.windowsFace))
+            return QString::fromUtf16(japanese.installedFace);
+    }
+    return face;
+}
 
 QStringList fontFamilies(const FontFace& face)
 {
@@ -46,6 +77,7 @@ QStringList fontFamilies(const FontFace& face)
         families << QString::fromUtf16(substitute.latin);
     families << (substitute.gothic ? gothic : mincho) << (substitute.gothic ? mincho : gothic);
     families.removeDuplicates();
+    families.removeIf([](const QString& family) { return !isInstalled(family); });
     return families;
 }
 

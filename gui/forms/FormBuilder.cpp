@@ -2,6 +2,7 @@
 
 #include "controls/PictureBox.h"
 #include "controls/RichTextBox.h"
+#include "documents/FontSubstitutes.h"
 
 #include <QFile>
 #include <QLabel>
@@ -47,7 +48,7 @@ Control* asDesigned(Control* control, const Design& design)
 
 QFont makeFont(const FontDesign& design)
 {
-    QFont font(utf8(design.face));
+    QFont font(installedFace(utf8(design.face)));
     font.setPointSizeF(design.points);
     font.setBold(design.bold);
     return font;

@@ -22,6 +22,8 @@ void prepareApplication()
         if (!QFontDatabase::hasFamily(windowsFace))
             QFont::insertSubstitution(windowsFace, QString::fromUtf16(face.installedFace));
     }
+    // Designs and documents then ask for installed faces only.
+    useInstalledFaces(QFontDatabase::families());
     QApplication::setFont(makeFont(examdesign::form.font));
 
     // The program is Japanese whatever the locale: Qt's own menus and dialogs too.
