@@ -1,6 +1,6 @@
 #include "startup/Startup.h"
 
-#include "controls/TabbedDialogAccessible.h"
+#include "controls/ControlAccessibles.h"
 #include "design/ExamWindowDesign.h"
 #include "documents/FontSubstitutes.h"
 #include "forms/FormBuilder.h"
@@ -29,7 +29,7 @@ void prepareApplication()
     if (translator->load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"),
                          QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QCoreApplication::installTranslator(translator);
-    QAccessible::installFactory(&TabbedDialogAccessible::create);
+    QAccessible::installFactory(&createControlAccessible);
 }
 
 } // namespace tamsel
