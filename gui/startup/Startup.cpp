@@ -4,6 +4,7 @@
 #include "design/ExamWindowDesign.h"
 #include "documents/FontSubstitutes.h"
 #include "forms/FormBuilder.h"
+#include "startup/MenuWording.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -29,6 +30,7 @@ void prepareApplication()
     if (translator->load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"),
                          QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QCoreApplication::installTranslator(translator);
+    QCoreApplication::installTranslator(new MenuWording(qApp));
     QAccessible::installFactory(&createControlAccessible);
 }
 
