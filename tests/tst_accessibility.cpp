@@ -1,23 +1,13 @@
-// What a screen reader gets of the exam window: names, roles, reading order and relations, the
-// score and time-up announced wherever the focus is, and Qt's own menus in Japanese. (The events
-// themselves need a running accessibility bridge, which the offscreen platform lacks: the
-// end-to-end tests listen to them.)
-#include "Fakes.h"
+// What a screen reader gets of the exam window: displays read by their own texts after their frame
+// texts, the score and time-up announced, and Qt's own menus in Japanese. The whole tree and the
+// events themselves are checked end to end: the offscreen platform has no accessibility bridge.
+#include "ExamWindowFixture.h"
 #include "controls/Announcer.h"
 #include "controls/RichTextBox.h"
-#include "forms/WindowShelf.h"
-#include "startup/Startup.h"
-#include "windows/frmTamsel.h"
 
 #include <QAccessible>
-#include <QCheckBox>
-#include <QGroupBox>
-#include <QLabel>
 #include <QMenu>
-#include <QPushButton>
 #include <QRegularExpression>
-#include <QTest>
-#include <QTimer>
 
 #include <memory>
 
@@ -35,44 +25,30 @@ QStringList relatedNames(QAccessibleInterface* iface, QAccessible::Relation rela
 
 } // namespace
 
-class TestAccessibility final : public QObject {
+class TestAccessibility final : public QObject, ExamWindowFixture {
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase();
+    void initTestCase() { prepare(); }
     void init();
-    void cleanup();
+    void cleanup() { close(); }
 
-    void namesAndRoles_data();
-    void namesAndRoles();
     void displaysFollowTheirFrameTexts();
-    void itemsNameTheirFramesBoxesAndMarks();
     void scoreIsAnnounced();
     void timeUpIsAnnouncedOnceAndMinutesAreNot();
     void contextMenuIsJapanese();
 
 private:
-    template <typename T> T* find(const QString& name) const
-    {
-        T* found = window->findChild<T*>(name);
-        if (!found)
-            qFatal("no control %s", qPrintable(name));
-        return found;
-    }
     QAccessibleInterface* accessible(const QString& name) const
     {
         return QAccessible::queryAccessibleInterface(find<QWidget>(name));
     }
-    void click(const char* button) { find<QPushButton>(QString::fromUtf8(button))->click(); }
+    void click(const char* name) { button(QString::fromUtf8(name))->click(); }
     // What a screen reader would speak now: the announcer's name, once it is showing.
     QString announced() const;
     // Counts the announcer's coming into view: each one is an announcement.
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-    FakeClock clock;
-    RecordingPlayer player;
-    std::unique_ptr<WindowShelf> shelf;
-    std::unique_ptr<frmTamsel> window;
     Announcer* announcer = nullptr;
     int shows = 0;
 };
@@ -90,56 +66,13 @@ bool TestAccessibility::eventFilter(QObject* watched, QEvent* event)
     return false;
 }
 
-void TestAccessibility::initTestCase()
-{
-    QLocale::setDefault(QLocale::c());
-    prepareApplication();
-}
-
 void TestAccessibility::init()
 {
-    clock.set("2026-12-08T10:15:40");
-    shelf = std::make_unique<WindowShelf>();
-    window = std::make_unique<frmTamsel>(clock, player, *shelf);
-    window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    QVERIFY(open());
     announcer = window->findChild<Announcer*>();
     QVERIFY(announcer);
     shows = 0;
     announcer->installEventFilter(this);
-}
-
-void TestAccessibility::cleanup()
-{
-    window.reset();
-}
-
-void TestAccessibility::namesAndRoles_data()
-{
-    QTest::addColumn<QString>("control");
-    QTest::addColumn<int>("role");
-    QTest::addColumn<QString>("name");
-    QTest::newRow("client area, no window") << "client" << int(QAccessible::Client) << "";
-    QTest::newRow("booklet viewer") << "stb英語" << int(QAccessible::PageTabList) << "問題冊子";
-    QTest::newRow("answer sheet") << "SSTab1" << int(QAccessible::PageTabList) << "解答用紙";
-    QTest::newRow("booklet text") << "RichTextBox1" << int(QAccessible::EditableText) << "問題";
-    QTest::newRow("first figure") << "Picture1" << int(QAccessible::Graphic) << "図１";
-    QTest::newRow("last figure") << "Picture7" << int(QAccessible::Graphic) << "図８";
-    QTest::newRow("time frame text")
-        << "Label1" << int(QAccessible::StaticText) << "あと\u3000 \u3000\u3000分";
-    QTest::newRow("empty time display") << "lbl秒" << int(QAccessible::StaticText) << "";
-    QTest::newRow("empty score display") << "lbl得点" << int(QAccessible::StaticText) << "";
-}
-
-void TestAccessibility::namesAndRoles()
-{
-    QFETCH(QString, control);
-    QFETCH(int, role);
-    QFETCH(QString, name);
-    QAccessibleInterface* iface = accessible(control);
-    QVERIFY(iface);
-    QCOMPARE(int(iface->role()), role);
-    QCOMPARE(iface->text(QAccessible::Name), name);
 }
 
 void TestAccessibility::displaysFollowTheirFrameTexts()
@@ -169,32 +102,6 @@ void TestAccessibility::displaysFollowTheirFrameTexts()
              QStringList{"0"});
 }
 
-void TestAccessibility::itemsNameTheirFramesBoxesAndMarks()
-{
-    QAccessibleInterface* frame = accessible(QStringLiteral("Frame21"));
-    QCOMPARE(frame->text(QAccessible::Name), QStringLiteral("4-B3-6 答え"));
-    QCOMPARE(find<QGroupBox>(QStringLiteral("Frame21"))->title(), QStringLiteral("答え"));
-
-    QCheckBox* third = nullptr;
-    for (QCheckBox* box : window->findChildren<QCheckBox*>(QStringLiteral("chkTamsel21")))
-        third = box->property("Index").toInt() == 3 ? box : third;
-    QVERIFY(third);
-    QAccessibleInterface* box = QAccessible::queryAccessibleInterface(third);
-    QCOMPARE(box->text(QAccessible::Name), QStringLiteral("③"));
-    QCOMPARE(box->text(QAccessible::Description), QStringLiteral("4-B3-6"));
-    QCOMPARE(relatedNames(box, QAccessible::Label), QStringList{"4-B3-6 答え"});
-
-    for (QLabel* mark : window->findChildren<QLabel*>(QStringLiteral("pctマル"))) {
-        if (mark->property("Index").toInt() != 21)
-            continue;
-        QAccessibleInterface* ring = QAccessible::queryAccessibleInterface(mark);
-        QCOMPARE(ring->text(QAccessible::Name), QStringLiteral("正解"));
-        QCOMPARE(ring->text(QAccessible::Description), QStringLiteral("4-B3-6"));
-        return;
-    }
-    QFAIL("no mark of item 21");
-}
-
 void TestAccessibility::scoreIsAnnounced()
 {
     QCOMPARE(QAccessible::queryAccessibleInterface(announcer)->role(), QAccessible::Notification);
@@ -213,15 +120,14 @@ void TestAccessibility::scoreIsAnnounced()
 void TestAccessibility::timeUpIsAnnouncedOnceAndMinutesAreNot()
 {
     click("cmdスタート");
-    auto* timer = find<QTimer>(QStringLiteral("tmr時間"));
     const qint64 until = clock.now + 2 * 60 * 60;
-    while (timer->isActive() && clock.now < until) {
+    while (timer()->isActive() && clock.now < until) {
         ++clock.now;
         window->tmr時間_Timer();
-        if (find<QLabel>(QStringLiteral("lbl秒"))->text() == QStringLiteral("0:01"))
+        if (label(QStringLiteral("lbl秒"))->text() == QStringLiteral("0:01"))
             QCOMPARE(shows, 0);
     }
-    QVERIFY(!timer->isActive());
+    QVERIFY(!timer()->isActive());
     QCOMPARE(shows, 1);
     QCOMPARE(announced(), QStringLiteral("あと 0:00 分"));
     click("cmd得点");
