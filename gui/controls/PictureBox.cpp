@@ -4,8 +4,9 @@
 
 namespace tamsel {
 
-PictureBox::PictureBox(QWidget* parent)
+PictureBox::PictureBox(QWidget* parent, Kind kind)
     : QFrame(parent)
+    , kind_(kind)
 {
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // A picture box: draws its picture unscaled from the top-left corner inside its border and clips
-// what does not fit. Nothing scrolls and nothing is scaled. It owns its picture only.
+// what does not fit. Nothing scrolls and nothing is scaled. It owns its picture only. A backdrop
+// is the client area behind a window's controls; a figure is a picture in its own right.
 
 #include <QFrame>
 #include <QPixmap>
@@ -11,7 +12,11 @@ class PictureBox final : public QFrame {
     Q_OBJECT
 
 public:
-    explicit PictureBox(QWidget* parent);
+    enum class Kind { Backdrop, Figure };
+
+    explicit PictureBox(QWidget* parent, Kind kind = Kind::Backdrop);
+
+    Kind kind() const { return kind_; }
 
     void setPicture(const QPixmap& picture);
 
@@ -19,6 +24,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    Kind kind_ = Kind::Backdrop;
     QPixmap picture_;
 };
 

@@ -1,6 +1,7 @@
 #include "controls/TabbedDialog.h"
 
-#include <QAccessible>
+#include "controls/TabbedDialogAccessible.h"
+
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -80,14 +81,7 @@ void TabbedDialog::setCurrentIndex(int index)
         pages_[static_cast<size_t>(previous)]->setVisible(false);
     update();
 
-    QAccessibleEvent selection(this, QAccessible::Selection);
-    selection.setChild(current_);
-    QAccessible::updateAccessibility(&selection);
-    if (hasFocus()) {
-        QAccessibleEvent focus(this, QAccessible::Focus);
-        focus.setChild(current_);
-        QAccessible::updateAccessibility(&focus);
-    }
+    TabbedDialogAccessible::notifyTabChange(this, previous);
 }
 
 int TabbedDialog::rowPosition(int row) const
@@ -250,6 +244,15 @@ int TabbedDialog::tabInNeighbouringRow(int rowsBack) const
 void TabbedDialog::mouseDoubleClickEvent(QMouseEvent* event)
 {
     event->accept();
+}
+
+// Qt reports the focus on the tab list as a whole once this returns; the selected tab follows it,
+// so that a screen reader says which tab the keys will move from.
+void TabbedDialog::focusInEvent(QFocusEvent* event)
+{
+    QWidget::focusInEvent(event);
+    QMetaObject::invokeMethod(
+        this, [this] { TabbedDialogAccessible::notifyFocus(this); }, Qt::QueuedConnection);
 }
 
 void TabbedDialog::resizeEvent(QResizeEvent*)

@@ -94,6 +94,28 @@ QAccessibleInterface* TabbedDialogAccessible::create(const QString&, QObject* ob
     return nullptr;
 }
 
+void TabbedDialogAccessible::notifyTabChange(TabbedDialog* dialog, int previous)
+{
+    for (int tab : {previous, dialog->currentIndex()}) {
+        if (tab < 0)
+            continue;
+        // The bridge reports the tab's selected state as it now is.
+        QAccessibleEvent selection(dialog, QAccessible::Selection);
+        selection.setChild(tab);
+        QAccessible::updateAccessibility(&selection);
+    }
+    notifyFocus(dialog);
+}
+
+void TabbedDialogAccessible::notifyFocus(TabbedDialog* dialog)
+{
+    if (!dialog->hasFocus() || dialog->currentIndex() < 0)
+        return;
+    QAccessibleEvent focus(dialog, QAccessible::Focus);
+    focus.setChild(dialog->currentIndex());
+    QAccessible::updateAccessibility(&focus);
+}
+
 TabbedDialog* TabbedDialogAccessible::dialog() const
 {
     return static_cast<TabbedDialog*>(widget());

@@ -17,6 +17,12 @@ public:
     // The factory to install once with QAccessible::installFactory.
     static QAccessibleInterface* create(const QString& className, QObject* object);
 
+    // Tells assistive technology that the selected tab moved from previous to the current one:
+    // the old tab is deselected, the new one selected and, with the focus on the strip, focused.
+    static void notifyTabChange(TabbedDialog* dialog, int previous);
+    // Tells it that the focus is on the selected tab, once the strip has taken the focus.
+    static void notifyFocus(TabbedDialog* dialog);
+
     int childCount() const override;
     QAccessibleInterface* child(int index) const override;
     int indexOfChild(const QAccessibleInterface* child) const override;

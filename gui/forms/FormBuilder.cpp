@@ -64,7 +64,12 @@ QPushButton* makeButton(const ButtonDesign& design, QWidget* parent)
 
 QLabel* makeLabel(const LabelDesign& design, QWidget* parent)
 {
-    auto* label = asDesigned(new QLabel(utf8(design.text), parent), design);
+    return designLabel(new QLabel(parent), design);
+}
+
+QLabel* designLabel(QLabel* label, const LabelDesign& design)
+{
+    asDesigned(label, design)->setText(utf8(design.text));
     label->setAlignment(alignment(design.align));
     QPalette palette = label->palette();
     palette.setColor(QPalette::WindowText, toColor(design.foreground));

@@ -22,6 +22,8 @@ class RichTextBox;
 QFont makeFont(const FontDesign& design);
 QPushButton* makeButton(const ButtonDesign& design, QWidget* parent);
 QLabel* makeLabel(const LabelDesign& design, QWidget* parent);
+// Gives a label made elsewhere the design's name, text, place, font and colours; returns it.
+QLabel* designLabel(QLabel* label, const LabelDesign& design);
 // The box holds its document, read from the design's resource.
 RichTextBox* makeRichTextBox(const RichTextBoxDesign& design, QWidget* parent);
 // Every menu item becomes an action named as designed, found with findChild<QAction*>.

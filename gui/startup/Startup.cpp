@@ -1,9 +1,10 @@
 #include "startup/Startup.h"
 
-#include "controls/TabbedDialogAccessible.h"
+#include "controls/ControlAccessibles.h"
 #include "design/ExamWindowDesign.h"
 #include "documents/FontSubstitutes.h"
 #include "forms/FormBuilder.h"
+#include "startup/MenuWording.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -31,7 +32,8 @@ void prepareApplication()
     if (translator->load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"),
                          QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QCoreApplication::installTranslator(translator);
-    QAccessible::installFactory(&TabbedDialogAccessible::create);
+    QCoreApplication::installTranslator(new MenuWording(qApp));
+    QAccessible::installFactory(&createControlAccessible);
 }
 
 } // namespace tamsel

@@ -1,5 +1,7 @@
 #include "windows/frmTamsel.h"
 
+#include "controls/Announcer.h"
+#include "controls/DisplayLabel.h"
 #include "controls/PictureBox.h"
 #include "controls/RichTextBox.h"
 #include "controls/TabbedDialog.h"
@@ -51,6 +53,15 @@ TabbedDialog* makeTabbedDialog(const design::TabbedDialogDesign& d, QWidget* par
     return dialog;
 }
 
+// What a display says with its frame text: the display's text in the frame text's gap ("あと",
+// the time, "分"), or before a frame text that has no gap ("72", "点").
+QString readTogether(const QLabel* frame, const QLabel* display)
+{
+    QStringList words = frame->text().simplified().split(u' ');
+    words.insert(words.size() > 1 ? 1 : 0, display->text());
+    return words.join(u' ');
+}
+
 BoxState boxStateOf(Qt::CheckState state)
 {
     switch (state) {
@@ -96,22 +107,23 @@ frmTamsel::frmTamsel(const Clock& clock, MediaPlayer& player, WindowShelf& shelf
 }
 
 // Controls are made in their tab order, since Qt's focus chain follows the order of creation.
+// Each display comes right after its frame text: it stands in front of it, in the gap left for
+// it, and assistive technology reads the two one after the other, the frame text labelling it.
 void frmTamsel::buildControls(QWidget* client)
 {
     cmdスタート = makeButton(design::startButton, client);
     buildBookletViewer(client);
     Label1 = makeLabel(design::timeFrameLabel, client);
+    lbl秒 = designLabel(new DisplayLabel(client), design::timeDisplay);
+    Label1->setBuddy(lbl秒);
     cmd得点 = makeButton(design::scoreButton, client);
     Label2 = makeLabel(design::scoreFrameLabel, client);
+    lbl得点 = designLabel(new DisplayLabel(client), design::scoreDisplay);
+    Label2->setBuddy(lbl得点);
     Label4 = makeLabel(design::averageLabel, client);
     cmd合格率 = makeButton(design::passRateButton, client);
-    lbl得点 = makeLabel(design::scoreDisplay, client);
-    lbl秒 = makeLabel(design::timeDisplay, client);
     buildAnswerSheet(client);
-
-    // The displays stand in front of their frame texts, in the gaps left for them.
-    lbl秒->raise();
-    lbl得点->raise();
+    announcer_ = new Announcer(client);
 
     connect(cmdスタート, &QPushButton::clicked, this, &frmTamsel::cmdスタート_Click);
     connect(cmd得点, &QPushButton::clicked, this, &frmTamsel::cmd得点_Click);
@@ -134,7 +146,7 @@ void frmTamsel::buildBookletViewer(QWidget* client)
             control = RichTextBox1;
             break;
         case design::PageKind::Figure: {
-            auto* picture = new PictureBox(nullptr);
+            auto* picture = new PictureBox(nullptr, PictureBox::Kind::Figure);
             picture->setFrameStyle(QFrame::Panel | QFrame::Sunken);
             picture->setPicture(QPixmap(resource));
             Picture.push_back(picture);
@@ -143,6 +155,7 @@ void frmTamsel::buildBookletViewer(QWidget* client)
         }
         }
         control->setObjectName(QString::fromUtf8(page.controlName));
+        control->setAccessibleName(stb英語->tabText(tab));
         stb英語->place(tab, control, toPixels(page.rect));
     }
 }
@@ -163,6 +176,8 @@ void frmTamsel::buildAnswerSheet(QWidget* client)
 
         auto* frame = new QGroupBox(QString::fromUtf8(design::frameCaption));
         frame->setObjectName(QStringLiteral("Frame%1").arg(n));
+        // The boxes take the frame for their label, so they are read with their item.
+        frame->setAccessibleName(label + u' ' + frame->title());
         SSTab1->place(tab, frame,
                       toPixels(TwipsRect{look.frameLeft, design::frameTop, look.frameWidth,
                                          design::frameHeight}));
@@ -187,6 +202,7 @@ void frmTamsel::buildAnswerSheet(QWidget* client)
         ring->setPixmap(mark);
         ring->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         ring->setAccessibleName(utf8(design::markName));
+        ring->setAccessibleDescription(label);
         SSTab1->place(tab, ring,
                       toPixels(TwipsRect{look.markLeft, design::markTop, design::markSize,
                                          design::markSize}));
@@ -228,6 +244,7 @@ void frmTamsel::tmr時間_Timer()
     if (lbl秒->text() == Countdown::timeUpText) {
         tmr時間->stop();
         PlaySound();
+        announcer_->announce(readTogether(Label1, lbl秒));
     }
 }
 
@@ -262,6 +279,7 @@ void frmTamsel::cmd得点_Click()
         }
     }
     showScore(QString::number(marking.TotalScore));
+    announcer_->announce(readTogether(Label2, lbl得点));
 }
 
 void frmTamsel::cmd合格率_Click()

@@ -20,6 +20,7 @@ class QPushButton;
 class QTimer;
 
 namespace tamsel {
+class Announcer;
 class Clock;
 class MediaPlayer;
 class PictureBox;
@@ -75,4 +76,5 @@ private:
     std::array<std::vector<QCheckBox*>, tamsel::itemCount> chkTamsel; // [n - 1][box - 1]
     std::array<QLabel*, tamsel::itemCount> pctマル{};                 // [n - 1]
     QTimer* tmr時間 = nullptr;
+    tamsel::Announcer* announcer_ = nullptr; // speaks the score and time-up to a screen reader
 };

@@ -191,7 +191,8 @@ def step_sheet_contents():
     ui["boxes"], ui["boxes_by_tab"], ui["marks"] = [], {}, []
     problems = {"frame": [], "boxes": [], "descriptions": [], "mark": []}
     for caption, page in zip(SHEET_TABS, pages):
-        frames = [n for n in ui["tree"].all(name=FRAME, within=page)
+        # A frame shows "答え" and is named with its item.
+        frames = [n for n in ui["tree"].all(name=f"{caption} {FRAME}", within=page)
                   if n.get_role() in (Role.PANEL, Role.GROUPING)]
         if len(frames) != 1:
             problems["frame"].append(f"{caption}: {len(frames)}")

@@ -1,0 +1,17 @@
+#pragma once
+// A label that shows a value written at run time (the remaining time, the score) beside the label
+// that names it. Assistive technology reads it by its own text, also while it is empty, and ties
+// it to its naming label through that label's buddy. It owns nothing but its text.
+
+#include <QLabel>
+
+namespace tamsel {
+
+class DisplayLabel final : public QLabel {
+    Q_OBJECT
+
+public:
+    explicit DisplayLabel(QWidget* parent);
+};
+
+} // namespace tamsel
