@@ -8,9 +8,7 @@
 #include <QMainWindow>
 #include <QMenuBar>
 #include <QPushButton>
-#include <QScreen>
 
-#include <algorithm>
 
 namespace tamsel {
 namespace {
@@ -131,23 +129,6 @@ QWidget* buildDocumentForm(const DocumentFormDesign& design)
     for (const LabelDesign& label : design.labels)
         makeLabel(label, client);
     return window;
-}
-
-void centreOnScreen(QWidget* window)
-{
-    const QScreen* screen = window->screen();
-    if (!screen)
-        return;
-    const QRect available = screen->availableGeometry();
-    // Before the window is first shown the frame is not known yet: the size the window asks for
-    // stands for it, or its fixed size where it asks for none.
-    const QSize size = window->isVisible() ? window->frameGeometry().size()
-                                           : window->size().expandedTo(window->sizeHint());
-    QRect placed({}, size);
-    placed.moveCenter(available.center());
-    placed.moveTopLeft(
-        {std::max(placed.left(), available.left()), std::max(placed.top(), available.top())});
-    window->move(placed.topLeft());
 }
 
 void setTextAndFit(QLabel* label, const QString& text, int emptyWidth)

@@ -7,6 +7,7 @@
 #include "design/HelpWindowDesign.h"
 #include "design/PassLineDesigns.h"
 #include "forms/FormBuilder.h"
+#include "forms/ScreenPlacement.h"
 #include "forms/WindowShelf.h"
 #include "passline/ScoreBands.h"
 #include "pictures/IconImages.h"
