@@ -5,6 +5,7 @@
 // to the page, and the rows behind it rotate as in the multi-row tab controls users know.
 // It owns the tabs and pages, not what lies on them.
 
+#include <QColor>
 #include <QString>
 #include <QWidget>
 
@@ -34,6 +35,8 @@ public:
     int rowCount() const { return (count() + tabsPerRow_ - 1) / tabsPerRow_; }
     // Zero for the row in front, next to the page; higher numbers stand further back.
     int rowPosition(int row) const;
+    // The bar that marks the selected tab.
+    QColor selectionColour() const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -4,6 +4,7 @@
 #include "design/ExamWindowDesign.h"
 #include "documents/FontSubstitutes.h"
 #include "forms/FormBuilder.h"
+#include "startup/KeyboardStyle.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -22,6 +23,7 @@ void prepareApplication()
         if (!QFontDatabase::hasFamily(windowsFace))
             QFont::insertSubstitution(windowsFace, QString::fromUtf16(face.installedFace));
     }
+    QApplication::setStyle(new KeyboardStyle);
     QApplication::setFont(makeFont(examdesign::form.font));
 
     // The program is Japanese whatever the locale: Qt's own menus and dialogs too.

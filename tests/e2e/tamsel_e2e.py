@@ -440,16 +440,33 @@ def x_windows(pid):
     return found.stdout.split()  # xdotool exits with 1 when there is none
 
 
+def x_window_geometry(window):
+    """(x, y, width, height) of an X window's client area on the screen, in X pixels; under a
+    window manager the frame stands round it."""
+    info = subprocess.run(["xwininfo", "-id", window], capture_output=True, text=True,
+                          check=True, timeout=10).stdout
+    values = {}
+    for line in info.splitlines():
+        key, _, value = line.strip().partition(":")
+        values[key] = value.strip()
+    return tuple(int(values[k]) for k in ("Absolute upper-left X", "Absolute upper-left Y",
+                                          "Width", "Height"))
+
+
 def x_window_of(node):
-    """The X window of a top-level window on the bus: the program's visible X window that stands
-    where the node does."""
+    """The X window of a top-level window on the bus: the program's visible X window with its
+    title, or, where several have it, the one that stands where the node does (the bus gives
+    places in the program's pixels, X in the screen's: QT_SCALE_FACTOR tells them apart)."""
+    windows = [w for w in x_windows(node.get_process_id())
+               if subprocess.run(["xdotool", "getwindowname", w], capture_output=True, text=True,
+                                 timeout=10).stdout.rstrip("\n") == node.get_name()]
+    if len(windows) == 1:
+        return windows[0]
+    scale = float(os.environ.get("QT_SCALE_FACTOR", "1"))
     wanted = screen_extents(node)
-    for window in x_windows(node.get_process_id()):
-        shell = subprocess.run(["xdotool", "getwindowgeometry", "--shell", window],
-                               capture_output=True, text=True, timeout=10).stdout
-        values = dict(line.split("=", 1) for line in shell.split() if "=" in line)
-        place = tuple(int(values.get(k, -1)) for k in ("X", "Y", "WIDTH", "HEIGHT"))
-        if place == wanted:
+    for window in windows:
+        place = x_window_geometry(window)
+        if all(abs(p - w * scale) <= scale for p, w in zip(place, wanted)):
             return window
     raise LookupError(f"no X window stands where {describe(node)} does: {wanted}")
 
