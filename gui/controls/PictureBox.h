@@ -1,6 +1,11 @@
 #pragma once
 // A picture box: draws its picture unscaled from the top-left corner inside its border and clips
-// what does not fit. Nothing scrolls and nothing is scaled. It owns its picture only.
+// what does not fit. Nothing scrolls, and the picture keeps its size in the window's pixels: on a
+// high-density screen the box draws the picture's sharpest version that it holds, at that size.
+// The border is drawn last, so that the picture never covers it where the screen's scale puts
+// the edge of the picture inside a border pixel. It owns its picture only.
+
+#include "controls/Densities.h"
 
 #include <QFrame>
 #include <QPixmap>
@@ -14,12 +19,16 @@ public:
     explicit PictureBox(QWidget* parent);
 
     void setPicture(const QPixmap& picture);
+    // A picture in two densities, drawn from the one that suits the screen.
+    void setPicture(const DensityPicture& picture);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    QPixmap picture_;
+    DensityPicture picture_;
+    QPixmap shown_;          // picture_ for the screen's density the box last painted on...
+    qreal shownDensity_ = 0; // ...which is this
 };
 
 } // namespace tamsel

@@ -1,5 +1,6 @@
 #include "forms/FormBuilder.h"
 
+#include "controls/Densities.h"
 #include "controls/PictureBox.h"
 #include "controls/RichTextBox.h"
 
@@ -8,7 +9,6 @@
 #include <QMainWindow>
 #include <QMenuBar>
 #include <QPushButton>
-
 
 namespace tamsel {
 namespace {
@@ -100,14 +100,18 @@ PictureBox* buildForm(QWidget* window, const FormDesign& design)
                            Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                            Qt::WindowCloseButtonHint);
     window->setFont(makeFont(design.font));
-    if (design.icon)
-        window->setWindowIcon(QIcon(utf8(design.icon)));
+    if (design.icon) {
+        // Every image of the icon, and the drawing at twice the size for a dense screen's frame.
+        QIcon icon(utf8(design.icon));
+        icon.addFile(twiceTheSizePath(utf8(design.icon)));
+        window->setWindowIcon(icon);
+    }
 
     auto* client = new PictureBox(window);
     client->setFrameShape(QFrame::NoFrame);
     client->setFixedSize(toPixels(design.clientArea));
     if (design.backgroundPicture)
-        client->setPicture(QPixmap(utf8(design.backgroundPicture)));
+        client->setPicture(DensityPicture::load(utf8(design.backgroundPicture)));
     if (design.backgroundColour) {
         QPalette palette = client->palette();
         palette.setColor(QPalette::Window, toColor(*design.backgroundColour));

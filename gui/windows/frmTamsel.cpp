@@ -1,5 +1,6 @@
 #include "windows/frmTamsel.h"
 
+#include "controls/Densities.h"
 #include "controls/PictureBox.h"
 #include "controls/RichTextBox.h"
 #include "controls/TabbedDialog.h"
@@ -152,8 +153,10 @@ void frmTamsel::buildAnswerSheet(QWidget* client)
 {
     SSTab1 = makeTabbedDialog(design::answerSheet, client);
     SSTab1->setAccessibleName(QString::fromUtf8(design::answerSheet.accessibleName));
-    const QPixmap mark =
-        QPixmap::fromImage(richestImage(QString::fromUtf8(design::markPicture), 32));
+    const QString markPath = QString::fromUtf8(design::markPicture);
+    const DensityPicture marks(QPixmap::fromImage(richestImage(markPath, 32)),
+                               QPixmap(twiceTheSizePath(markPath)));
+    const QPixmap mark = marks.forDensity(SSTab1->devicePixelRatioF());
     for (int n = 1; n <= itemCount; ++n) {
         const AnswerItem& item = answerItems[static_cast<size_t>(n - 1)];
         const design::AnswerItemDesign& look =
