@@ -1,5 +1,7 @@
 #include "controls/PictureBox.h"
 
+#include "controls/WholeBorder.h"
+
 #include <QPainter>
 
 namespace tamsel {
@@ -35,7 +37,7 @@ void PictureBox::paintEvent(QPaintEvent*)
         painter.drawPixmap(contentsRect().topLeft(), shown_);
         painter.restore();
     }
-    drawFrame(&painter);
+    drawWholeBorder(painter, devicePixelRatioF(), [&] { drawFrame(&painter); });
 }
 
 } // namespace tamsel

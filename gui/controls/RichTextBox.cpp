@@ -1,5 +1,6 @@
 #include "controls/RichTextBox.h"
 
+#include "controls/WholeBorder.h"
 #include "documents/RtfReader.h"
 
 #include <QFocusFrame>
@@ -22,7 +23,7 @@ protected:
     void paintEvent(QPaintEvent*) override
     {
         QPainter painter(this);
-        box_->drawFrame(&painter);
+        drawWholeBorder(painter, devicePixelRatioF(), [&] { box_->drawFrame(&painter); });
     }
 
 private:
