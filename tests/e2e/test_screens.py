@@ -2,7 +2,9 @@
 frame on the screen, centred in its work area or, where they do not fit, with the title bar's
 corner at the work area's top-left, and offer no maximise button. On screenshots, the controls'
 borders stand where the design puts them, in twips turned into the screen's pixels, and every one
-of them is whole: no line lost where the screen's scale falls between two pixels.
+of them is whole: no line lost where the screen's scale falls between two pixels. At 100 % the
+backdrop is the design's picture pixel for pixel, at 200 % its drawing at twice the size, and the
+correct-answer ring likewise.
 
 The screen's size and scale come from the run (QT_SCALE_FACTOR 1 unless set):
     tests/e2e/run build/ci/tamsel tests/e2e/test_screens.py TAMSEL_E2E_WM=openbox \\
@@ -15,14 +17,20 @@ import subprocess
 import sys
 from pathlib import Path
 
-from tamsel_e2e import (Report, Role, Snapshot, children, find_app, find_frame,
+from tamsel_e2e import (Report, Role, Snapshot, children, contrast, find_app, find_frame,
                         focus_window, is_showing, load_picture, output_dir, press, press_keys,
-                        scale_factor, screen_extents, screenshot, select_tab, tabs_of,
+                        scale_factor, screen_extents, screenshot, select_tab, tabs_of, toggle,
                         wait_for, wait_until, x_window_geometry, x_window_of)
 
 WINDOW, PASS_LINE, HELP = "問題 （Tamsel）", "合格ライン", "バージョン情報"
 SCORE, PASS_RATE = "得\u3000点", "合格率"
-DESIGN = Path(__file__).resolve().parents[2] / "core" / "design" / "ExamWindowDesign.h"
+ROOT = Path(__file__).resolve().parents[2]
+DESIGN = ROOT / "core" / "design" / "ExamWindowDesign.h"
+CONTENT = ROOT / "content"
+PEN_RED = (214, 24, 32)  # the ring's colour where it is solid
+MARK_SIZE = 32           # the mark's picture, in the window's pixels
+# Item 1's right choice (④): one right answer shows its mark.
+FIRST_ITEM_KEY = 4
 TWIPS_PER_PIXEL = 15
 # A line is whole when this share of its pixels, corners left out, has the line's colour.
 WHOLE = 0.95
@@ -49,6 +57,14 @@ def design_rects():
         assert found, f"{control} is not in {DESIGN}"
         rects[control] = tuple(int(v) for v in found.groups())
     return rects
+
+
+def mark_place():
+    """Where item 1's mark stands on the answer sheet, in twips: (left, top)."""
+    text = DESIGN.read_text(encoding="utf-8")
+    top = int(re.search(r"markTop = (\d+);", text).group(1))
+    left = int(re.search(r"\{\d+, \d+, (\d+), &lefts\w+\},\s*// 1\n", text).group(1))
+    return left, top
 
 
 def pixels(twips):
@@ -259,6 +275,53 @@ def step_design_geometry():
                                    figure[3]))
 
 
+def step_pictures():
+    """At 100 % the screen shows the design's pictures pixel for pixel; at 200 % their drawings
+    at twice the size, never the design's ones blown up."""
+    scale = scale_factor()
+    if scale not in (1.0, 2.0):
+        print(f"   (at {scale * 100:g} % the pictures are brought down from twice the size: "
+              "only their borders and places are checked)")
+        return
+    tree = ui["tree"]
+    sheet_tabs = tabs_of(ui["sheet"])
+    select_tab(sheet_tabs[0])
+    first_page = next(p for p in children(ui["sheet"]) if p.get_role() != Role.PAGE_TAB)
+    boxes = Snapshot(first_page).all(Role.CHECK_BOX)
+    toggle(boxes[FIRST_ITEM_KEY - 1])
+    press(tree.one(Role.PUSH_BUTTON, SCORE))
+    wait_until(lambda: any(d.get_name() == "3" for d in tree.all(Role.LABEL)),
+               what="one right answer to score 3")
+    ui["scored"] = "3"
+    image = load_picture(screenshot(os.path.join(output_dir(), screenshot_name("pictures"))))
+
+    # The backdrop above Start, where no control stands.
+    size = (round(120 * scale), round(60 * scale))
+    cx, cy = ui["client"]
+    shown = image.crop((cx, cy, cx + size[0], cy + size[1]))
+    source = CONTENT / ("background.gif" if scale == 1 else "background@2x.png")
+    drawn = load_picture(str(source)).crop((0, 0) + size)
+    differing = sum(1 for a, b in zip(shown.getdata(), drawn.getdata()) if a != b)
+    report.equal(differing, 0, f"the backdrop shows {source.name} pixel for pixel")
+
+    left, top = mark_place()
+    sheet = tuple(pixels(v) for v in design_rects()["answerSheet"])
+    mx, my, _, _ = design_on_screen(sheet[0] + pixels(left), sheet[1] + pixels(top), 0, 0)
+    side = round(MARK_SIZE * scale)
+    ring = image.crop((mx, my, mx + side, my + side))
+    if scale == 2:
+        from PIL import Image  # python3-pil
+        drawing = Image.open(CONTENT / "maru@2x.png").convert("RGBA")
+        solid = [i for i, a in enumerate(drawing.getdata()) if a[3] == 255]
+        shown = list(ring.getdata())
+        red = sum(1 for i in solid if shown[i] == PEN_RED)
+        report.check(solid and red >= 0.99 * len(solid), "the mark shows the ring drawn at twice "
+                     "the size: its solid pixels in pen red", f"{red} of {len(solid)}")
+    else:
+        red = sum(1 for c in ring.getdata() if contrast(c, PEN_RED) < 1.3)
+        report.check(red > MARK_SIZE * 4, "the mark shows the red ring", f"{red} red pixels")
+
+
 def screenshot_name(what):
     return f"e2e_screens_{what}_{os.environ.get('TAMSEL_E2E_SCREEN', '1280x1024')}_" \
            f"{round(scale_factor() * 100)}.png"
@@ -270,9 +333,10 @@ def top_windows(name):
 
 def step_other_windows():
     tree = ui["tree"]
-    press(tree.one(Role.PUSH_BUTTON, SCORE))
-    wait_until(lambda: any(d.get_name() == "0" for d in tree.all(Role.LABEL)),
-               what="an empty sheet to score 0")
+    if "scored" not in ui:
+        press(tree.one(Role.PUSH_BUTTON, SCORE))
+        wait_until(lambda: any(d.get_name() == "0" for d in tree.all(Role.LABEL)),
+                   what="an empty sheet to score 0")
     press(tree.one(Role.PUSH_BUTTON, PASS_RATE))
     pass_line = wait_until(lambda: top_windows(PASS_LINE), what=f"a window {PASS_LINE!r}")[0]
     check_frame(pass_line, "the pass-line window")
@@ -291,6 +355,7 @@ def main():
     return report.run([
         ("the exam window and its frame", step_window),
         ("the design's geometry on the screen, every border whole", step_design_geometry),
+        ("the pictures at the screen's density", step_pictures),
         ("the pass-line and help windows and their frames", step_other_windows),
     ])
 
