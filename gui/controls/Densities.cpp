@@ -3,6 +3,7 @@
 #include <QFile>
 
 #include <cmath>
+#include <utility>
 
 namespace tamsel {
 

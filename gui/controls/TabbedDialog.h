@@ -35,8 +35,6 @@ public:
     int rowCount() const { return (count() + tabsPerRow_ - 1) / tabsPerRow_; }
     // Zero for the row in front, next to the page; higher numbers stand further back.
     int rowPosition(int row) const;
-    // The bar that marks the selected tab.
-    QColor selectionColour() const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -55,6 +53,8 @@ private:
     // Selects the tab step places on, wrapping round at either end.
     void stepTab(int step);
     void paintTab(QPainter& painter, int index);
+    // The bar that marks the selected tab.
+    QColor selectionColour() const;
 
     int tabsPerRow_ = 1;
     int rowHeight_ = 20;
