@@ -5,6 +5,7 @@
 #include "design/HelpWindowDesign.h"
 #include "design/PassLineDesigns.h"
 #include "forms/FormBuilder.h"
+#include "forms/ScreenPlacement.h"
 #include "forms/WindowShelf.h"
 #include "startup/Startup.h"
 #include "windows/frmTamsel.h"

@@ -1,6 +1,7 @@
 // The exam window as a student meets it: layout, captions, tabs, focus, accessibility, and
 // ticking boxes and pressing Score.
 #include "ExamWindowFixture.h"
+#include "controls/Densities.h"
 #include "controls/PictureBox.h"
 #include "controls/TabbedDialog.h"
 #include "marking/AnswerKey.h"
@@ -49,6 +50,8 @@ private Q_SLOTS:
     void accessibility();
     void bookletTabShowsTheBooklet();
     void figureBoxDrawsUnscaledAndClipped();
+    void picturesComeInTheScreensDensity_data();
+    void picturesComeInTheScreensDensity();
 
 private:
     TabbedDialog* answerSheet() const { return find<TabbedDialog>(QStringLiteral("SSTab1")); }
@@ -530,6 +533,65 @@ void TestExamWindow::figureBoxDrawsUnscaledAndClipped()
     // Clipped: the border on the right and at the bottom is not painted over.
     QVERIFY(shown.pixelColor(29, 10) != QColor(Qt::blue));
     QVERIFY(shown.pixelColor(10, 29) != QColor(Qt::red));
+}
+
+void TestExamWindow::picturesComeInTheScreensDensity_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QImage>("designed");
+    QTest::addColumn<bool>("wholeFile"); // the picture for 100 % is the file, not one of its images
+    QTest::newRow("background") << QStringLiteral(":/background.gif")
+                                << QImage(QStringLiteral(":/background.gif")) << true;
+    QTest::newRow("mark") << QStringLiteral(":/maru.ico")
+                          << richestImage(QStringLiteral(":/maru.ico"), 32) << false;
+}
+
+// The design's picture for 100 %, its drawing at twice the size at 200 %, and in between the
+// larger one brought down to the screen's pixels, never the design's one blown up.
+void TestExamWindow::picturesComeInTheScreensDensity()
+{
+    QFETCH(QString, path);
+    QFETCH(QImage, designed);
+    QFETCH(bool, wholeFile);
+    const QImage twice(twiceTheSizePath(path));
+    const DensityPicture picture =
+        wholeFile ? DensityPicture::load(path)
+                  : DensityPicture(QPixmap::fromImage(designed), QPixmap::fromImage(twice));
+    const QSize size = designed.size();
+    QCOMPARE(picture.size(), size);
+
+    QCOMPARE(picture.forDensity(1.0).toImage().convertToFormat(designed.format()), designed);
+    QCOMPARE(twice.size(), size * 2);
+    const QPixmap atTwo = picture.forDensity(2.0);
+    QCOMPARE(atTwo.devicePixelRatio(), 2.0);
+    // The drawing itself, unscaled (both through a pixmap, which stores premultiplied colours).
+    QCOMPARE(atTwo.toImage(), QPixmap::fromImage(twice).toImage());
+
+    for (const qreal density : {1.25, 1.5, 1.75}) {
+        const QPixmap scaled = picture.forDensity(density);
+        QCOMPARE(scaled.width(), qRound(size.width() * density));
+        QCOMPARE(scaled.deviceIndependentSize().toSize(), size);
+    }
+
+    // The larger drawing is the same picture: brought down to the design's size, it differs
+    // from the design's file by little more than the design's 256 colours and dithering do.
+    const QImage down = twice.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                            .convertToFormat(QImage::Format_ARGB32);
+    const QImage reference = designed.convertToFormat(QImage::Format_ARGB32);
+    double difference = 0;
+    for (int y = 0; y < size.height(); ++y) {
+        for (int x = 0; x < size.width(); ++x) {
+            const QColor a = down.pixelColor(x, y);
+            const QColor b = reference.pixelColor(x, y);
+            const bool bothShown = a.alpha() > 0 && b.alpha() > 0;
+            difference += qAbs(a.alpha() - b.alpha()) +
+                          (bothShown ? qAbs(a.red() - b.red()) + qAbs(a.green() - b.green()) +
+                                           qAbs(a.blue() - b.blue())
+                                     : 0);
+        }
+    }
+    difference /= 4.0 * size.width() * size.height();
+    QVERIFY2(difference < 12, qPrintable(QString::number(difference)));
 }
 
 QTEST_MAIN(TestExamWindow)

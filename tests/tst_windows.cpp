@@ -7,6 +7,8 @@
 #include "controls/RichTextBox.h"
 #include "design/HelpWindowDesign.h"
 #include "design/PassLineDesigns.h"
+#include "forms/ScreenPlacement.h"
+#include "forms/WindowShelf.h"
 #include "marking/AnswerKey.h"
 
 #include <QAccessible>
@@ -60,6 +62,8 @@ private Q_SLOTS:
     void exitClosesEveryWindowInOrder();
     void exitDuringTheCountdownPlaysNoChime();
     void closeButtonClosesOnlyTheExamWindow();
+    void framesAreCentredAndKeepTheirTitleBarOnScreen_data();
+    void framesAreCentredAndKeepTheirTitleBarOnScreen();
 
 private:
     // Ticks the keyed answer of the first items until their points reach at least target.
@@ -307,6 +311,29 @@ void TestWindows::closeButtonClosesOnlyTheExamWindow()
     QVERIFY(shelf->window(QStringLiteral("frm合格ライン6"))->isVisible());
     QVERIFY(shelf->window(QStringLiteral("frmヘルプ"))->isVisible());
     QVERIFY(!player.log.contains(QStringLiteral("Play")));
+}
+
+void TestWindows::framesAreCentredAndKeepTheirTitleBarOnScreen_data()
+{
+    QTest::addColumn<QSize>("frame");
+    QTest::addColumn<QRect>("available");
+    QTest::addColumn<QPoint>("topLeft");
+    // The exam window framed by a thin window manager, on a screen of 800 × 600.
+    QTest::newRow("fits") << QSize(794, 593) << QRect(0, 0, 800, 600) << QPoint(3, 3);
+    // A panel along the top: the frame goes below it, centred in what is left.
+    QTest::newRow("below a panel")
+        << QSize(400, 300) << QRect(0, 30, 1024, 738) << QPoint(312, 249);
+    // 1024 × 768 at 150 % holds 682 × 512 of the window's pixels: too small either way.
+    QTest::newRow("too large") << QSize(794, 593) << QRect(0, 0, 682, 512) << QPoint(0, 0);
+    QTest::newRow("too wide only") << QSize(794, 200) << QRect(10, 20, 682, 512) << QPoint(10, 176);
+}
+
+void TestWindows::framesAreCentredAndKeepTheirTitleBarOnScreen()
+{
+    QFETCH(QSize, frame);
+    QFETCH(QRect, available);
+    QFETCH(QPoint, topLeft);
+    QCOMPARE(centredFramePosition(frame, available), topLeft);
 }
 
 QTEST_MAIN(TestWindows)

@@ -5,6 +5,9 @@
                           interlaced, a global table of 256 colours
   content/maru.ico        the red ring shown beside each correct answer: 32 x 32 and 16 x 16 in
                           16 colours, 32 x 32 in 256 colours, transparent inside and outside
+  content/background@2x.png, content/maru@2x.png
+                          the same two drawn at twice the size for high-density screens: the
+                          backdrop in full colour, the ring 64 x 64 with smooth transparency
 
 Usage:
   tools/make_pictures.py            draw both pictures and write them into content/
@@ -127,14 +130,15 @@ def over(dst, src, alpha):
     return mix(dst, src, alpha)
 
 
-def cell_colour(x, y, base):
-    """Paints the soft translucent cells on top of the base colour (anti-aliased analytically)."""
+def cell_colour(x, y, base, scale):
+    """Paints the soft translucent cells on top of the base colour, anti-aliased analytically
+    over one pixel of a picture drawn scale times the design's size."""
     col = base
     for cx, cy, rad, nx, ny in CELLS:
         d = math.hypot(x - cx, y - cy)
         if d > rad + 1.5:
             continue
-        inside = clamp(rad - d + 0.5)
+        inside = clamp((rad - d) * scale + 0.5)
         if inside > 0.0:
             # A whitish body, a little brighter towards the top-left like a droplet.
             lift = 0.30 + 0.18 * clamp(((cx - x) + (cy - y)) / (2.0 * rad) + 0.5)
@@ -288,18 +292,22 @@ def sprig_sample(x, y, base, near_stem):
 SPRIG_BOX = (0, 430, 128, 567)  # x0, y0, x1, y1 (exclusive)
 
 
-def render_background():
-    """Returns the picture as an RGB image."""
+def render_background(scale=1):
+    """Returns the picture as an RGB image, scale times the design's size: every pixel is
+    sampled where it lies in the design's coordinates, the sprig at 4 x 4 samples a design
+    pixel."""
     pixels = bytearray()
-    x0, y0, x1, y1 = SPRIG_BOX
-    ss = 4
-    offsets = [((i + 0.5) / ss - 0.5, (j + 0.5) / ss - 0.5) for j in range(ss) for i in range(ss)]
-    for y in range(BG_H):
-        for x in range(BG_W):
+    x0, y0, x1, y1 = (v * scale for v in SPRIG_BOX)
+    ss = 4 // scale
+    offsets = [(((i + 0.5) / ss - 0.5) / scale, ((j + 0.5) / ss - 0.5) / scale)
+               for j in range(ss) for i in range(ss)]
+    for y in range(BG_H * scale):
+        for x in range(BG_W * scale):
             # Pixel centres sit at +0.5.
-            cx, cy = x + 0.5, y + 0.5
+            cx, cy = (x + 0.5) / scale, (y + 0.5) / scale
             base = background_base(cx, cy)
-            col = cell_colour(cx, cy, base) if x < 140 and y < 480 else base
+            inside_cells = x < 140 * scale and y < 480 * scale
+            col = cell_colour(cx, cy, base, scale) if inside_cells else base
             if x0 <= x < x1 and y0 <= y < y1:
                 acc = [0.0, 0.0, 0.0]
                 near_stem = stem_distance(cx, cy) < 2.5
@@ -311,7 +319,7 @@ def render_background():
                 n = float(len(offsets))
                 col = (acc[0] / n, acc[1] / n, acc[2] / n)
             pixels += bytes(int(round(clamp(v, 0.0, 255.0))) for v in col)
-    return Image.frombytes("RGB", (BG_W, BG_H), bytes(pixels))
+    return Image.frombytes("RGB", (BG_W * scale, BG_H * scale), bytes(pixels))
 
 
 def background_gif():
@@ -328,6 +336,16 @@ def background_gif():
     return out.getvalue()
 
 
+def png(picture):
+    out = io.BytesIO()
+    picture.save(out, "PNG", optimize=True)
+    return out.getvalue()
+
+
+def background_2x_png():
+    return png(render_background(2))
+
+
 # ---------------------------------------------------------------------------------------------
 # The correct-answer mark
 
@@ -341,12 +359,14 @@ MARU_IMAGES = ((32, 4, 15), (16, 4, 15), (32, 8, 64))
 
 
 def ring_coverage(size):
-    """Fraction of each pixel covered by the ring, sampled 8 x 8 per pixel, row after row."""
+    """Fraction of each pixel covered by the ring, sampled 8 x 8 per pixel, row after row. The
+    32-pixel ring is the model: a 64-pixel one is that ring at twice the size."""
     c = size / 2.0
     if size >= 32:
-        outer, thick = 14.6, 3.3
+        k = size / 32
+        outer, thick, pressure = 14.6 * k, 3.3 * k, 0.45 * k
     else:
-        outer, thick = 7.4, 2.1
+        outer, thick, pressure = 7.4, 2.1, 0.0
     ss = 8
     cover = []
     for y in range(size):
@@ -358,9 +378,7 @@ def ring_coverage(size):
                     sx = x + (i + 0.5) / ss - c
                     d = math.hypot(sx, sy)
                     # Pressed a little harder on the lower left, as a pen stroke would be.
-                    t = thick
-                    if size >= 32:
-                        t += 0.45 * math.cos(math.atan2(sy, sx) - math.radians(135))
+                    t = thick + pressure * math.cos(math.atan2(sy, sx) - math.radians(135))
                     if outer - t <= d <= outer:
                         hits += 1
             cover.append(hits / (ss * ss))
@@ -408,9 +426,18 @@ def maru_ico():
     return directory + b"".join(data for _, _, data in images)
 
 
+def maru_2x_png():
+    """The 32-pixel ring at twice the size, in pen red with the ring's coverage as its alpha."""
+    cover = ring_coverage(64)
+    ring = Image.new("RGBA", (64, 64))
+    ring.putdata([PEN_RED + (int(round(a * 255)),) for a in cover])
+    return png(ring)
+
+
 # ---------------------------------------------------------------------------------------------
 
-PICTURES = {"maru.ico": maru_ico, "background.gif": background_gif}
+PICTURES = {"maru.ico": maru_ico, "background.gif": background_gif,
+            "maru@2x.png": maru_2x_png, "background@2x.png": background_2x_png}
 
 
 def main(argv):

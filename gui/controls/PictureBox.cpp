@@ -1,5 +1,7 @@
 #include "controls/PictureBox.h"
 
+#include "controls/WholeBorder.h"
+
 #include <QPainter>
 
 namespace tamsel {
@@ -12,18 +14,31 @@ PictureBox::PictureBox(QWidget* parent, Kind kind)
 
 void PictureBox::setPicture(const QPixmap& picture)
 {
+    setPicture(DensityPicture(picture, QPixmap()));
+}
+
+void PictureBox::setPicture(const DensityPicture& picture)
+{
     picture_ = picture;
+    shownDensity_ = 0;
     update();
 }
 
-void PictureBox::paintEvent(QPaintEvent* event)
+void PictureBox::paintEvent(QPaintEvent*)
 {
-    QFrame::paintEvent(event);
-    if (picture_.isNull())
-        return;
     QPainter painter(this);
-    painter.setClipRect(contentsRect());
-    painter.drawPixmap(contentsRect().topLeft(), picture_);
+    if (!picture_.isNull()) {
+        const qreal density = devicePixelRatioF();
+        if (density != shownDensity_) {
+            shown_ = picture_.forDensity(density);
+            shownDensity_ = density;
+        }
+        painter.save();
+        painter.setClipRect(contentsRect());
+        painter.drawPixmap(contentsRect().topLeft(), shown_);
+        painter.restore();
+    }
+    drawWholeBorder(painter, devicePixelRatioF(), [&] { drawFrame(&painter); });
 }
 
 } // namespace tamsel

@@ -1,7 +1,12 @@
 #pragma once
 // A picture box: draws its picture unscaled from the top-left corner inside its border and clips
-// what does not fit. Nothing scrolls and nothing is scaled. It owns its picture only. A backdrop
-// is the client area behind a window's controls; a figure is a picture in its own right.
+// what does not fit. Nothing scrolls, and the picture keeps its size in the window's pixels: on a
+// high-density screen the box draws the picture's sharpest version that it holds, at that size.
+// The border is drawn last, so that the picture never covers it where the screen's scale puts
+// the edge of the picture inside a border pixel. It owns its picture only. A backdrop is the
+// client area behind a window's controls; a figure is a picture in its own right.
+
+#include "controls/Densities.h"
 
 #include <QFrame>
 #include <QPixmap>
@@ -19,13 +24,17 @@ public:
     Kind kind() const { return kind_; }
 
     void setPicture(const QPixmap& picture);
+    // A picture in two densities, drawn from the one that suits the screen.
+    void setPicture(const DensityPicture& picture);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
     Kind kind_ = Kind::Backdrop;
-    QPixmap picture_;
+    DensityPicture picture_;
+    QPixmap shown_;          // picture_ for the screen's density the box last painted on...
+    qreal shownDensity_ = 0; // ...which is this
 };
 
 } // namespace tamsel

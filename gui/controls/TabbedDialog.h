@@ -5,6 +5,7 @@
 // to the page, and the rows behind it rotate as in the multi-row tab controls users know.
 // It owns the tabs and pages, not what lies on them.
 
+#include <QColor>
 #include <QString>
 #include <QWidget>
 
@@ -53,6 +54,8 @@ private:
     // Selects the tab step places on, wrapping round at either end.
     void stepTab(int step);
     void paintTab(QPainter& painter, int index);
+    // The bar that marks the selected tab.
+    QColor selectionColour() const;
 
     int tabsPerRow_ = 1;
     int rowHeight_ = 20;

@@ -1,5 +1,6 @@
 #include "forms/FormBuilder.h"
 
+#include "controls/Densities.h"
 #include "controls/PictureBox.h"
 #include "controls/RichTextBox.h"
 #include "documents/FontSubstitutes.h"
@@ -9,9 +10,6 @@
 #include <QMainWindow>
 #include <QMenuBar>
 #include <QPushButton>
-#include <QScreen>
-
-#include <algorithm>
 
 namespace tamsel {
 namespace {
@@ -109,14 +107,18 @@ PictureBox* buildForm(QWidget* window, const FormDesign& design)
                            Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                            Qt::WindowCloseButtonHint);
     window->setFont(makeFont(design.font));
-    if (design.icon)
-        window->setWindowIcon(QIcon(utf8(design.icon)));
+    if (design.icon) {
+        // Every image of the icon, and the drawing at twice the size for a dense screen's frame.
+        QIcon icon(utf8(design.icon));
+        icon.addFile(twiceTheSizePath(utf8(design.icon)));
+        window->setWindowIcon(icon);
+    }
 
     auto* client = new PictureBox(window);
     client->setFrameShape(QFrame::NoFrame);
     client->setFixedSize(toPixels(design.clientArea));
     if (design.backgroundPicture)
-        client->setPicture(QPixmap(utf8(design.backgroundPicture)));
+        client->setPicture(DensityPicture::load(utf8(design.backgroundPicture)));
     if (design.backgroundColour) {
         QPalette palette = client->palette();
         palette.setColor(QPalette::Window, toColor(*design.backgroundColour));
@@ -138,23 +140,6 @@ QWidget* buildDocumentForm(const DocumentFormDesign& design)
     for (const LabelDesign& label : design.labels)
         makeLabel(label, client);
     return window;
-}
-
-void centreOnScreen(QWidget* window)
-{
-    const QScreen* screen = window->screen();
-    if (!screen)
-        return;
-    const QRect available = screen->availableGeometry();
-    // Before the window is first shown the frame is not known yet: the size the window asks for
-    // stands for it, or its fixed size where it asks for none.
-    const QSize size = window->isVisible() ? window->frameGeometry().size()
-                                           : window->size().expandedTo(window->sizeHint());
-    QRect placed({}, size);
-    placed.moveCenter(available.center());
-    placed.moveTopLeft(
-        {std::max(placed.left(), available.left()), std::max(placed.top(), available.top())});
-    window->move(placed.topLeft());
 }
 
 void setTextAndFit(QLabel* label, const QString& text, int emptyWidth)

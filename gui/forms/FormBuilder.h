@@ -36,10 +36,6 @@ PictureBox* buildForm(QWidget* window, const FormDesign& design);
 // A new top-level window built from a design, its controls in tab order.
 QWidget* buildDocumentForm(const DocumentFormDesign& design);
 
-// Places a top-level window's frame in the middle of its screen's available area; where the
-// window is larger than the area, its top-left corner (title bar and menus) stays on the screen.
-void centreOnScreen(QWidget* window);
-
 // A label that sizes itself to its text keeps its left edge and its height and grows to the
 // right; an empty text keeps its designed width.
 void setTextAndFit(QLabel* label, const QString& text, int emptyWidth);

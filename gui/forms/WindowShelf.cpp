@@ -1,6 +1,7 @@
 #include "forms/WindowShelf.h"
 
 #include "forms/FormBuilder.h"
+#include "forms/ScreenPlacement.h"
 
 namespace tamsel {
 

@@ -5,6 +5,7 @@
 #include "documents/FontSubstitutes.h"
 #include "forms/FormBuilder.h"
 #include "startup/MenuWording.h"
+#include "startup/KeyboardStyle.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -25,6 +26,7 @@ void prepareApplication()
     }
     // Designs and documents then ask for installed faces only.
     useInstalledFaces(QFontDatabase::families());
+    QApplication::setStyle(new KeyboardStyle);
     QApplication::setFont(makeFont(examdesign::form.font));
 
     // The program is Japanese whatever the locale: Qt's own menus and dialogs too.

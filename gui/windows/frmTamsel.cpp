@@ -2,6 +2,7 @@
 
 #include "controls/Announcer.h"
 #include "controls/DisplayLabel.h"
+#include "controls/Densities.h"
 #include "controls/PictureBox.h"
 #include "controls/RichTextBox.h"
 #include "controls/TabbedDialog.h"
@@ -9,6 +10,7 @@
 #include "design/HelpWindowDesign.h"
 #include "design/PassLineDesigns.h"
 #include "forms/FormBuilder.h"
+#include "forms/ScreenPlacement.h"
 #include "forms/WindowShelf.h"
 #include "passline/ScoreBands.h"
 #include "pictures/IconImages.h"
@@ -164,8 +166,10 @@ void frmTamsel::buildAnswerSheet(QWidget* client)
 {
     SSTab1 = makeTabbedDialog(design::answerSheet, client);
     SSTab1->setAccessibleName(QString::fromUtf8(design::answerSheet.accessibleName));
-    const QPixmap mark =
-        QPixmap::fromImage(richestImage(QString::fromUtf8(design::markPicture), 32));
+    const QString markPath = QString::fromUtf8(design::markPicture);
+    const DensityPicture marks(QPixmap::fromImage(richestImage(markPath, 32)),
+                               QPixmap(twiceTheSizePath(markPath)));
+    const QPixmap mark = marks.forDensity(SSTab1->devicePixelRatioF());
     for (int n = 1; n <= itemCount; ++n) {
         const AnswerItem& item = answerItems[static_cast<size_t>(n - 1)];
         const design::AnswerItemDesign& look =

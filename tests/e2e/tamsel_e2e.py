@@ -159,6 +159,11 @@ def wait_until(condition, timeout=DEFAULT_TIMEOUT, what=None, interval=POLL_INTE
                 f"timed out after {timeout:g} s waiting for {describe_what(what, condition)}"
                 + detail)
         time.sleep(interval)
+        # Events for the driver's listeners are handled while it waits; a driver that leaves
+        # them queued also holds up the program's key events on the bus.
+        context = GLib.MainContext.default()
+        while context.iteration(False):
+            pass
 
 
 def wait_for(condition, timeout, what=None, interval=POLL_INTERVAL):
@@ -399,6 +404,8 @@ def select_tab(tab):
 
 
 def describe(node):
+    if node is None:
+        return "nothing"
     try:
         text = f"{node.get_role_name()} {node.get_name()!r}"
         description = node.get_description()
@@ -440,18 +447,41 @@ def x_windows(pid):
     return found.stdout.split()  # xdotool exits with 1 when there is none
 
 
-def x_window_of(node):
-    """The X window of a top-level window on the bus: the program's visible X window that stands
-    where the node does."""
-    wanted = screen_extents(node)
-    for window in x_windows(node.get_process_id()):
-        shell = subprocess.run(["xdotool", "getwindowgeometry", "--shell", window],
-                               capture_output=True, text=True, timeout=10).stdout
-        values = dict(line.split("=", 1) for line in shell.split() if "=" in line)
-        place = tuple(int(values.get(k, -1)) for k in ("X", "Y", "WIDTH", "HEIGHT"))
-        if place == wanted:
-            return window
-    raise LookupError(f"no X window stands where {describe(node)} does: {wanted}")
+def x_window_geometry(window):
+    """(x, y, width, height) of an X window's client area on the screen, in X pixels; under a
+    window manager the frame stands round it."""
+    info = subprocess.run(["xwininfo", "-id", window], capture_output=True, text=True,
+                          check=True, timeout=10).stdout
+    values = {}
+    for line in info.splitlines():
+        key, _, value = line.strip().partition(":")
+        values[key] = value.strip()
+    return tuple(int(values[k]) for k in ("Absolute upper-left X", "Absolute upper-left Y",
+                                          "Width", "Height"))
+
+
+def x_window_of(node, timeout=DEFAULT_TIMEOUT):
+    """The X window of a top-level window on the bus: the program's visible X window with its
+    title, or, where several have it, the one that stands where the node does (the bus gives
+    places in the program's pixels, X in the screen's: QT_SCALE_FACTOR tells them apart). Under a
+    window manager the X window shows a little after the program reports it showing."""
+
+    def lookup():
+        windows = [w for w in x_windows(node.get_process_id())
+                   if subprocess.run(["xdotool", "getwindowname", w], capture_output=True,
+                                     text=True, timeout=10).stdout.rstrip("\n")
+                   == node.get_name()]
+        if len(windows) == 1:
+            return windows[0]
+        scale = float(os.environ.get("QT_SCALE_FACTOR", "1"))
+        wanted = screen_extents(node)
+        for window in windows:
+            place = x_window_geometry(window)
+            if all(abs(p - w * scale) <= scale for p, w in zip(place, wanted)):
+                return window
+        return None
+
+    return wait_until(lookup, timeout, what=f"the X window of {describe(node)}")
 
 
 def focus_window(node):
@@ -484,6 +514,82 @@ def image_stats(path):
         [imagemagick("convert"), path, "-format", "%[fx:standard_deviation] %k", "info:"],
         check=True, timeout=30, capture_output=True, text=True).stdout.split()
     return float(out[0]), int(out[1])
+
+
+class FocusWatch:
+    """Follows the keyboard focus through the events a screen reader gets: the last widget that
+    reported it took the focus. The bridge sends events only once a listener is registered, so
+    make the watch before the keys that move the focus."""
+
+    def __init__(self):
+        self.focused = None
+        self.moves = 0  # focus events heard so far
+        self.context = GLib.MainContext.default()
+        self.listener = Atspi.EventListener.new(self._heard)
+        self.listener.register("object:state-changed:focused")
+
+    def _heard(self, event):
+        if event.detail1:
+            self.focused = event.source
+            self.moves += 1
+
+    def current(self):
+        while self.context.iteration(False):
+            pass
+        return self.focused
+
+    def wait_for(self, test, what, timeout=DEFAULT_TIMEOUT):
+        """Waits until the focused widget passes test and returns it."""
+        return wait_until(lambda: self.current() is not None and test(self.current())
+                          and self.current(), timeout, what=what)
+
+    def close(self):
+        self.listener.deregister("object:state-changed:focused")
+
+
+def is_within(node, ancestor):
+    """True when node is ancestor or lies below it."""
+    while node is not None:
+        if node == ancestor:
+            return True
+        node = node.get_parent()
+    return False
+
+
+# ---------------------------------------------------------------------------------------------
+# Pictures: the screen's pixels
+
+def scale_factor():
+    """The program's pixels per window pixel on the screen (QT_SCALE_FACTOR, 1 unless set)."""
+    return float(os.environ.get("QT_SCALE_FACTOR", "1"))
+
+
+def device_rect(node):
+    """Where node stands on the screen in the screen's pixels: the bus gives the program's own
+    pixels, which the scale factor turns into the screen's."""
+    scale = scale_factor()
+    x, y, w, h = screen_extents(node)
+    return (round(x * scale), round(y * scale), round(w * scale), round(h * scale))
+
+
+def luminance(colour):
+    """Relative luminance of an sRGB colour (0..255 channels), as the contrast ratio takes it."""
+    def linear(c):
+        c /= 255.0
+        return c / 12.92 if c <= 0.04045 else ((c + 0.055) / 1.055) ** 2.4
+    r, g, b = (linear(c) for c in colour[:3])
+    return 0.2126 * r + 0.7152 * g + 0.0722 * b
+
+
+def contrast(a, b):
+    """The contrast ratio of two colours, 1 to 21."""
+    la, lb = sorted((luminance(a), luminance(b)), reverse=True)
+    return (la + 0.05) / (lb + 0.05)
+
+
+def load_picture(path):
+    from PIL import Image  # python3-pil; only the drivers that look at pixels need it
+    return Image.open(path).convert("RGB")
 
 
 # ---------------------------------------------------------------------------------------------

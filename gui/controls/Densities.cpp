@@ -1,0 +1,42 @@
+#include "controls/Densities.h"
+
+#include <QFile>
+
+#include <cmath>
+#include <utility>
+
+namespace tamsel {
+
+DensityPicture::DensityPicture(QPixmap atDesignSize, QPixmap twiceTheSize)
+    : atDesignSize_(std::move(atDesignSize))
+    , twiceTheSize_(std::move(twiceTheSize))
+{
+}
+
+DensityPicture DensityPicture::load(const QString& path)
+{
+    const QString larger = twiceTheSizePath(path);
+    return {QPixmap(path), QFile::exists(larger) ? QPixmap(larger) : QPixmap()};
+}
+
+QPixmap DensityPicture::forDensity(qreal density) const
+{
+    if (density <= 1 || twiceTheSize_.isNull())
+        return atDesignSize_;
+    QPixmap shown = twiceTheSize_;
+    if (density != 2) {
+        const QSize pixels(static_cast<int>(std::lround(size().width() * density)),
+                           static_cast<int>(std::lround(size().height() * density)));
+        shown = twiceTheSize_.scaled(pixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    }
+    shown.setDevicePixelRatio(density);
+    return shown;
+}
+
+QString twiceTheSizePath(const QString& path)
+{
+    const qsizetype dot = path.lastIndexOf(u'.');
+    return (dot < 0 ? path : path.left(dot)) + QStringLiteral("@2x.png");
+}
+
+} // namespace tamsel

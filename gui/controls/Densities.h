@@ -1,0 +1,36 @@
+#pragma once
+// The program's pictures come as designed, for screens at 100 %, and drawn once more at twice the
+// size for high-density screens; the larger drawing lies beside the design's file as
+// "<name>@2x.png". A screen at 100 % gets the design's picture as it is, any denser screen the
+// larger drawing, brought down to the screen's pixels where the scale is under 200 %: never the
+// design's picture blown up. (Qt's icons pick the nearest scale, which is the design's picture
+// up to 150 %.)
+
+#include <QPixmap>
+#include <QString>
+
+namespace tamsel {
+
+class DensityPicture final {
+public:
+    DensityPicture() = default;
+    // twiceTheSize may be null: denser screens then get the design's picture scaled by Qt.
+    DensityPicture(QPixmap atDesignSize, QPixmap twiceTheSize);
+    // The picture at path (a resource), with its drawing at twice the size where there is one.
+    static DensityPicture load(const QString& path);
+
+    bool isNull() const { return atDesignSize_.isNull(); }
+    // In the window's pixels.
+    QSize size() const { return atDesignSize_.size(); }
+    // The picture for a screen of that density, covering size() in the window's pixels.
+    QPixmap forDensity(qreal density) const;
+
+private:
+    QPixmap atDesignSize_;
+    QPixmap twiceTheSize_;
+};
+
+// Where the drawing at twice the size of the picture at path lies.
+QString twiceTheSizePath(const QString& path);
+
+} // namespace tamsel

@@ -1,0 +1,119 @@
+#include "forms/ScreenPlacement.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QScreen>
+#include <QWidget>
+#include <QWindow>
+
+#include <algorithm>
+
+namespace tamsel {
+namespace {
+
+QMargins frameMargins(const QWidget* window)
+{
+    const QRect frame = window->frameGeometry();
+    const QRect client = window->geometry();
+    return {client.left() - frame.left(), client.top() - frame.top(),
+            frame.right() - client.right(), frame.bottom() - client.bottom()};
+}
+
+// The frame another shown window of the program has: the window manager gives every window of
+// the same kind the same frame.
+QMargins expectedFrameMargins(const QWidget* window)
+{
+    for (const QWidget* other : QApplication::topLevelWidgets()) {
+        if (other != window && other->isVisible() && other->windowFlags() == window->windowFlags())
+            return frameMargins(other);
+    }
+    return {};
+}
+
+// The client area's size: before the first show that is the size the window asks for, or its
+// fixed size where it asks for none.
+QSize clientSize(const QWidget* window)
+{
+    return window->isVisible() ? window->size() : window->size().expandedTo(window->sizeHint());
+}
+
+void place(QWidget* window, const QMargins& margins)
+{
+    const QScreen* screen = window->screen();
+    if (!screen)
+        return;
+    const QSize client = clientSize(window);
+    const QPoint frame = centredFramePosition(client.grownBy(margins), screen->availableGeometry());
+    // The client area's place: the window manager keeps it and builds the frame around it.
+    window->setGeometry(QRect(frame + QPoint(margins.left(), margins.top()), client));
+}
+
+// Watches a window until the window manager has framed it, then places it by its own frame once
+// and goes. The frame comes with the window's first exposure, or with a move when the window
+// manager moves the window as it frames it. Without a window manager there is no frame, and the
+// first placing stands.
+class FrameWatch final : public QObject {
+public:
+    FrameWatch(QWidget* window, const QMargins& guessed)
+        : QObject(window)
+        , window_(window)
+        , guessed_(guessed)
+    {
+        window->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        switch (event->type()) {
+        case QEvent::Show:
+            if (watched == window_ && window_->windowHandle())
+                window_->windowHandle()->installEventFilter(this);
+            break;
+        case QEvent::Expose:
+        case QEvent::Move:
+            placeOnceFramed();
+            break;
+        default:
+            break;
+        }
+        return false;
+    }
+
+private:
+    void placeOnceFramed()
+    {
+        const QMargins margins = frameMargins(window_);
+        if (margins.isNull())
+            return;
+        if (margins != guessed_)
+            place(window_, margins);
+        window_->removeEventFilter(this);
+        if (window_->windowHandle())
+            window_->windowHandle()->removeEventFilter(this);
+        deleteLater();
+    }
+
+    QWidget* window_;
+    QMargins guessed_;
+};
+
+} // namespace
+
+QPoint centredFramePosition(QSize frame, const QRect& available)
+{
+    QRect placed({}, frame);
+    placed.moveCenter(available.center());
+    return {std::max(placed.left(), available.left()), std::max(placed.top(), available.top())};
+}
+
+void centreOnScreen(QWidget* window)
+{
+    const QMargins guessed =
+        window->isVisible() ? frameMargins(window) : expectedFrameMargins(window);
+    place(window, guessed);
+    if (!window->isVisible())
+        new FrameWatch(window, guessed);
+}
+
+} // namespace tamsel

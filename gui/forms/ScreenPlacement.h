@@ -1,0 +1,23 @@
+#pragma once
+// Places top-level windows in the middle of their screen's available area, frame included. The
+// window manager adds the frame only once it takes the window on, so a window placed before it is
+// shown first uses the frame of a window already on the screen, and is placed once more, without
+// a visible jump where the guess was right, when its own frame is known.
+
+#include <QMargins>
+#include <QPoint>
+#include <QRect>
+#include <QSize>
+
+class QWidget;
+
+namespace tamsel {
+
+// Where the top-left corner of a frame of that size goes: centred in available; where it does not
+// fit, its top-left corner (title bar and menus) stays inside available.
+QPoint centredFramePosition(QSize frame, const QRect& available);
+
+// Centres window's frame on its screen, now and once more when the window manager has framed it.
+void centreOnScreen(QWidget* window);
+
+} // namespace tamsel

@@ -1,0 +1,283 @@
+"""The exam by keyboard alone, end to end under a window manager: real key presses (xdotool) and
+nothing else move the focus, tick the boxes and press the buttons; the accessibility tree only
+watches. A whole attempt reaches 100 points. The keys that page through a tab control keep the
+focus inside it, from anywhere on its pages; Enter and the keypad's Enter press the focused
+button; Up and Down change the answer sheet's rows. The focus always shows: Start's ring at
+launch, the tab list's outline and the selected tab's bar stand out at least 3:1, and a lone Alt
+highlights the menu bar's first menu.
+
+Run it through tests/e2e/run, as ctest does:
+    tests/e2e/run build/ci/tamsel tests/e2e/test_keyboard.py TAMSEL_E2E_WM=openbox
+"""
+
+import os
+import re
+import sys
+
+from tamsel_e2e import (FocusWatch, Report, Role, Snapshot, State, contrast, describe,
+                        device_rect, find_app, find_frame, focus_window, has_state, is_checked,
+                        is_selected, is_showing, is_within, load_picture, output_dir, pages_of,
+                        press_keys, screenshot, tabs_of, wait_for, wait_until)
+
+WINDOW = "問題 （Tamsel）"
+START, SCORE = "スタート", "得\u3000点"
+GAME_MENU = "ゲーム(G)"
+BOOKLET_TABS = ["問題", "図１", "図２、図３", "図４（実験）", "図５", "図６", "図７", "図８"]
+SHEET_TABS = (["1-A1", "1-A2", "1-A3", "1-B4", "1-B5"]
+              + [f"2-{i}" for i in range(1, 6)] + [f"3-{i}" for i in range(1, 6)]
+              + ["4-A1-1", "4-A1-2", "4-A2-3", "4-A2-4", "4-B3-5", "4-B3-6", "4-B3-7", "4-B4"]
+              + ["5-1", "5-2", "5-3", "5-4-4", "5-4-5"]
+              + ["6-A1", "6-A2", "6-A3", "6-B4", "6-B5-5", "6-B5-6"])
+# The right choice of every item, in sheet order; together they make 100 points.
+KEY = [4, 2, 3, 3, 1, 1, 3, 2, 2, 4, 3, 4, 2, 1, 5, 3, 5, 3, 8, 2,
+       5, 3, 4, 2, 4, 4, 2, 5, 1, 2, 3, 1, 3, 5]
+SHEET_TABS_PER_ROW = 12
+TIME_TEXT = re.compile(r"^\d:\d\d$")
+# Non-text contrast that a focus indicator and a state must reach (WCAG 2.1, 1.4.11).
+LEAST_CONTRAST = 3.0
+# How many Tab presses may lie between two controls of the window.
+MOST_TABS = 12
+
+report = Report("the exam by keyboard alone, end to end")
+ui = {}
+
+
+def picture(name):
+    path = os.path.join(output_dir(), name)
+    return load_picture(screenshot(path))
+
+
+def focus_is(node):
+    return lambda focused: focused == node
+
+
+def focus_within(node):
+    return lambda focused: is_within(focused, node)
+
+
+def key_until(key, test, what):
+    """Presses key until the focus passes test; a few presses at most, each waited on until the
+    focus has moved."""
+    watch = ui["focus"]
+    for _ in range(MOST_TABS):
+        moves = watch.moves
+        press_keys(key)
+        wait_until(lambda: watch.current() and watch.moves > moves, what=f"{key} to move the focus")
+        if test(watch.current()):
+            return watch.current()
+    raise TimeoutError(f"{what}: not after {MOST_TABS} presses of {key}")
+
+
+def selected_tab(tab_list):
+    return next((t.get_name() for t in tabs_of(tab_list) if is_selected(t)), None)
+
+
+def wait_selected(tab_list, caption):
+    return wait_until(lambda: selected_tab(tab_list) == caption,
+                      what=f"the tab {caption!r} to be selected")
+
+
+def most_contrast_on_line(image, points, against):
+    """The highest contrast of any pixel on a line of points against a colour."""
+    return max(contrast(image.getpixel(p), against) for p in points)
+
+
+# ----------------------------------------------------------------------------------------------
+
+def step_window():
+    ui["app"] = app = find_app("tamsel", timeout=15)
+    ui["frame"] = frame = find_frame(app, WINDOW, timeout=10)
+    wait_until(lambda: is_showing(frame), what="the exam window to show")
+    ui["tree"] = tree = Snapshot(frame)
+    for name in (START, SCORE):
+        ui[name] = tree.one(Role.PUSH_BUTTON, name)
+    lists = tree.all(Role.PAGE_TAB_LIST)
+    ui["booklet"] = next(t for t in lists if len(tabs_of(t)) == len(BOOKLET_TABS))
+    ui["sheet"] = next(t for t in lists if len(tabs_of(t)) == len(SHEET_TABS))
+    ui["text"] = tree.one(Role.TEXT, within=ui["booklet"])
+    ui["pages"] = pages_of(ui["sheet"])
+    ui["displays"] = tree.all(Role.LABEL, "")
+    ui["menu"] = tree.one(Role.MENU_ITEM, GAME_MENU)
+    ui["focus"] = FocusWatch()
+    focus_window(frame)
+    report.check(has_state(ui[START], State.FOCUSED), "スタート has the focus at launch",
+                 describe(ui["focus"].current()))
+
+
+def start_ring(image):
+    """The colour of Start's outline half-way down its left edge, and the window's colour just
+    outside it."""
+    x, y, w, h = device_rect(ui[START])
+    row = y + h // 2
+    # The outline is the darkest pixel of the first few columns of the button.
+    edge = min((image.getpixel((x + dx, row)) for dx in range(4)), key=sum)
+    return edge, image.getpixel((x - 2, row))
+
+
+def step_start_ring():
+    at_launch = picture("e2e_keyboard_launch.png")
+    ring, outside = start_ring(at_launch)
+    report.check(contrast(ring, outside) >= LEAST_CONTRAST,
+                 "Start's focus ring at launch stands out from the window",
+                 f"{ring} on {outside}: {contrast(ring, outside):.2f}:1")
+    # Away and back by keyboard: the ring at launch is the keyboard's focus ring.
+    press_keys("Tab")
+    ui["focus"].wait_for(focus_within(ui["booklet"]), "Tab to reach the booklet viewer")
+    away, _ = start_ring(picture("e2e_keyboard_start_unfocused.png"))
+    press_keys("shift+Tab")
+    ui["focus"].wait_for(focus_is(ui[START]), "Shift+Tab to come back to Start")
+    # The button repaints a moment after the focus event.
+    back = wait_for(lambda: (lambda c: c == ring and c)(
+        start_ring(picture("e2e_keyboard_start_refocused.png"))[0]), 2.0)
+    report.check(back, "Start's ring at launch is the one the Tab key gives it",
+                 f"{start_ring(picture('e2e_keyboard_start_refocused.png'))[0]}, not {ring}")
+    report.check(ring != away, "Start without the focus has no ring", f"{ring} both")
+
+
+def step_lone_alt():
+    x, y, w, h = device_rect(ui["menu"])
+    before = picture("e2e_keyboard_menu_before.png")
+    press_keys("alt")
+    wait_until(lambda: has_state(ui["menu"], State.FOCUSED) or has_state(ui["menu"],
+               State.SELECTED), what="a lone Alt to put the menu bar in keyboard mode")
+    after = picture("e2e_keyboard_menu_alt.png")
+    plain = before.getpixel((x + 1, y + 2))
+    # The menu's box takes the highlight's colour, apart from its letters.
+    colours = after.crop((x, y, x + w, y + h)).getcolors(w * h)
+    share, lit = max(colours)
+    report.check(share >= 0.5 * w * h and contrast(lit, plain) >= LEAST_CONTRAST,
+                 f"the highlighted {GAME_MENU} stands out at least {LEAST_CONTRAST:g}:1 from "
+                 "the menu bar", f"{share} of {w * h} pixels {lit} on {plain}: "
+                 f"{contrast(lit, plain):.2f}:1")
+    press_keys("Escape")
+    wait_until(lambda: has_state(ui[START], State.FOCUSED),
+               what="Escape to give the focus back to Start")
+
+
+def step_tab_strip_focus():
+    booklet = ui["booklet"]
+    press_keys("Tab")
+    ui["focus"].wait_for(focus_within(booklet), "Tab to reach the booklet viewer")
+    image = picture("e2e_keyboard_tab_focus.png")
+    tabs = tabs_of(booklet)
+    sx, sy, sw, sh = device_rect(tabs[0])
+    ux, uy, uw, uh = device_rect(tabs[1])
+    face = image.getpixel((ux + uw // 2, uy + uh // 2 + 1))  # an unselected tab's face
+    selected_face = image.getpixel((sx + 6, sy + sh // 2))
+    # The selected tab's bar lies along its top edge, where the unselected tab shows its face.
+    bar_rows = range(sy, sy + max(4, sh // 4))
+    bar = max((image.getpixel((sx + sw // 2, r)) for r in bar_rows),
+              key=lambda c: contrast(c, face))
+    report.check(contrast(bar, face) >= LEAST_CONTRAST,
+                 f"the selected tab's bar stands out at least {LEAST_CONTRAST:g}:1 from an "
+                 "unselected tab", f"{bar} against {face}: {contrast(bar, face):.2f}:1")
+    # The focus outline runs round the caption: look along the tab's middle row.
+    row = [(sx + dx, sy + sh // 2) for dx in range(2, sw // 4)]
+    best = most_contrast_on_line(image, row, selected_face)
+    report.check(best >= LEAST_CONTRAST, f"the focus outline stands out at least "
+                 f"{LEAST_CONTRAST:g}:1 from the tab", f"{best:.2f}:1 on {selected_face}")
+    press_keys("Right")
+    wait_selected(booklet, BOOKLET_TABS[1])
+    press_keys("Left")
+    wait_selected(booklet, BOOKLET_TABS[0])
+
+
+def step_paging_from_inside_pages():
+    """Each paging key pressed in the booklet's text: the text's page goes out of sight, and the
+    focus must stay in the viewer rather than fall onto the next control (得　点)."""
+    booklet, text = ui["booklet"], ui["text"]
+    last = len(BOOKLET_TABS) - 1
+    for keys, lands_on in (("ctrl+Next", 1), ("ctrl+Prior", last), ("ctrl+Tab", 1),
+                           ("ctrl+shift+Tab", last)):
+        if selected_tab(booklet) != BOOKLET_TABS[0]:
+            press_keys("Home")
+            wait_selected(booklet, BOOKLET_TABS[0])
+        press_keys("Tab")
+        ui["focus"].wait_for(focus_is(text), "Tab to reach the booklet's text")
+        press_keys(keys)
+        wait_selected(booklet, BOOKLET_TABS[lands_on])
+        focused = ui["focus"].wait_for(lambda f: f != text,
+                                       f"{keys} to move the focus off the hidden text")
+        report.check(is_within(focused, booklet) and not has_state(ui[SCORE], State.FOCUSED),
+                     f"{keys} from the booklet's text keeps the focus in the booklet viewer",
+                     describe(focused))
+    press_keys("Home")
+    wait_selected(booklet, BOOKLET_TABS[0])
+
+
+def step_enter_presses_start():
+    key_until("shift+Tab", focus_is(ui[START]), "Shift+Tab to reach Start")
+    press_keys("Return")
+    ui["time"] = wait_until(
+        lambda: next((d for d in ui["displays"] if TIME_TEXT.match(d.get_name())), None),
+        what="Enter on Start to start the countdown")
+    report.check(not has_state(ui[START], State.ENABLED), "Enter pressed Start: it is "
+                 "unavailable while the countdown runs")
+    ui["score"] = next(d for d in ui["displays"] if d is not ui["time"])
+
+
+def step_rows():
+    sheet = ui["sheet"]
+    key_until("Tab", focus_within(sheet), "Tab to reach the answer sheet")
+    report.equal(selected_tab(sheet), SHEET_TABS[0], "the answer sheet opens at its first item")
+    for key, caption in (("Up", SHEET_TABS[SHEET_TABS_PER_ROW]), ("Down", SHEET_TABS[0]),
+                         ("Down", SHEET_TABS[2 * SHEET_TABS_PER_ROW]), ("Up", SHEET_TABS[0])):
+        press_keys(key)
+        shown = wait_for(lambda: selected_tab(sheet) == caption, 2.0)
+        report.check(shown, f"{key} goes to {caption}, in the same column of the next row",
+                     selected_tab(sheet))
+
+
+def step_whole_attempt():
+    """Every item: Tab onto its boxes, Tab to the right one, Space, then Ctrl+PgDn from the box
+    to the next item; the focus stays inside the answer sheet all along."""
+    sheet = ui["sheet"]
+    left_sheet = []
+    for index, (caption, choice) in enumerate(zip(SHEET_TABS, KEY)):
+        wait_selected(sheet, caption)
+        boxes = Snapshot(ui["pages"][index]).all(Role.CHECK_BOX)
+        target = boxes[choice - 1]
+        press_keys(*["Tab"] * choice)
+        ui["focus"].wait_for(focus_is(target), f"the focus on box {choice} of {caption}")
+        press_keys("space")
+        wait_until(lambda: is_checked(target), what=f"Space to tick box {choice} of {caption}")
+        if index + 1 < len(SHEET_TABS):
+            press_keys("ctrl+Next")
+            wait_selected(sheet, SHEET_TABS[index + 1])
+            focused = ui["focus"].wait_for(lambda f: not has_state(target, State.FOCUSED),
+                                           f"the focus to leave the hidden page of {caption}")
+            if not is_within(focused, sheet):
+                left_sheet.append(f"{caption}: {describe(focused)}")
+                key_until("Tab", focus_within(sheet), "Tab to come back to the answer sheet")
+    report.equal(left_sheet, [], "Ctrl+PgDn from a check box keeps the focus in the answer sheet")
+    ticked = sum(1 for page in ui["pages"] for b in Snapshot(page).all(Role.CHECK_BOX)
+                 if is_checked(b))
+    report.equal(ticked, len(SHEET_TABS), "one box ticked on every item")
+
+
+def step_score_by_keypad_enter():
+    key_until("shift+Tab", focus_is(ui[SCORE]), "Shift+Tab to reach 得　点")
+    press_keys("KP_Enter")
+    score = wait_until(lambda: ui["score"].get_name(), what="the score display to show a score")
+    report.equal(score, "100", "the keypad's Enter pressed 得　点: every item right")
+    report.equal(ui["time"].get_name(), "", "the time display is empty after the marking")
+    report.check(has_state(ui[START], State.ENABLED), "Start is available again")
+    ui["focus"].close()
+
+
+def main():
+    return report.run([
+        ("the exam window comes up with Start focused", step_window),
+        ("Start's focus ring at launch", step_start_ring),
+        ("a lone Alt highlights the menu bar", step_lone_alt),
+        ("the tab list's focus and selection show", step_tab_strip_focus),
+        ("paging keys from inside the booklet", step_paging_from_inside_pages),
+        ("Enter presses Start", step_enter_presses_start),
+        ("Up and Down change the answer sheet's rows", step_rows),
+        ("every item answered by keyboard", step_whole_attempt),
+        ("the keypad's Enter presses 得　点", step_score_by_keypad_enter),
+    ])
+
+
+if __name__ == "__main__":
+    sys.exit(main())
