@@ -14,7 +14,7 @@ import time
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "tests", "e2e"))
 
 from tamsel_e2e import (Role, State, find, find_all, find_app, find_frame, has_state,  # noqa: E402
-                        press, process_tree, program_pid, start_sound_server,
+                        press, start_sound_server, tamsel_process,
                         stop_sound_server, wait_until)
 
 WINDOW = "問題 （Tamsel）"
@@ -22,11 +22,6 @@ START, SCORE = "スタート", "得\u3000点"
 ATTEMPTS = int(os.environ.get("TAMSEL_SOAK_ATTEMPTS", "10"))
 SPEED = float(os.environ.get("TAMSEL_E2E_SPEED", "600"))
 TIME_TEXT = re.compile(r"^\d:\d\d$")
-
-
-def tamsel_pid():
-    return next(pid for pid in process_tree(program_pid())
-                if open(f"/proc/{pid}/comm", encoding="utf-8").read().strip() == "tamsel")
 
 
 def sample(pid):
@@ -40,7 +35,7 @@ def main():
     frame = find_frame(find_app(), WINDOW)
     start = find(frame, Role.PUSH_BUTTON, START)
     score = find(frame, Role.PUSH_BUTTON, SCORE)
-    pid = tamsel_pid()
+    pid = tamsel_process()
     samples, done = [sample(pid)], threading.Event()
 
     def sampler():

@@ -460,7 +460,7 @@ def x_window_geometry(window):
                                           "Width", "Height"))
 
 
-def x_window_of(node, timeout=DEFAULT_TIMEOUT):
+def x_window_of(node, timeout=3 * DEFAULT_TIMEOUT):
     """The X window of a top-level window on the bus: the program's visible X window with its
     title, or, where several have it, the one that stands where the node does (the bus gives
     places in the program's pixels, X in the screen's: QT_SCALE_FACTOR tells them apart). Under a
@@ -689,3 +689,39 @@ def start_sound_server():
 def stop_sound_server():
     if _sound_server.pop("running", False):
         subprocess.run(["pactl", "exit"], capture_output=True, timeout=10)
+
+
+# ----------------------------------------------------------------------------------------------
+# The exam as the student sees it
+
+BOOKLET_TABS = ["問題", "図１", "図２、図３", "図４（実験）", "図５", "図６", "図７", "図８"]
+SHEET_TABS = (["1-A1", "1-A2", "1-A3", "1-B4", "1-B5"]
+              + [f"2-{i}" for i in range(1, 6)] + [f"3-{i}" for i in range(1, 6)]
+              + ["4-A1-1", "4-A1-2", "4-A2-3", "4-A2-4", "4-B3-5", "4-B3-6", "4-B3-7", "4-B4"]
+              + ["5-1", "5-2", "5-3", "5-4-4", "5-4-5"]
+              + ["6-A1", "6-A2", "6-A3", "6-B4", "6-B5-5", "6-B5-6"])
+# The right choice and the points of every item, in sheet order.
+KEY = [4, 2, 3, 3, 1, 1, 3, 2, 2, 4, 3, 4, 2, 1, 5, 3, 5, 3, 8, 2,
+       5, 3, 4, 2, 4, 4, 2, 5, 1, 2, 3, 1, 3, 5]
+POINTS = [3, 3, 4, 4, 3, 3, 3, 3, 3, 4, 3, 3, 4, 3, 4, 2, 2, 2, 2, 2,
+          2, 2, 3, 4, 3, 3, 3, 3, 3, 3, 4, 3, 2, 2]
+assert len(SHEET_TABS) == len(KEY) == len(POINTS) == 34 and sum(POINTS) == 100
+
+
+def tamsel_process():
+    """The program's own process among what tests/e2e/run started (wrappers come before it)."""
+    return next(pid for pid in process_tree(program_pid())
+                if open(f"/proc/{pid}/comm", encoding="utf-8").read().strip() == "tamsel")
+
+
+def fake_second_of_minute(start_second, speed, pid=None):
+    """Where the program's sped-up clock stands within its minute, from how long it has run.
+
+    faketime starts the clock at start_second when the program starts; /proc tells when that was
+    to 10 ms, which the speed turns into well under a fake second.
+    """
+    with open(f"/proc/{pid or tamsel_process()}/stat", encoding="ascii", errors="replace") as stat:
+        started = int(stat.read().rsplit(")", 1)[1].split()[19]) / os.sysconf("SC_CLK_TCK")
+    with open("/proc/uptime", encoding="ascii") as uptime:
+        running = float(uptime.read().split()[0]) - started
+    return (start_second + running * speed) % 60

@@ -20,15 +20,14 @@ import re
 import sys
 import time
 
-from tamsel_e2e import (Atspi, GLib, Report, Role, Snapshot, State, children, find_app,
-                        find_frame, focus_window, has_state, is_showing, pages_of, press,
-                        press_keys, select_tab, tabs_of, toggle, wait_for, wait_until)
+from tamsel_e2e import (Atspi, BOOKLET_TABS, children, find_app, find_frame, focus_window, GLib,
+                        has_state, is_showing, pages_of, press, press_keys, Report, Role,
+                        select_tab, Snapshot, State, tabs_of, toggle, wait_for, wait_until)
 
 WINDOW = "問題 （Tamsel）"
 START, SCORE = "スタート", "得\u3000点"
 TIME_FRAME, SCORE_FRAME = "あと\u3000 \u3000\u3000分", "点"
 BOOKLET, SHEET = "問題冊子", "解答用紙"
-BOOKLET_TABS = ["問題", "図１", "図２、図３", "図４（実験）", "図５", "図６", "図７", "図８"]
 TIME_UP = "あと 0:00 分"
 TIME_TEXT = re.compile(r"^\d:\d\d$")
 # A right answer on the first item, worth 3 points.

@@ -9,11 +9,11 @@ import os
 import re
 import sys
 
-from tamsel_e2e import (Atspi, Report, Role, Snapshot, State, action_names, children, click,
-                        do_action, find_app, find_frame, has_state, image_stats, is_checked,
-                        is_selected, is_showing, output_dir, pages_of, press, process_tree,
-                        program_pid, screen_extents, screenshot, select_tab, tabs_of, toggle,
-                        wait_until)
+from tamsel_e2e import (action_names, Atspi, BOOKLET_TABS, children, click, do_action, find_app,
+                        find_frame, has_state, image_stats, is_checked, is_selected, is_showing,
+                        KEY, output_dir, pages_of, press, process_tree, program_pid, Report, Role,
+                        screen_extents, screenshot, select_tab, SHEET_TABS, Snapshot, State,
+                        tabs_of, toggle, wait_until)
 
 WINDOW = "問題 （Tamsel）"
 START, SCORE, PASS_RATE = "スタート", "得\u3000点", "合格率"
@@ -21,16 +21,7 @@ MARK = "正解"
 FRAME = "答え"
 CHOICES = "①②③④⑤⑥⑦⑧"
 
-BOOKLET_TABS = ["問題", "図１", "図２、図３", "図４（実験）", "図５", "図６", "図７", "図８"]
-SHEET_TABS = (["1-A1", "1-A2", "1-A3", "1-B4", "1-B5"]
-              + [f"2-{i}" for i in range(1, 6)] + [f"3-{i}" for i in range(1, 6)]
-              + ["4-A1-1", "4-A1-2", "4-A2-3", "4-A2-4", "4-B3-5", "4-B3-6", "4-B3-7", "4-B4"]
-              + ["5-1", "5-2", "5-3", "5-4-4", "5-4-5"]
-              + ["6-A1", "6-A2", "6-A3", "6-B4", "6-B5-5", "6-B5-6"])
 
-# The right choice of every item, in sheet order.
-KEY = [4, 2, 3, 3, 1, 1, 3, 2, 2, 4, 3, 4, 2, 1, 5, 3, 5, 3, 8, 2,
-       5, 3, 4, 2, 4, 4, 2, 5, 1, 2, 3, 1, 3, 5]
 assert len(KEY) == len(SHEET_TABS) == 34
 
 # The six questions' headings as the booklet's text reads them, with their weights.

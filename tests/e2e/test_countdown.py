@@ -13,11 +13,10 @@ import re
 import signal
 import subprocess
 import sys
-import tempfile
 import time
 
-from tamsel_e2e import (Report, Role, find, find_all, find_app, find_frame, has_state, output_dir,
-                        press, process_tree, program_pid, screenshot, start_sound_server, State,
+from tamsel_e2e import (fake_second_of_minute, find, find_all, find_app, find_frame, has_state,
+                        output_dir, press, Report, Role, screenshot, start_sound_server, State,
                         stop_sound_server, wait_until)
 
 WINDOW = "問題 （Tamsel）"
@@ -52,25 +51,10 @@ def step_find_window():
     report.check(has_state(ui["start"], State.ENABLED), "Start is available at first")
 
 
-def fake_second_of_minute():
-    """Where the program's sped-up clock stands within its minute, from how long it has run.
-
-    faketime starts the clock at FAKE_START_SECOND when the program starts; /proc tells when that
-    was to 10 ms, which the speed turns into well under a fake second.
-    """
-    program = next(pid for pid in process_tree(program_pid())
-                   if open(f"/proc/{pid}/comm", encoding="utf-8").read().strip() == "tamsel")
-    with open(f"/proc/{program}/stat", encoding="ascii", errors="replace") as stat:
-        started = int(stat.read().rsplit(")", 1)[1].split()[19]) / os.sysconf("SC_CLK_TCK")
-    with open("/proc/uptime", encoding="ascii") as uptime:
-        running = float(uptime.read().split()[0]) - started
-    return (FAKE_START_SECOND + running * SPEED) % 60
-
-
 def step_start():
     if SEES_EVERY_MINUTE:
         # Press early in a clock minute, so that 1:00 stands long enough to be read.
-        wait_until(lambda: 5 <= fake_second_of_minute() < 15, timeout=60 / SPEED * 2,
+        wait_until(lambda: 5 <= fake_second_of_minute(FAKE_START_SECOND, SPEED) < 15, timeout=60 / SPEED * 2,
                    what="the start of a clock minute", interval=0.005)
     press(ui["start"])
     ui["time"] = wait_until(time_label, what="the time display to show the remaining time")

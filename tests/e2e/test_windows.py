@@ -17,11 +17,11 @@ import subprocess
 import sys
 import time
 
-from tamsel_e2e import (Atspi, GLib, Report, Role, Snapshot, State, children, find_app, find_frame,
-                        focus_window, has_state, image_stats, is_showing, output_dir, press,
+from tamsel_e2e import (Atspi, children, fake_second_of_minute, find_app, find_frame, focus_window,
+                        GLib, has_state, image_stats, is_showing, KEY, output_dir, POINTS, press,
                         press_keys, process_tree, program_alive, program_exit_status, program_pid,
-                        screen_extents, screenshot, select_tab, tabs_of, toggle, wait_for,
-                        wait_program_exit, wait_until, x_windows)
+                        Report, Role, screen_extents, screenshot, select_tab, SHEET_TABS, Snapshot,
+                        State, tabs_of, toggle, wait_for, wait_program_exit, wait_until, x_windows)
 
 WINDOW, PASS_LINE, HELP = "問題 （Tamsel）", "合格ライン", "バージョン情報"
 START, SCORE, PASS_RATE = "スタート", "得\u3000点", "合格率"
@@ -34,17 +34,6 @@ FAKE_START_SECOND = int(os.environ.get("TAMSEL_E2E_FAKE_START_SECOND", "40"))
 # How long to watch for something that must not happen: a window shows within a few tenths.
 NOTHING_HAPPENS = 1.5
 
-SHEET_TABS = (["1-A1", "1-A2", "1-A3", "1-B4", "1-B5"]
-              + [f"2-{i}" for i in range(1, 6)] + [f"3-{i}" for i in range(1, 6)]
-              + ["4-A1-1", "4-A1-2", "4-A2-3", "4-A2-4", "4-B3-5", "4-B3-6", "4-B3-7", "4-B4"]
-              + ["5-1", "5-2", "5-3", "5-4-4", "5-4-5"]
-              + ["6-A1", "6-A2", "6-A3", "6-B4", "6-B5-5", "6-B5-6"])
-# The right choice and the points of every item, in sheet order.
-KEY = [4, 2, 3, 3, 1, 1, 3, 2, 2, 4, 3, 4, 2, 1, 5, 3, 5, 3, 8, 2,
-       5, 3, 4, 2, 4, 4, 2, 5, 1, 2, 3, 1, 3, 5]
-POINTS = [3, 3, 4, 4, 3, 3, 3, 3, 3, 4, 3, 3, 4, 3, 4, 2, 2, 2, 2, 2,
-          2, 2, 3, 4, 3, 3, 3, 3, 3, 3, 4, 3, 2, 2]
-assert len(SHEET_TABS) == len(KEY) == len(POINTS) == 34 and sum(POINTS) == 100
 
 # The first marking gets items 1-5 right: 17 points, in the band from 1 to 39.
 FIRST_ITEMS = SHEET_TABS[:5]
@@ -155,18 +144,9 @@ def choose_from_menu(menu, access_key, command_key, before_command=None):
                what=f"the menu {menu!r} to close")
 
 
-def fake_second_of_minute():
-    """Where the program's sped-up clock stands within its minute, from how long it has run."""
-    with open(f"/proc/{ui['program']}/stat", encoding="ascii", errors="replace") as stat:
-        started = int(stat.read().rsplit(")", 1)[1].split()[19]) / os.sysconf("SC_CLK_TCK")
-    with open("/proc/uptime", encoding="ascii") as uptime:
-        running = float(uptime.read().split()[0]) - started
-    return (FAKE_START_SECOND + running * SPEED) % 60
-
-
 def start_early_in_a_minute():
     """Presses Start early in a clock minute, so that 1:00 stands long enough to be read."""
-    wait_until(lambda: 5 <= fake_second_of_minute() < 15, timeout=60 / SPEED * 2,
+    wait_until(lambda: 5 <= fake_second_of_minute(FAKE_START_SECOND, SPEED) < 15, timeout=60 / SPEED * 2,
                what="the start of a clock minute", interval=0.005)
     press(ui[START])
     return wait_until(lambda: TIME_TEXT.match(time_text()) and time_text(),
