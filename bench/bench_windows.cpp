@@ -11,9 +11,12 @@
 #include "windows/frmTamsel.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
+#include <algorithm>
 #include <memory>
 
 using namespace tamsel;
@@ -27,6 +30,8 @@ private Q_SLOTS:
     void documentWindow_data();
     void documentWindow();
     void countdownTick();
+    void longestStepAfterShowing_data();
+    void longestStepAfterShowing();
 };
 
 void BenchWindows::initTestCase()
@@ -91,6 +96,45 @@ void BenchWindows::countdownTick()
         window.tmr時間_Timer();
         window.grab();
     }
+}
+
+void BenchWindows::longestStepAfterShowing_data()
+{
+    QTest::addColumn<int>("window"); // a pass-line band, 0 for the read-me, -1 for the exam window
+    QTest::newRow("exam window") << -1;
+    QTest::newRow("pass-line 1") << 1;
+    QTest::newRow("help") << 0;
+}
+
+// What the text boxes' layout in the background costs the student: the longest time the event
+// loop is held up by one step of it in the second after a window is shown. Input waits that long.
+void BenchWindows::longestStepAfterShowing()
+{
+    QFETCH(int, window);
+    FakeClock clock;
+    RecordingPlayer player;
+    WindowShelf shelf;
+    std::unique_ptr<QWidget> shown;
+    if (window < 0)
+        shown = std::make_unique<frmTamsel>(clock, player, shelf);
+    else
+        shown.reset(buildDocumentForm(window > 0 ? passlinedesign::windows[window - 1]
+                                                 : helpdesign::window));
+    shown->show();
+    QVERIFY(QTest::qWaitForWindowExposed(shown.get()));
+
+    QElapsedTimer sinceLast;
+    qint64 longest = 0;
+    QTimer everyTurn;
+    everyTurn.setInterval(0);
+    connect(&everyTurn, &QTimer::timeout, this, [&] {
+        longest = std::max(longest, sinceLast.nsecsElapsed());
+        sinceLast.restart();
+    });
+    sinceLast.start();
+    everyTurn.start();
+    QTest::qWait(1000);
+    qInfo("longest step of the event loop: %.1f ms", double(longest) / 1e6);
 }
 
 QTEST_MAIN(BenchWindows)
