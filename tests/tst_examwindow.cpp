@@ -9,12 +9,12 @@
 
 #include <QAccessible>
 #include <QCheckBox>
+#include <QFontDatabase>
 #include <QFontInfo>
 #include <QGroupBox>
 #include <QMenuBar>
 #include <QSet>
 #include <QSignalSpy>
-#include <QFontDatabase>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextEdit>
@@ -556,7 +556,7 @@ void TestExamWindow::picturesComeInTheScreensDensity()
     const QImage twice(twiceTheSizePath(path));
     const DensityPicture picture =
         wholeFile ? DensityPicture::load(path)
-                  : DensityPicture(QPixmap::fromImage(designed), QPixmap::fromImage(twice));
+                  : DensityPicture(QPixmap::fromImage(designed), twiceTheSizePath(path));
     const QSize size = designed.size();
     QCOMPARE(picture.size(), size);
 

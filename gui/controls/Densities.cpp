@@ -7,21 +7,27 @@
 
 namespace tamsel {
 
-DensityPicture::DensityPicture(QPixmap atDesignSize, QPixmap twiceTheSize)
+DensityPicture::DensityPicture(QPixmap atDesignSize, QString twiceTheSizeFile)
     : atDesignSize_(std::move(atDesignSize))
-    , twiceTheSize_(std::move(twiceTheSize))
+    , twiceTheSizeFile_(std::move(twiceTheSizeFile))
 {
 }
 
 DensityPicture DensityPicture::load(const QString& path)
 {
-    const QString larger = twiceTheSizePath(path);
-    return {QPixmap(path), QFile::exists(larger) ? QPixmap(larger) : QPixmap()};
+    return {QPixmap(path), twiceTheSizePath(path)};
 }
 
 QPixmap DensityPicture::forDensity(qreal density) const
 {
-    if (density <= 1 || twiceTheSize_.isNull())
+    if (density <= 1)
+        return atDesignSize_;
+    if (twiceTheSize_.isNull() && !twiceTheSizeFile_.isEmpty()) {
+        if (QFile::exists(twiceTheSizeFile_))
+            twiceTheSize_.load(twiceTheSizeFile_);
+        twiceTheSizeFile_.clear();
+    }
+    if (twiceTheSize_.isNull())
         return atDesignSize_;
     QPixmap shown = twiceTheSize_;
     if (density != 2) {

@@ -7,6 +7,7 @@
 // up to 150 %.)
 
 #include <QPixmap>
+#include <QSize>
 #include <QString>
 
 namespace tamsel {
@@ -14,8 +15,10 @@ namespace tamsel {
 class DensityPicture final {
 public:
     DensityPicture() = default;
-    // twiceTheSize may be null: denser screens then get the design's picture scaled by Qt.
-    DensityPicture(QPixmap atDesignSize, QPixmap twiceTheSize);
+    // The drawing at twice the size is read from its file when a denser screen first asks for
+    // it, so that a screen at 100 % never decodes it. Without that file denser screens get the
+    // design's picture scaled by Qt.
+    DensityPicture(QPixmap atDesignSize, QString twiceTheSizeFile);
     // The picture at path (a resource), with its drawing at twice the size where there is one.
     static DensityPicture load(const QString& path);
 
@@ -27,7 +30,8 @@ public:
 
 private:
     QPixmap atDesignSize_;
-    QPixmap twiceTheSize_;
+    mutable QString twiceTheSizeFile_; // until it is read...
+    mutable QPixmap twiceTheSize_;     // ...at the first call for a denser screen
 };
 
 // Where the drawing at twice the size of the picture at path lies.

@@ -1,8 +1,8 @@
 #include "windows/frmTamsel.h"
 
 #include "controls/Announcer.h"
-#include "controls/DisplayLabel.h"
 #include "controls/Densities.h"
+#include "controls/DisplayLabel.h"
 #include "controls/PictureBox.h"
 #include "controls/RichTextBox.h"
 #include "controls/TabbedDialog.h"
@@ -150,7 +150,7 @@ void frmTamsel::buildBookletViewer(QWidget* client)
         case design::PageKind::Figure: {
             auto* picture = new PictureBox(nullptr, PictureBox::Kind::Figure);
             picture->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-            picture->setPicture(QPixmap(resource));
+            picture->setPictureFile(resource);
             Picture.push_back(picture);
             control = picture;
             break;
@@ -168,7 +168,7 @@ void frmTamsel::buildAnswerSheet(QWidget* client)
     SSTab1->setAccessibleName(QString::fromUtf8(design::answerSheet.accessibleName));
     const QString markPath = QString::fromUtf8(design::markPicture);
     const DensityPicture marks(QPixmap::fromImage(richestImage(markPath, 32)),
-                               QPixmap(twiceTheSizePath(markPath)));
+                               twiceTheSizePath(markPath));
     const QPixmap mark = marks.forDensity(SSTab1->devicePixelRatioF());
     for (int n = 1; n <= itemCount; ++n) {
         const AnswerItem& item = answerItems[static_cast<size_t>(n - 1)];
