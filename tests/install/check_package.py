@@ -1,0 +1,157 @@
+#!/usr/bin/python3
+"""Checks the Debian package as a Debian 12 system takes it.
+
+Usage: tests/install/check_package.py <dir> <version>
+  <dir> holds the package and, in unpacked/, its files (tests/install/package makes both).
+
+- its control fields: name, version, architecture, section, and a dependency on everything the
+  program needs at run time besides itself (Qt with its window-system plugins and multimedia, the
+  PulseAudio client, the fonts its documents resolve to);
+- those dependencies are met here: apt would install the package and nothing else with it;
+- its desktop entry passes desktop-file-validate and starts a command the package puts on the
+  PATH, with an icon the package puts in the hicolor theme; its AppStream metainfo passes
+  appstreamcli validate and names that entry;
+- dpkg installs it into an empty scratch database and root, and removing it leaves no file behind.
+"""
+
+import configparser
+import pathlib
+import subprocess
+import sys
+import tempfile
+
+NEEDED = ("libqt6core6", "libqt6gui6", "libqt6widgets6", "libqt6multimedia6", "qt6-qpa-plugins",
+          "libpulse0", "fonts-ipafont-gothic", "fonts-ipafont-mincho", "fonts-dejavu-core")
+
+failures = []
+
+
+def check(ok, what):
+    print(("ok    " if ok else "FAIL  ") + what)
+    if not ok:
+        failures.append(what)
+    return ok
+
+
+def run(*command, **kwargs):
+    return subprocess.run(command, capture_output=True, text=True, **kwargs)
+
+
+def fields(deb):
+    out = run("dpkg-deb", "--field", str(deb), "Package", "Version", "Architecture", "Section",
+              "Depends").stdout
+    return dict(line.split(": ", 1) for line in out.splitlines() if ": " in line)
+
+
+def depended_on(depends):
+    """The package names of a Depends field, alternatives included, without versions."""
+    names = set()
+    for clause in depends.split(","):
+        for alternative in clause.split("|"):
+            names.add(alternative.split("(")[0].strip())
+    return names
+
+
+def check_fields(deb, version):
+    control = fields(deb)
+    architecture = run("dpkg", "--print-architecture").stdout.strip()
+    check(control.get("Package") == "tamsel", f"package name tamsel: {control.get('Package')}")
+    check(control.get("Version") == version, f"version {version}: {control.get('Version')}")
+    check(control.get("Architecture") == architecture,
+          f"architecture {architecture}: {control.get('Architecture')}")
+    check(control.get("Section") == "education", f"section education: {control.get('Section')}")
+    check(deb.name == f"tamsel_{version}_{architecture}.deb", f"file name {deb.name}")
+    missing = set(NEEDED) - depended_on(control.get("Depends", ""))
+    check(not missing, f"depends on what the program needs at run time (missing: {sorted(missing)})")
+
+
+def check_installable(deb):
+    result = run("apt-get", "-s", "-o", "Debug::NoLocking=1", "--no-install-recommends", "install",
+                 f"./{deb.name}", cwd=deb.parent)
+    installed = [line.split()[1] for line in result.stdout.splitlines()
+                 if line.startswith("Inst ")]
+    check(result.returncode == 0 and installed == ["tamsel"],
+          f"apt installs it with its dependencies met ({installed or result.stderr.strip()})")
+
+
+def check_desktop_files(root):
+    entries = sorted((root / "usr/share/applications").glob("*.desktop"))
+    if not check(len(entries) == 1, f"one desktop entry: {[e.name for e in entries]}"):
+        return
+    entry = entries[0]
+    result = run("desktop-file-validate", str(entry))
+    check(result.returncode == 0 and not result.stdout.strip(),
+          f"desktop-file-validate {entry.name}: {result.stdout.strip() or 'clean'}")
+    desktop = configparser.ConfigParser(interpolation=None, strict=True)
+    desktop.optionxform = str
+    desktop.read(entry, encoding="utf-8")
+    group = desktop["Desktop Entry"]
+    command = group.get("Exec", "").split()[0]
+    check((root / "usr/bin" / command).exists(), f"its command {command} is in usr/bin")
+    check("Education" in group.get("Categories", "").split(";"), "its categories hold Education")
+    check("Name[ja]" in group and "Comment[ja]" in group and "Comment" in group,
+          "it has an English name and comment and Japanese ones")
+    icon = group.get("Icon", "")
+    sizes = sorted((root / "usr/share/icons/hicolor").glob(f"*/apps/{icon}.png"))
+    check(len(sizes) >= 4, f"its icon {icon} is in the hicolor theme in {len(sizes)} sizes")
+
+    metainfo = sorted((root / "usr/share/metainfo").glob("*.metainfo.xml"))
+    if not check(len(metainfo) == 1, f"one metainfo file: {[m.name for m in metainfo]}"):
+        return
+    result = run("appstreamcli", "validate", "--no-net", str(metainfo[0]))
+    check(result.returncode == 0, f"appstreamcli validate {metainfo[0].name}: "
+          + (result.stdout.strip().splitlines() or ["clean"])[-1])
+    launchable = f'<launchable type="desktop-id">{entry.name}</launchable>'
+    check(launchable in metainfo[0].read_text(encoding="utf-8"),
+          "the metainfo launches the desktop entry")
+
+
+def files_under(root):
+    return sorted(str(p.relative_to(root)) for p in root.rglob("*")
+                  if p.is_symlink() or not p.is_dir())
+
+
+def check_install_and_removal(deb, unpacked):
+    with tempfile.TemporaryDirectory() as scratch:
+        root = pathlib.Path(scratch)
+        admin = root / "var/lib/dpkg"
+        for folder in ("info", "updates", "triggers"):
+            (admin / folder).mkdir(parents=True)
+        (admin / "status").touch()
+        dpkg = ("dpkg", f"--root={root}", "--log=/dev/null")
+        # The scratch database knows no other package, so the dependencies are set aside here;
+        # check_installable held them to this system's packages.
+        result = run(*dpkg, "--force-depends", "--install", str(deb))
+        check(result.returncode == 0, "dpkg installs it into a scratch root"
+              + ("" if result.returncode == 0 else f": {result.stderr[-300:]}"))
+        status = run(*dpkg, "--status", "tamsel").stdout
+        check("Status: install ok installed" in status, "dpkg has it installed")
+        laid_out = [f for f in files_under(root) if not f.startswith("var/")]
+        check(laid_out == files_under(unpacked), "it lays out the files it holds")
+
+        result = run(*dpkg, "--purge", "tamsel")
+        check(result.returncode == 0, "dpkg removes it"
+              + ("" if result.returncode == 0 else f": {result.stderr[-300:]}"))
+        left = [str(p.relative_to(root)) for p in root.rglob("*") if not p.is_relative_to(admin)
+                and not (root / "var/lib").is_relative_to(p)]
+        check(not left, f"nothing is left after removal: {left}")
+
+
+def main(argv):
+    if len(argv) != 2:
+        print(__doc__, file=sys.stderr)
+        return 2
+    folder, version = pathlib.Path(argv[0]), argv[1]
+    debs = sorted(folder.glob("*.deb"))
+    if not check(len(debs) == 1, f"one package in {folder}"):
+        return 1
+    check_fields(debs[0], version)
+    check_installable(debs[0])
+    check_desktop_files(folder / "unpacked")
+    check_install_and_removal(debs[0], folder / "unpacked")
+    print(f"{len(failures)} failed" if failures else "all passed")
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv[1:]))

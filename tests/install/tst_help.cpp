@@ -1,0 +1,219 @@
+// Holds the read-me's facts to what the install and the package lay out. The read-me is read the
+// way the help window shows it; the install is staged under a scratch root (tests/install/stage)
+// and the package unpacked under another (tests/install/package). Its file list names every file
+// a user gets and no other, with the sizes it states; the version, the date and the package's
+// file name in the install and removal steps are the package's own; the launcher leads to the
+// program, and the chime lies beside the program's real path, where the program looks for it.
+
+#include "documents/RtfReader.h"
+
+#include <QDate>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QSet>
+#include <QTextDocument>
+#include <QtTest>
+
+#include <filesystem>
+#include <memory>
+#include <optional>
+
+namespace {
+
+// One "・" line of the read-me's file list: a path (with "*" standing for one folder name), and
+// what its brackets state of size and date.
+struct ListedFile {
+    QString path;
+    std::optional<qint64> bytes;
+    std::optional<int> count; // "7種類": how many files the path stands for
+    QString date;
+};
+
+QStringList readMeLines()
+{
+    QFile file(QStringLiteral(TAMSEL_CONTENT_DIR "/help.rtf"));
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const std::unique_ptr<QTextDocument> document(tamsel::RtfReader::read(file.readAll()));
+    return document->toPlainText().split(u'\n');
+}
+
+QString factOf(const QStringList& lines, const QString& name)
+{
+    const QString head = u'【' + name + u'】' + u'\u3000';
+    for (const QString& line : lines) {
+        if (line.startsWith(head))
+            return line.mid(head.size());
+    }
+    return {};
+}
+
+std::vector<ListedFile> fileList(const QStringList& lines)
+{
+    static const QRegularExpression entry(u"^・(\\S+)\u3000（(.+)）$"_qs);
+    static const QRegularExpression bytes(u"^(\\d+)バイト$"_qs);
+    static const QRegularExpression count(u"(\\d+)種類"_qs);
+    std::vector<ListedFile> files;
+    qsizetype n = 0;
+    while (n < lines.size() && !lines[n].startsWith(u"【ファイル構成】"_qs))
+        ++n;
+    while (++n < lines.size() && lines[n].startsWith(u'・')) {
+        const QRegularExpressionMatch match = entry.match(lines[n]);
+        if (!match.hasMatch()) {
+            files.push_back({lines[n], {}, {}, {}});
+            continue;
+        }
+        ListedFile file{match.captured(1), {}, {}, {}};
+        for (const QString& part : match.captured(2).split(u'，')) {
+            if (const auto b = bytes.match(part); b.hasMatch())
+                file.bytes = b.captured(1).toLongLong();
+            if (const auto c = count.match(part); c.hasMatch())
+                file.count = c.captured(1).toInt();
+            file.date = part; // the date comes last
+        }
+        files.push_back(file);
+    }
+    return files;
+}
+
+// Every file and link under root, as absolute paths of the installed system ("/usr/...").
+QStringList installedFiles(const QString& root)
+{
+    QStringList files;
+    QDirIterator it(root, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QFileInfo info(it.next());
+        if (info.isSymLink() || !info.isDir())
+            files << info.filePath().mid(root.size());
+    }
+    files.sort();
+    return files;
+}
+
+QString packageFile()
+{
+    const QStringList debs =
+        QDir(QStringLiteral(TAMSEL_PACKAGE_DIR)).entryList({QStringLiteral("*.deb")}, QDir::Files);
+    return debs.size() == 1 ? debs.front() : QString();
+}
+
+QString packageField(const QString& name)
+{
+    QProcess dpkg;
+    dpkg.start(
+        QStringLiteral("dpkg-deb"),
+        {QStringLiteral("--field"), QStringLiteral(TAMSEL_PACKAGE_DIR "/") + packageFile(), name});
+    dpkg.waitForFinished();
+    return QString::fromUtf8(dpkg.readAllStandardOutput()).trimmed();
+}
+
+// The two roots every layout check runs on.
+void rootsData()
+{
+    QTest::addColumn<QString>("root");
+    QTest::newRow("cmake --install") << QStringLiteral(TAMSEL_STAGED_ROOT);
+    QTest::newRow("the package") << QStringLiteral(TAMSEL_PACKAGE_DIR "/unpacked");
+}
+
+} // namespace
+
+class TestHelp final : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void fileListIsWhatIsInstalled_data();
+    void fileListIsWhatIsInstalled();
+    void launcherLeadsToTheProgramBesideItsChime_data();
+    void launcherLeadsToTheProgramBesideItsChime();
+    void releaseFactsAreThePackages();
+    void stepsNameThePackage();
+};
+
+void TestHelp::fileListIsWhatIsInstalled_data()
+{
+    rootsData();
+}
+
+void TestHelp::fileListIsWhatIsInstalled()
+{
+    QFETCH(QString, root);
+    const std::vector<ListedFile> listed = fileList(readMeLines());
+    QVERIFY2(listed.size() >= 3, "the read-me lists no files");
+    const QStringList installed = installedFiles(root);
+    QVERIFY2(!installed.isEmpty(), qPrintable(root + u" holds nothing"_qs));
+
+    QSet<QString> covered;
+    for (const ListedFile& file : listed) {
+        const QRegularExpression pattern(QRegularExpression::anchoredPattern(
+            QRegularExpression::wildcardToRegularExpression(file.path)));
+        const QStringList matching = installed.filter(pattern);
+        QVERIFY2(!matching.isEmpty(), qPrintable(file.path + u" is listed, not installed"_qs));
+        QCOMPARE(matching.size(), file.count.value_or(1));
+        for (const QString& path : matching) {
+            QVERIFY2(!covered.contains(path), qPrintable(path + u" is listed twice"_qs));
+            covered.insert(path);
+            if (file.bytes)
+                QCOMPARE(QFileInfo(root + path).size(), *file.bytes);
+        }
+    }
+    for (const QString& path : installed)
+        QVERIFY2(covered.contains(path), qPrintable(path + u" is installed, not listed"_qs));
+}
+
+void TestHelp::launcherLeadsToTheProgramBesideItsChime_data()
+{
+    rootsData();
+}
+
+void TestHelp::launcherLeadsToTheProgramBesideItsChime()
+{
+    QFETCH(QString, root);
+    const QFileInfo launcher(root + u"/usr/bin/tamsel"_qs);
+    QVERIFY(launcher.isSymLink());
+    // A relative link, so that it leads to the program wherever the root lies.
+    QVERIFY(std::filesystem::read_symlink(QFile::encodeName(launcher.filePath()).toStdString())
+                .is_relative());
+    const QFileInfo program(launcher.canonicalFilePath());
+    QCOMPARE(program.filePath(),
+             QFileInfo(root + u"/usr/libexec/tamsel/tamsel"_qs).canonicalFilePath());
+    QVERIFY(program.isExecutable());
+    QFile elf(program.filePath());
+    QVERIFY(elf.open(QIODevice::ReadOnly));
+    QCOMPARE(elf.read(4), QByteArray("\177ELF"));
+    const QFileInfo chime(program.dir().filePath(u"Zikan.wav"_qs));
+    QVERIFY(chime.isFile() && !chime.isSymLink());
+    QCOMPARE(chime.size(), QFileInfo(QStringLiteral(TAMSEL_CONTENT_DIR "/Zikan.wav")).size());
+}
+
+void TestHelp::releaseFactsAreThePackages()
+{
+    const QStringList lines = readMeLines();
+    QCOMPARE(factOf(lines, u"バージョン"_qs), QStringLiteral(TAMSEL_VERSION));
+    QCOMPARE(packageField(QStringLiteral("Version")), QStringLiteral(TAMSEL_VERSION));
+
+    const QDate released = QDate::fromString(factOf(lines, u"公開日"_qs), u"yyyy年M月d日"_qs);
+    QVERIFY(released.isValid());
+    const std::vector<ListedFile> listed = fileList(lines);
+    QVERIFY(!listed.empty());
+    for (const ListedFile& file : listed)
+        QCOMPARE(file.date, released.toString(u"yyyy/MM/dd"_qs));
+}
+
+void TestHelp::stepsNameThePackage()
+{
+    const QString text = readMeLines().join(u'\n');
+    const QString deb = packageFile();
+    QVERIFY2(!deb.isEmpty(), "no package was made");
+    QVERIFY2(text.contains(u"apt install ./"_qs + deb), qPrintable(deb));
+    const QString name = packageField(QStringLiteral("Package"));
+    QVERIFY(!name.isEmpty());
+    QVERIFY(text.contains(u"apt remove "_qs + name + u' '));
+}
+
+QTEST_GUILESS_MAIN(TestHelp)
+#include "tst_help.moc"

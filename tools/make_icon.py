@@ -1,0 +1,115 @@
+#!/usr/bin/python3
+"""Draws Tamsel's application icon and writes it into content/icons/.
+
+  content/icons/tamsel-N.png    the icon at N x N pixels for N in 16, 24, 32, 48, 64, 128, 256:
+                                an answer sheet with ticked boxes and the red ring of a right
+                                answer, on a transparent ground (RGBA)
+
+The desktop's menus and the software centre take these from the hicolor icon theme, where the
+install puts them (share/icons/hicolor/NxN/apps/tamsel.png).
+
+Usage:
+  tools/make_icon.py            draw every size and write it into content/icons/
+  tools/make_icon.py --check    exit 1 if a committed size differs from what this draws
+
+Each size is drawn large with Pillow and scaled down, so that even 16 pixels stay smooth. Nothing
+is random: every run gives the same bytes. Run it with Debian's Python and python3-pil, from
+anywhere: /usr/bin/python3 tools/make_icon.py
+"""
+
+import io
+import sys
+from pathlib import Path
+
+from PIL import Image, ImageDraw, ImageFilter
+
+ROOT = Path(__file__).resolve().parent.parent
+ICONS = ROOT / "content" / "icons"
+
+SIZES = (16, 24, 32, 48, 64, 128, 256)
+CANVAS = 1024  # the drawing's own size, scaled down to each size
+
+PAPER = (252, 252, 247, 255)
+PAPER_EDGE = (150, 160, 170, 255)
+HEADER = (190, 220, 246, 255)  # the pale sky of the exam window's backdrop
+LEAF = (92, 160, 104, 255)
+INK = (92, 108, 128, 255)
+BOX_INK = (120, 134, 150, 255)
+PEN_RED = (214, 24, 32, 255)  # the red of the correct-answer mark
+
+
+def sheet_layer():
+    """The answer sheet with its shadow, header band and rows of boxes."""
+    picture = Image.new("RGBA", (CANVAS, CANVAS), (0, 0, 0, 0))
+    # A soft shadow below and to the right lifts the sheet off any panel colour.
+    shadow = Image.new("RGBA", (CANVAS, CANVAS), (0, 0, 0, 0))
+    ImageDraw.Draw(shadow).rounded_rectangle((176, 112, 880, 968), 64, fill=(0, 0, 0, 90))
+    picture.alpha_composite(shadow.filter(ImageFilter.GaussianBlur(18)))
+
+    draw = ImageDraw.Draw(picture)
+    draw.rounded_rectangle((144, 72, 848, 928), 64, fill=PAPER, outline=PAPER_EDGE, width=12)
+    draw.rounded_rectangle((150, 78, 842, 250), 58, fill=HEADER)
+    draw.rectangle((150, 190, 842, 250), fill=HEADER)
+    # A leaf in the header: the subject is biology.
+    draw.ellipse((220, 112, 400, 216), fill=LEAF)
+    draw.line((226, 164, 394, 164), fill=PAPER, width=10)
+    # The title of the sheet, as a stroke of ink.
+    draw.rounded_rectangle((448, 142, 776, 186), 22, fill=INK)
+
+    # Rows of the answer sheet: a number, then the choice boxes, one of them ticked.
+    for row, ticked in enumerate((1, 3, 0, 2)):
+        top = 320 + row * 150
+        draw.rounded_rectangle((216, top + 20, 300, top + 60), 20, fill=INK)
+        for box in range(4):
+            left = 350 + box * 112
+            draw.rectangle((left, top, left + 76, top + 76), outline=BOX_INK, width=12)
+            if box == ticked:
+                draw.line((left + 14, top + 40, left + 34, top + 62, left + 66, top + 12),
+                          fill=INK, width=16, joint="curve")
+    return picture
+
+
+def ring_layer():
+    """The red ring of a right answer over the lower right of the sheet, pressed a little harder
+    on the lower left as a pen stroke would be."""
+    ring = Image.new("RGBA", (CANVAS, CANVAS), (0, 0, 0, 0))
+    draw = ImageDraw.Draw(ring)
+    draw.ellipse((486, 522, 974, 1010), outline=PEN_RED, width=70)
+    draw.ellipse((470, 506, 958, 994), outline=PEN_RED, width=56)
+    return ring
+
+
+def draw_icon():
+    picture = sheet_layer()
+    picture.alpha_composite(ring_layer())
+    return picture
+
+
+def png(picture, size):
+    out = io.BytesIO()
+    picture.resize((size, size), Image.Resampling.LANCZOS).save(out, "PNG", optimize=False)
+    return out.getvalue()
+
+
+def main(argv):
+    if argv not in ([], ["--check"]):
+        print(__doc__, file=sys.stderr)
+        return 2
+    check = bool(argv)
+    picture = draw_icon()
+    failed = False
+    for size in SIZES:
+        path = ICONS / f"tamsel-{size}.png"
+        data = png(picture, size)
+        if not check:
+            ICONS.mkdir(parents=True, exist_ok=True)
+            path.write_bytes(data)
+        elif not path.exists() or path.read_bytes() != data:
+            print(f"content/icons/{path.name} is not what tools/make_icon.py draws: run it to "
+                  "redraw", file=sys.stderr)
+            failed = True
+    return 1 if failed else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv[1:]))
