@@ -475,13 +475,19 @@ def x_window_of(node, timeout=3 * DEFAULT_TIMEOUT):
             return windows[0]
         scale = float(os.environ.get("QT_SCALE_FACTOR", "1"))
         wanted = screen_extents(node)
-        for window in windows:
-            place = x_window_geometry(window)
+        places = {window: x_window_geometry(window) for window in windows}
+        seen["places"] = (wanted, places)
+        for window, place in places.items():
             if all(abs(p - w * scale) <= scale for p, w in zip(place, wanted)):
                 return window
         return None
 
-    return wait_until(lookup, timeout, what=f"the X window of {describe(node)}")
+    seen = {}
+    try:
+        return wait_until(lookup, timeout, what=f"the X window of {describe(node)}")
+    except TimeoutError as error:
+        raise TimeoutError(f"{error}; bus extents and X windows: {seen.get('places')}") from None
+
 
 
 def focus_window(node):
