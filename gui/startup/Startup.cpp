@@ -4,8 +4,8 @@
 #include "design/ExamWindowDesign.h"
 #include "documents/FontSubstitutes.h"
 #include "forms/FormBuilder.h"
-#include "startup/MenuWording.h"
 #include "startup/KeyboardStyle.h"
+#include "startup/MenuWording.h"
 
 #include <QAccessible>
 #include <QApplication>
