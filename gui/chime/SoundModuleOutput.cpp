@@ -3,6 +3,7 @@
 #include <QPluginLoader>
 #include <QThread>
 
+#include <functional>
 #include <utility>
 
 namespace tamsel {
@@ -33,6 +34,16 @@ private:
     QObject* module_ = nullptr;
     SoundOutput* output_ = nullptr;
 };
+
+// Has the module's output do something on the sound thread, once the module is loaded there.
+void sendToOutput(QObject* worker, std::function<void(SoundOutput&)> use)
+{
+    auto* module = static_cast<ModuleWorker*>(worker);
+    QMetaObject::invokeMethod(module, [module, use = std::move(use)] {
+        if (SoundOutput* output = module->output())
+            use(*output);
+    });
+}
 
 // A sound thread that did not end in time, held until the process ends with it.
 QThread* leftBehind = nullptr;
@@ -69,30 +80,19 @@ void SoundModuleOutput::prepare()
     worker->moveToThread(thread_);
     worker_ = worker;
     thread_->start();
-    QMetaObject::invokeMethod(worker, [worker] {
-        if (SoundOutput* output = worker->output())
-            output->prepare();
-    });
+    sendToOutput(worker_, [](SoundOutput& output) { output.prepare(); });
 }
 
 void SoundModuleOutput::play(const PcmSound& sound)
 {
     prepare();
-    auto* worker = static_cast<ModuleWorker*>(worker_);
-    QMetaObject::invokeMethod(worker, [worker, sound] {
-        if (SoundOutput* output = worker->output())
-            output->play(sound);
-    });
+    sendToOutput(worker_, [sound](SoundOutput& output) { output.play(sound); });
 }
 
 void SoundModuleOutput::stop()
 {
     prepare();
-    auto* worker = static_cast<ModuleWorker*>(worker_);
-    QMetaObject::invokeMethod(worker, [worker] {
-        if (SoundOutput* output = worker->output())
-            output->stop();
-    });
+    sendToOutput(worker_, [](SoundOutput& output) { output.stop(); });
 }
 
 } // namespace tamsel

@@ -19,13 +19,14 @@ void prepareApplication()
 {
     // Without the Windows faces, fontconfig would pick a Latin face and Qt would fall back per
     // character: kana right, digits and widths wrong.
+    const QStringList installed = QFontDatabase::families();
     for (const JapaneseFace& face : japaneseFaces) {
         const QString windowsFace = QString::fromUtf16(face.windowsFace);
-        if (!QFontDatabase::hasFamily(windowsFace))
+        if (!installed.contains(windowsFace))
             QFont::insertSubstitution(windowsFace, QString::fromUtf16(face.installedFace));
     }
     // Designs and documents then ask for installed faces only.
-    useInstalledFaces(QFontDatabase::families());
+    useInstalledFaces(installed);
     QApplication::setStyle(new KeyboardStyle);
     QApplication::setFont(makeFont(examdesign::form.font));
 

@@ -52,6 +52,7 @@ TabbedDialog* makeTabbedDialog(const design::TabbedDialogDesign& d, QWidget* par
     dialog->setObjectName(QString::fromUtf8(d.name));
     dialog->setFont(makeFont(design::tabFont));
     dialog->setGeometry(toPixels(d.rect));
+    dialog->setAccessibleName(QString::fromUtf8(d.accessibleName));
     return dialog;
 }
 
@@ -135,7 +136,6 @@ void frmTamsel::buildControls(QWidget* client)
 void frmTamsel::buildBookletViewer(QWidget* client)
 {
     stb英語 = makeTabbedDialog(design::bookletViewer, client);
-    stb英語->setAccessibleName(QString::fromUtf8(design::bookletViewer.accessibleName));
     for (const design::BookletPageDesign& page : design::bookletPages) {
         const int tab = stb英語->count();
         stb英語->addTab(QString::fromUtf8(page.caption));
@@ -165,7 +165,6 @@ void frmTamsel::buildBookletViewer(QWidget* client)
 void frmTamsel::buildAnswerSheet(QWidget* client)
 {
     SSTab1 = makeTabbedDialog(design::answerSheet, client);
-    SSTab1->setAccessibleName(QString::fromUtf8(design::answerSheet.accessibleName));
     const QString markPath = QString::fromUtf8(design::markPicture);
     const DensityPicture marks(QPixmap::fromImage(richestImage(markPath, 32)),
                                twiceTheSizePath(markPath));
