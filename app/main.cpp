@@ -1,6 +1,7 @@
 #include "chime/ChimePlayer.h"
 #include "chime/SoundModuleOutput.h"
 #include "forms/WindowShelf.h"
+#include "startup/FontConfiguration.h"
 #include "startup/PlatformCheck.h"
 #include "startup/Startup.h"
 #include "system/AppFolder.h"
@@ -15,9 +16,11 @@ int main(int, char* argv[])
     // file as a style sheet, mirror the window or pick a platform that aborts.
     int qtArgc = 1;
     char* qtArgv[] = {argv[0], nullptr};
+    std::future<void> fontConfiguration = tamsel::readFontConfigurationAhead();
     tamsel::watchPlatformStart();
     QApplication app(qtArgc, qtArgv);
     tamsel::stopWatchingPlatform();
+    fontConfiguration.wait();
     tamsel::warnIfNoJapaneseFace();
     tamsel::prepareApplication();
 

@@ -41,6 +41,7 @@ private Q_SLOTS:
     void framesAndMarksStandWhereDesigned();
     void fontsMapToJapaneseFaces();
     void backRowComesToTheFront();
+    void onlyATabShowsThePointer();
     void onlyTheSelectedPageTakesFocus();
     void boxesAreIndependent();
     void scoreMarksTheSheet();
@@ -347,6 +348,46 @@ void TestExamWindow::backRowComesToTheFront()
     QCOMPARE(sheet->rowPosition(0), 0);
 }
 
+namespace {
+
+struct PaintCount final : QObject {
+    int paints = 0;
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        paints += event->type() == QEvent::Paint;
+        return false;
+    }
+};
+
+void hover(QWidget* widget, QEvent::Type type, const QPoint& at)
+{
+    QHoverEvent event(type, at, widget->mapToGlobal(at), QPoint());
+    QApplication::sendEvent(widget, &event);
+    QApplication::processEvents();
+}
+
+} // namespace
+
+// A tab under the pointer lights up; the pointer on a page, where the window may well find it
+// when it first appears, repaints nothing.
+void TestExamWindow::onlyATabShowsThePointer()
+{
+    TabbedDialog* sheet = answerSheet();
+    const QRect tab = sheet->tabRect(5);
+    const QImage plain = sheet->grab(tab).toImage();
+    PaintCount count;
+    sheet->installEventFilter(&count);
+
+    hover(sheet, QEvent::HoverEnter, QPoint(sheet->width() / 2, sheet->height() - 10));
+    QCOMPARE(count.paints, 0);
+    hover(sheet, QEvent::HoverMove, tab.center());
+    hover(sheet, QEvent::HoverMove, tab.center() + QPoint(1, 0));
+    QCOMPARE(count.paints, 1);
+    QVERIFY(sheet->grab(tab).toImage() != plain);
+    hover(sheet, QEvent::HoverLeave, QPoint());
+    QCOMPARE(sheet->grab(tab).toImage(), plain);
+}
+
 void TestExamWindow::onlyTheSelectedPageTakesFocus()
 {
     window->activateWindow();
@@ -555,7 +596,7 @@ void TestExamWindow::picturesComeInTheScreensDensity()
     QFETCH(bool, wholeFile);
     const QImage twice(twiceTheSizePath(path));
     const DensityPicture picture =
-        wholeFile ? DensityPicture::load(path)
+        wholeFile ? DensityPicture::decodeInBackground(path)
                   : DensityPicture(QPixmap::fromImage(designed), twiceTheSizePath(path));
     const QSize size = designed.size();
     QCOMPARE(picture.size(), size);

@@ -13,22 +13,48 @@ DensityPicture::DensityPicture(QPixmap atDesignSize, QString twiceTheSizeFile)
 {
 }
 
+DensityPicture::DensityPicture(std::shared_future<QImage> decoding, QString twiceTheSizeFile)
+    : decoding_(std::move(decoding))
+    , twiceTheSizeFile_(std::move(twiceTheSizeFile))
+{
+}
+
 DensityPicture DensityPicture::load(const QString& path)
 {
     return {QPixmap(path), twiceTheSizePath(path)};
 }
 
+DensityPicture DensityPicture::decodeInBackground(const QString& path)
+{
+    auto decode = [path] {
+        // Converted here to the format a pixmap keeps, so that the window's thread only wraps it.
+        const QImage image(path);
+        return image.convertToFormat(image.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied
+                                                             : QImage::Format_RGB32);
+    };
+    return {std::async(std::launch::async, std::move(decode)).share(), twiceTheSizePath(path)};
+}
+
+const QPixmap& DensityPicture::atDesignSize() const
+{
+    if (decoding_.valid()) {
+        atDesignSize_ = QPixmap::fromImage(decoding_.get());
+        decoding_ = {};
+    }
+    return atDesignSize_;
+}
+
 QPixmap DensityPicture::forDensity(qreal density) const
 {
     if (density <= 1)
-        return atDesignSize_;
+        return atDesignSize();
     if (twiceTheSize_.isNull() && !twiceTheSizeFile_.isEmpty()) {
         if (QFile::exists(twiceTheSizeFile_))
             twiceTheSize_.load(twiceTheSizeFile_);
         twiceTheSizeFile_.clear();
     }
     if (twiceTheSize_.isNull())
-        return atDesignSize_;
+        return atDesignSize();
     QPixmap shown = twiceTheSize_;
     if (density != 2) {
         const QSize pixels(static_cast<int>(std::lround(size().width() * density)),

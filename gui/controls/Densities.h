@@ -6,9 +6,12 @@
 // design's picture blown up. (Qt's icons pick the nearest scale, which is the design's picture
 // up to 150 %.)
 
+#include <QImage>
 #include <QPixmap>
 #include <QSize>
 #include <QString>
+
+#include <future>
 
 namespace tamsel {
 
@@ -21,17 +24,24 @@ public:
     DensityPicture(QPixmap atDesignSize, QString twiceTheSizeFile);
     // The picture at path (a resource), with its drawing at twice the size where there is one.
     static DensityPicture load(const QString& path);
+    // The same, decoded on a thread of its own from now on, so that decoding a large picture
+    // overlaps building and laying out the window; the first call that needs it waits for it.
+    static DensityPicture decodeInBackground(const QString& path);
 
-    bool isNull() const { return atDesignSize_.isNull(); }
+    bool isNull() const { return atDesignSize().isNull(); }
     // In the window's pixels.
-    QSize size() const { return atDesignSize_.size(); }
+    QSize size() const { return atDesignSize().size(); }
     // The picture for a screen of that density, covering size() in the window's pixels.
     QPixmap forDensity(qreal density) const;
 
 private:
-    QPixmap atDesignSize_;
-    mutable QString twiceTheSizeFile_; // until it is read...
-    mutable QPixmap twiceTheSize_;     // ...at the first call for a denser screen
+    DensityPicture(std::shared_future<QImage> decoding, QString twiceTheSizeFile);
+    const QPixmap& atDesignSize() const;
+
+    mutable std::shared_future<QImage> decoding_; // until the picture is first needed...
+    mutable QPixmap atDesignSize_;                // ...and made a pixmap here
+    mutable QString twiceTheSizeFile_;            // until it is read...
+    mutable QPixmap twiceTheSize_;                // ...at the first call for a denser screen
 };
 
 // Where the drawing at twice the size of the picture at path lies.

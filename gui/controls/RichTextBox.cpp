@@ -37,7 +37,10 @@ RichTextBox::RichTextBox(QWidget* parent)
     setReadOnly(true);
     setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     setLineWrapMode(QTextEdit::WidgetWidth);
-    setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    // The documents are longer than their boxes. A permanent scroll bar keeps the text's width
+    // what it is from the first layout on: one that appeared only once the text was laid out
+    // would narrow it and have the whole document laid out a second time.
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     border_->raise();
 }

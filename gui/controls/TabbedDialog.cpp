@@ -3,6 +3,7 @@
 #include "controls/TabbedDialogAccessible.h"
 
 #include <QApplication>
+#include <QCursor>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainterPath>
@@ -79,6 +80,8 @@ void TabbedDialog::setCurrentIndex(int index)
     pages_[static_cast<size_t>(current_)]->setVisible(true);
     if (previous >= 0)
         pages_[static_cast<size_t>(previous)]->setVisible(false);
+    // The rows may have turned round under a pointer that has not moved.
+    hovered_ = underMouse() ? tabAt(mapFromGlobal(QCursor::pos())) : -1;
     update();
 
     TabbedDialogAccessible::notifyTabChange(this, previous);
@@ -150,7 +153,7 @@ void TabbedDialog::paintTab(QPainter& painter, int index)
     QRect shape = tabRect(index).adjusted(0, 2, -1, 0);
     if (selected)
         shape.adjust(-1, -2, 1, 1);
-    const bool hovered = !selected && underMouse() && shape.contains(mapFromGlobal(QCursor::pos()));
+    const bool hovered = !selected && index == hovered_;
 
     const QColor face = palette().button().color();
     QLinearGradient fill(shape.topLeft(), shape.bottomLeft());
@@ -272,9 +275,27 @@ void TabbedDialog::resizeEvent(QResizeEvent*)
 
 bool TabbedDialog::event(QEvent* event)
 {
-    if (event->type() == QEvent::HoverMove || event->type() == QEvent::HoverLeave)
-        update(0, 0, width(), stripHeight());
-    return QWidget::event(event);
+    switch (event->type()) {
+    case QEvent::HoverEnter:
+    case QEvent::HoverMove:
+    case QEvent::HoverLeave: {
+        // Only a tab shows the pointer over it, so only a change of tab is repainted: the pointer
+        // resting on a page, as it may when the window first appears, repaints nothing.
+        const int tab = event->type() == QEvent::HoverLeave
+                            ? -1
+                            : tabAt(static_cast<QHoverEvent*>(event)->position().toPoint());
+        if (tab != hovered_) {
+            for (const int changed : {hovered_, tab}) {
+                if (changed >= 0)
+                    update(tabRect(changed).adjusted(-1, -2, 1, 1));
+            }
+            hovered_ = tab;
+        }
+        return true;
+    }
+    default:
+        return QWidget::event(event);
+    }
 }
 
 } // namespace tamsel

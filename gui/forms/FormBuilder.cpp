@@ -118,7 +118,7 @@ PictureBox* buildForm(QWidget* window, const FormDesign& design)
     client->setFrameShape(QFrame::NoFrame);
     client->setFixedSize(toPixels(design.clientArea));
     if (design.backgroundPicture)
-        client->setPicture(DensityPicture::load(utf8(design.backgroundPicture)));
+        client->setPicture(DensityPicture::decodeInBackground(utf8(design.backgroundPicture)));
     if (design.backgroundColour) {
         QPalette palette = client->palette();
         palette.setColor(QPalette::Window, toColor(*design.backgroundColour));
