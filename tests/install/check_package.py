@@ -20,8 +20,9 @@ import subprocess
 import sys
 import tempfile
 
-NEEDED = ("libqt6core6", "libqt6gui6", "libqt6widgets6", "libqt6multimedia6", "qt6-qpa-plugins",
-          "libpulse0", "fonts-ipafont-gothic", "fonts-ipafont-mincho", "fonts-dejavu-core")
+NEEDED = ("libqt6core6", "libqt6gui6", "libqt6widgets6", "libqt6multimedia6",
+          "qt6-translations-l10n", "libpulse0", "fonts-ipafont-gothic", "fonts-ipafont-mincho",
+          "fonts-dejavu-core")
 
 failures = []
 
