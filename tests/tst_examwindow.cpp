@@ -147,8 +147,6 @@ void TestExamWindow::geometry_data()
     QTest::newRow("empty score display") << "lbl得点" << QRect(48, 296, 12, 19);
     QTest::newRow("booklet box") << "RichTextBox1" << QRect(8, 24, 649, 385);
     QTest::newRow("figure 5") << "Picture4" << QRect(96, 48, 473, 337);
-    QTest::newRow("frame of item 1") << "Frame1" << QRect(104, 64, 465, 57);
-    QTest::newRow("frame of item 19") << "Frame19" << QRect(96, 64, 497, 57);
 }
 
 void TestExamWindow::geometry()
