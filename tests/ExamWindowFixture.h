@@ -4,9 +4,11 @@
 
 #include "Fakes.h"
 #include "forms/WindowShelf.h"
+#include "marking/AnswerKey.h"
 #include "startup/Startup.h"
 #include "windows/frmTamsel.h"
 
+#include <QCheckBox>
 #include <QCoreApplication>
 #include <QLabel>
 #include <QPushButton>
@@ -52,6 +54,25 @@ protected:
     QLabel* label(const QString& name) const { return find<QLabel>(name); }
     QTimer* timer() const { return find<QTimer>(QStringLiteral("tmr時間")); }
     QLabel* score() const { return label(QStringLiteral("lbl得点")); }
+    // Box choice (1 = ①) of item 1 to 34, and the box the answer key marks right.
+    QCheckBox* box(int item, int choice) const
+    {
+        for (QCheckBox* b :
+             window->findChildren<QCheckBox*>(QStringLiteral("chkTamsel%1").arg(item)))
+            if (b->property("Index").toInt() == choice)
+                return b;
+        qFatal("no box %d of item %d", choice, item);
+    }
+    QCheckBox* rightBox(int item) const
+    {
+        return box(item, tamsel::AnswerKey[static_cast<size_t>(item - 1)].correct);
+    }
+    // The window takes the keyboard focus, as a click on it would; false when it never does.
+    [[nodiscard]] bool activate() const
+    {
+        window->activateWindow();
+        return QTest::qWaitForWindowActive(window.get());
+    }
     // A click as a user makes it: a disabled button does nothing.
     void press(const QString& name) const { QTest::mouseClick(button(name), Qt::LeftButton); }
 

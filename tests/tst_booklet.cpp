@@ -64,15 +64,6 @@ struct Booklet {
     QStringList faults;                // what does not fit the booklet's structure
 };
 
-int digitValue(QChar c)
-{
-    if (c >= u'0' && c <= u'9')
-        return c.unicode() - u'0';
-    if (c >= u'０' && c <= u'９')
-        return c.unicode() - u'０';
-    return -1;
-}
-
 QString fullWidth(int digit)
 {
     return QString(QChar(static_cast<char16_t>(u'０' + digit)));
@@ -99,7 +90,8 @@ Booklet parse(const QTextDocument& document)
     static const QRegularExpression section(u"^([ＡＢ])　"_qs);
     static const QRegularExpression subQuestion(u"^問([１-９])　"_qs);
     static const QRegularExpression choiceLine(u"^[①-⑧]、"_qs);
-    static const QRegularExpression choiceMark(u"([①-⑧])、"_qs);
+    // A choice's mark and its text, up to the next choice on the line.
+    static const QRegularExpression choice(u"([①-⑧])、((?:(?![①-⑧]、).)*)"_qs);
     static const QRegularExpression listIntro(u"の解答群$"_qs);
 
     Booklet booklet;
@@ -113,7 +105,7 @@ Booklet parse(const QTextDocument& document)
             continue;
         }
         if (const auto match = heading.match(text); match.hasMatch()) {
-            const int question = digitValue(match.captured(1)[0]);
+            const int question = match.captured(1)[0].digitValue();
             if (question != booklet.headings.size() + 1)
                 booklet.faults << u"question %1 out of order"_qs.arg(question);
             booklet.headings << text;
@@ -130,7 +122,7 @@ Booklet parse(const QTextDocument& document)
             place = Place{place.question, letter, 0};
             inSubQuestion = listOpen = false;
         } else if (const auto number = subQuestion.match(text); number.hasMatch()) {
-            place.number = digitValue(number.captured(1)[0]);
+            place.number = number.captured(1)[0].digitValue();
             booklet.subQuestions.push_back({place, {text}, {}});
             inSubQuestion = true;
             listOpen = false;
@@ -142,18 +134,11 @@ Booklet parse(const QTextDocument& document)
                 current.lists.push_back({});
             listOpen = true;
             ChoiceList& list = current.lists.back();
-            std::vector<QRegularExpressionMatch> marks;
-            for (const QRegularExpressionMatch& mark : choiceMark.globalMatch(text))
-                marks.push_back(mark);
-            for (size_t i = 0; i < marks.size(); ++i) {
-                const int choice = marks[i].captured(1)[0].unicode() - u'①' + 1;
-                if (choice != list.choices.size() + 1)
+            for (const QRegularExpressionMatch& mark : choice.globalMatch(text)) {
+                if (mark.captured(1) != circled(static_cast<int>(list.choices.size()) + 1))
                     booklet.faults
-                        << u"%1 out of order in %2"_qs.arg(circled(choice), describe(place));
-                const qsizetype from = marks[i].capturedEnd();
-                const qsizetype to =
-                    i + 1 < marks.size() ? marks[i + 1].capturedStart() : text.size();
-                list.choices << text.mid(from, to - from).trimmed();
+                        << u"%1 out of order in %2"_qs.arg(mark.captured(1), describe(place));
+                list.choices << mark.captured(2).trimmed();
             }
         } else if (!inSubQuestion) {
             booklet.passages.push_back({place, text});
@@ -167,6 +152,20 @@ Booklet parse(const QTextDocument& document)
         booklet.paragraphs.push_back({place, text});
     }
     return booklet;
+}
+
+// The one element of range that passes test, or nullptr when not exactly one does.
+template <typename Range, typename Test> auto only(const Range& range, Test test)
+{
+    const typename Range::value_type* found = nullptr;
+    for (const auto& element : range) {
+        if (test(element)) {
+            if (found)
+                return decltype(found){};
+            found = &element;
+        }
+    }
+    return found;
 }
 
 // An answer item's place in the paper, from its tab caption: "4-A1-1" is question 4, section A,
@@ -241,15 +240,7 @@ void TestBooklet::initTestCase()
 const SubQuestion* TestBooklet::subQuestionOf(int item) const
 {
     const Place place = placeOf(item).place;
-    const SubQuestion* found = nullptr;
-    for (const SubQuestion& subQuestion : booklet_.subQuestions) {
-        if (subQuestion.place == place) {
-            if (found)
-                return nullptr;
-            found = &subQuestion;
-        }
-    }
-    return found;
+    return only(booklet_.subQuestions, [&](const SubQuestion& s) { return s.place == place; });
 }
 
 const ChoiceList* TestBooklet::listOf(int item) const
@@ -257,18 +248,10 @@ const ChoiceList* TestBooklet::listOf(int item) const
     const SubQuestion* subQuestion = subQuestionOf(item);
     if (!subQuestion)
         return nullptr;
-    const int slot = placeOf(item).slot;
-    if (slot > 0 && subQuestion->text.join(u'\n').contains(blank(slot))) {
-        const ChoiceList* found = nullptr;
-        for (const ChoiceList& list : subQuestion->lists) {
-            if (list.intro.contains(blank(slot))) {
-                if (found)
-                    return nullptr;
-                found = &list;
-            }
-        }
-        return found;
-    }
+    const QString slot = blank(placeOf(item).slot);
+    if (placeOf(item).slot > 0 && subQuestion->text.join(u'\n').contains(slot))
+        return only(subQuestion->lists,
+                    [&](const ChoiceList& l) { return l.intro.contains(slot); });
     return subQuestion->lists.size() == 1 ? &subQuestion->lists.front() : nullptr;
 }
 
@@ -430,13 +413,11 @@ void TestBooklet::blanksAreFilledByOneSubQuestion()
     const ItemPlace place = placeOf(item - 1);
     QCOMPARE(place.slot, blankNumber);
 
-    std::vector<const SubQuestion*> naming;
-    for (const SubQuestion& subQuestion : booklet_.subQuestions) {
-        if (subQuestion.text.join(u'\n').contains(name))
-            naming.push_back(&subQuestion);
-    }
-    QCOMPARE(naming.size(), size_t{1});
-    QCOMPARE(naming.front(), subQuestionOf(item - 1));
+    const SubQuestion* naming = only(booklet_.subQuestions, [&](const SubQuestion& s) {
+        return s.text.join(u'\n').contains(name);
+    });
+    QVERIFY2(naming, "not exactly one sub-question names the blank");
+    QCOMPARE(naming, subQuestionOf(item - 1));
 
     // The blank stands in a passage of that section, and in no passage elsewhere.
     int inPassage = 0;

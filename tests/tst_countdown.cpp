@@ -151,16 +151,11 @@ void TestCountdown::appFolder_data()
 {
     QTest::addColumn<QString>("folder");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("plain folder gets one separator") << "/opt/tamsel"
-                                                     << "/opt/tamsel/";
-    QTest::newRow("root folder gets none") << "/"
-                                           << "/";
-    QTest::newRow("Windows folder") << "C:/exam"
-                                    << "C:/exam/";
-    QTest::newRow("Windows drive root") << "D:/"
-                                        << "D:/";
-    QTest::newRow("Japanese folder") << "/home/学生/模試"
-                                     << "/home/学生/模試/";
+    QTest::newRow("plain folder gets one separator") << u"/opt/tamsel"_qs << u"/opt/tamsel/"_qs;
+    QTest::newRow("root folder gets none") << u"/"_qs << u"/"_qs;
+    QTest::newRow("Windows folder") << u"C:/exam"_qs << u"C:/exam/"_qs;
+    QTest::newRow("Windows drive root") << u"D:/"_qs << u"D:/"_qs;
+    QTest::newRow("Japanese folder") << u"/home/学生/模試"_qs << u"/home/学生/模試/"_qs;
 }
 
 void TestCountdown::appFolder()

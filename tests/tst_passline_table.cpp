@@ -12,6 +12,7 @@
 #include "documents/RtfReader.h"
 
 #include <QFont>
+#include <QHash>
 #include <QRegularExpression>
 #include <QTest>
 #include <QTextBlock>
@@ -116,7 +117,7 @@ std::optional<int> passLineTenths(const QString& text)
         return std::nullopt;
     int tenths = 0;
     for (int digit = 1; digit <= 3; ++digit)
-        tenths = tenths * 10 + (match.captured(digit).at(0).unicode() - u'０');
+        tenths = tenths * 10 + match.captured(digit).at(0).digitValue();
     return tenths;
 }
 
@@ -145,26 +146,17 @@ QString subjectFault(const QString& group, const QString& list)
     static const QRegularExpression choice(u"から([１-９])$"_qs);
     const QRegularExpressionMatch match = choice.match(names);
     if (match.hasMatch()) {
-        chosen = match.captured(1).at(0).unicode() - u'０';
+        chosen = match.captured(1).at(0).digitValue();
         names.chop(match.capturedLength());
     }
     const QStringList subjects = names.split(u'，');
     if (match.hasMatch() && chosen >= subjects.size())
         return u"chooses %1 of %2 subjects"_qs.arg(chosen).arg(subjects.size());
 
-    QStringList offered;
-    if (group == u"国")
-        offered = {u"国語"_qs};
-    else if (group == u"地歴")
-        offered = history;
-    else if (group == u"地歴・公民")
-        offered = history + civics;
-    else if (group == u"数")
-        offered = mathematics;
-    else if (group == u"理")
-        offered = science;
-    else if (group == u"外")
-        offered = {u"英語"_qs};
+    static const QHash<QString, QStringList> offers{
+        {u"国"_qs, {u"国語"_qs}}, {u"地歴"_qs, history}, {u"地歴・公民"_qs, history + civics},
+        {u"数"_qs, mathematics},  {u"理"_qs, science},   {u"外"_qs, {u"英語"_qs}}};
+    const QStringList offered = offers.value(group);
     if ((group == u"国" || group == u"外") && (match.hasMatch() || subjects.size() != 1))
         return u"the group has one required subject"_qs;
     if (group == u"地歴・公民" && !std::any_of(subjects.begin(), subjects.end(),

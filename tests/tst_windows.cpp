@@ -69,6 +69,12 @@ private:
     // Ticks the keyed answer of the first items until their points reach at least target.
     void answerRightUpTo(int target);
     QList<QWidget*> openWindows(const char* name) const;
+    // Marks the sheet and asks for the pass-line window of its score.
+    void scoreThenPassRate()
+    {
+        press("cmd得点");
+        press("cmd合格率");
+    }
 };
 
 void TestWindows::initTestCase()
@@ -80,15 +86,9 @@ void TestWindows::initTestCase()
 
 void TestWindows::answerRightUpTo(int target)
 {
-    int points = 0;
-    for (int n = 1; n <= itemCount && points < target; ++n) {
-        const AnswerKeyRow& key = AnswerKey[static_cast<size_t>(n - 1)];
-        for (QCheckBox* box :
-             window->findChildren<QCheckBox*>(QStringLiteral("chkTamsel%1").arg(n))) {
-            if (box->property("Index").toInt() == key.correct)
-                box->setChecked(true);
-        }
-        points += key.points;
+    for (int n = 1, points = 0; n <= itemCount && points < target; ++n) {
+        rightBox(n)->setChecked(true);
+        points += AnswerKey[static_cast<size_t>(n - 1)].points;
     }
 }
 
@@ -132,8 +132,7 @@ void TestWindows::passRateOpensTheBandsWindow()
     QFETCH(int, target);
     QFETCH(int, band);
     answerRightUpTo(target);
-    press("cmd得点");
-    press("cmd合格率");
+    scoreThenPassRate();
     const QString name = QStringLiteral("frm合格ライン%1").arg(band);
     QCOMPARE(openWindows(qPrintable(name)).size(), 1);
     for (const DocumentFormDesign& design : passlinedesign::windows) {
@@ -149,8 +148,7 @@ void TestWindows::passRateOpensTheBandsWindow()
 
 void TestWindows::secondClickRaisesTheOpenWindow()
 {
-    press("cmd得点");
-    press("cmd合格率");
+    scoreThenPassRate();
     QWidget* first = shelf->window(QStringLiteral("frm合格ライン6"));
     QVERIFY(first);
     press("cmd合格率");
@@ -160,12 +158,10 @@ void TestWindows::secondClickRaisesTheOpenWindow()
 
 void TestWindows::bandsStandSideBySideAndKeepTheirText()
 {
-    press("cmd得点");
-    press("cmd合格率"); // 0 points
+    scoreThenPassRate(); // 0 points
     answerRightUpTo(100);
     press("cmdスタート");
-    press("cmd得点");
-    press("cmd合格率"); // 100 points
+    scoreThenPassRate(); // 100 points
     QWidget* zero = shelf->window(QStringLiteral("frm合格ライン6"));
     QWidget* full = shelf->window(QStringLiteral("frm合格ライン1"));
     QVERIFY(zero && full && zero != full);
@@ -181,8 +177,7 @@ void TestWindows::bandsStandSideBySideAndKeepTheirText()
 
 void TestWindows::closedWindowIsBuiltAfreshFromItsDesign()
 {
-    press("cmd得点");
-    press("cmd合格率");
+    scoreThenPassRate();
     QPointer<QWidget> first = shelf->window(QStringLiteral("frm合格ライン6"));
     auto* box = first->findChild<RichTextBox*>();
     const QString table = box->toPlainText();
@@ -271,11 +266,9 @@ void TestWindows::helpWindowIsSingleAndLeavesTheCountdownRunning()
 
 void TestWindows::exitClosesEveryWindowInOrder()
 {
-    press("cmd得点");
-    press("cmd合格率"); // window 6
+    scoreThenPassRate(); // window 6
     answerRightUpTo(45);
-    press("cmd得点");
-    press("cmd合格率"); // window 4
+    scoreThenPassRate(); // window 4
     window->mnuAbout_Click();
 
     CloseRecorder recorder;
@@ -302,8 +295,7 @@ void TestWindows::exitDuringTheCountdownPlaysNoChime()
 
 void TestWindows::closeButtonClosesOnlyTheExamWindow()
 {
-    press("cmd得点");
-    press("cmd合格率");
+    scoreThenPassRate();
     window->mnuAbout_Click();
     press("cmdスタート");
     window->close();

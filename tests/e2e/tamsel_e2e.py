@@ -13,12 +13,12 @@ Environment set by tests/e2e/run:
 
 A driver script in short:
 
-    from tamsel_e2e import Report, Role, find, find_app, find_frame, press, wait_until
+    from tamsel_e2e import ExamWindow, Report, START, press, wait_until
     report = Report("what this checks")
 
     def step_start():
-        frame = find_frame(find_app(), "問題 （Tamsel）")
-        press(find(frame, Role.PUSH_BUTTON, "スタート"))
+        exam = ExamWindow()  # waits until the exam window shows, and finds its controls
+        press(exam.buttons[START])
         ...
         report.check(condition, "what should hold", detail_shown_on_failure)
 
@@ -29,6 +29,7 @@ only then clicks it, so wait for the effect with wait_until.
 """
 
 import os
+import re
 import shutil
 import subprocess
 import sys
@@ -59,18 +60,22 @@ def program_pid():
     return int(value) if value else None
 
 
+def proc_stat(pid):
+    """The fields of /proc/pid/stat after the command's name, from the state on (the name may
+    hold spaces and parentheses, so they are split after its last ')')."""
+    with open(f"/proc/{pid}/stat", encoding="ascii", errors="replace") as stat:
+        return stat.read().rsplit(")", 1)[1].split()
+
+
 def program_alive(pid=None):
     """True while the started process exists and is no zombie; True when no pid is known."""
     pid = pid if pid is not None else program_pid()
     if pid is None:
         return True
     try:
-        with open(f"/proc/{pid}/stat", encoding="ascii", errors="replace") as stat:
-            # "pid (comm) state ...": comm may hold spaces and parentheses; split after the last ')'.
-            state = stat.read().rsplit(")", 1)[1].split()[0]
+        return proc_stat(pid)[0] not in ("Z", "X")
     except (OSError, IndexError):
         return False
-    return state not in ("Z", "X")
 
 
 def process_tree(pid):
@@ -80,8 +85,7 @@ def process_tree(pid):
         if not entry.isdigit():
             continue
         try:
-            with open(f"/proc/{entry}/stat", encoding="ascii", errors="replace") as stat:
-                parents[int(entry)] = int(stat.read().rsplit(")", 1)[1].split()[1])
+            parents[int(entry)] = int(proc_stat(entry)[1])
         except (OSError, IndexError, ValueError):
             continue
     tree = {pid}
@@ -340,10 +344,6 @@ def pages_of(tab_list):
 # ---------------------------------------------------------------------------------------------
 # States and actions
 
-def state_names(node):
-    return sorted(State(s).value_nick for s in node.get_state_set().get_states())
-
-
 def has_state(node, state):
     return node.get_state_set().contains(state)
 
@@ -473,7 +473,7 @@ def x_window_of(node, timeout=3 * DEFAULT_TIMEOUT):
                    == node.get_name()]
         if len(windows) == 1:
             return windows[0]
-        scale = float(os.environ.get("QT_SCALE_FACTOR", "1"))
+        scale = scale_factor()
         wanted = screen_extents(node)
         places = {window: x_window_geometry(window) for window in windows}
         seen["places"] = (wanted, places)
@@ -487,7 +487,6 @@ def x_window_of(node, timeout=3 * DEFAULT_TIMEOUT):
         return wait_until(lookup, timeout, what=f"the X window of {describe(node)}")
     except TimeoutError as error:
         raise TimeoutError(f"{error}; bus extents and X windows: {seen.get('places')}") from None
-
 
 
 def focus_window(node):
@@ -508,8 +507,9 @@ def imagemagick(tool):
     return system if os.access(system, os.X_OK) else (shutil.which(tool) or tool)
 
 
-def screenshot(path):
-    """Writes the whole X screen to path (a PNG) and returns the path."""
+def screenshot(name):
+    """Writes the whole X screen to a PNG, name in the output folder, and returns its path."""
+    path = os.path.join(output_dir(), name)
     subprocess.run([imagemagick("import"), "-window", "root", path], check=True, timeout=30)
     return path
 
@@ -522,35 +522,73 @@ def image_stats(path):
     return float(out[0]), int(out[1])
 
 
-class FocusWatch:
-    """Follows the keyboard focus through the events a screen reader gets: the last widget that
-    reported it took the focus. The bridge sends events only once a listener is registered, so
-    make the watch before the keys that move the focus."""
+class Listener:
+    """Collects the events a screen reader would hear, of the kinds given, as Events. The bridge
+    sends events only to listeners it knows of: make one before what should cause them. With
+    names, each event's role and name are read as it comes in, and an event whose widget is
+    already gone is left out."""
 
-    def __init__(self):
-        self.focused = None
-        self.moves = 0  # focus events heard so far
-        self.context = GLib.MainContext.default()
+    class Event:
+        __slots__ = ("kind", "source", "detail", "role", "name")
+
+        def __init__(self, event, role=None, name=None):
+            self.kind, self.source, self.detail = event.type, event.source, event.detail1
+            self.role, self.name = role, name
+
+    def __init__(self, *kinds, names=True):
+        self.kinds = kinds
+        self.names = names
+        self.events = []
         self.listener = Atspi.EventListener.new(self._heard)
-        self.listener.register("object:state-changed:focused")
+        for kind in kinds:
+            self.listener.register(kind)
 
     def _heard(self, event):
-        if event.detail1:
-            self.focused = event.source
-            self.moves += 1
+        try:
+            names = (event.source.get_role(), event.source.get_name()) if self.names else ()
+            self.events.append(Listener.Event(event, *names))
+        except GLib.Error:
+            pass  # a widget already gone
+
+    def pump(self):
+        """Takes in the events that have come, and returns them all."""
+        context = GLib.MainContext.default()
+        while context.iteration(False):
+            pass
+        return self.events
+
+    def of(self, kind, role=None, name=None, detail=None):
+        return [e for e in self.pump() if e.kind == kind and (role is None or e.role == role)
+                and (name is None or e.name == name) and (detail is None or e.detail == detail)]
+
+    def wait(self, kind, role=None, name=None, detail=None, timeout=DEFAULT_TIMEOUT):
+        return wait_until(lambda: self.of(kind, role, name, detail), timeout,
+                          what=f"{kind} from {role.value_nick if role else 'any'} {name!r}")
+
+    def close(self):
+        for kind in self.kinds:
+            self.listener.deregister(kind)
+
+
+class FocusWatch(Listener):
+    """Follows the keyboard focus through the events a screen reader gets: the last widget that
+    reported it took the focus. Make the watch before the keys that move the focus."""
+
+    def __init__(self):
+        super().__init__("object:state-changed:focused", names=False)
+
+    @property
+    def moves(self):
+        """How many focus events have been heard so far."""
+        return sum(1 for e in self.pump() if e.detail)
 
     def current(self):
-        while self.context.iteration(False):
-            pass
-        return self.focused
+        return next((e.source for e in reversed(self.pump()) if e.detail), None)
 
     def wait_for(self, test, what, timeout=DEFAULT_TIMEOUT):
         """Waits until the focused widget passes test and returns it."""
         return wait_until(lambda: self.current() is not None and test(self.current())
                           and self.current(), timeout, what=what)
-
-    def close(self):
-        self.listener.deregister("object:state-changed:focused")
 
 
 def is_within(node, ancestor):
@@ -700,6 +738,11 @@ def stop_sound_server():
 # ----------------------------------------------------------------------------------------------
 # The exam as the student sees it
 
+WINDOW, PASS_LINE, HELP = "問題 （Tamsel）", "合格ライン", "バージョン情報"
+START, SCORE, PASS_RATE = "スタート", "得\u3000点", "合格率"
+GAME_MENU, HELP_MENU = "ゲーム(G)", "ヘルプ(H)"
+CHOICES = "①②③④⑤⑥⑦⑧"
+TIME_TEXT = re.compile(r"^\d:\d\d$")
 BOOKLET_TABS = ["問題", "図１", "図２、図３", "図４（実験）", "図５", "図６", "図７", "図８"]
 SHEET_TABS = (["1-A1", "1-A2", "1-A3", "1-B4", "1-B5"]
               + [f"2-{i}" for i in range(1, 6)] + [f"3-{i}" for i in range(1, 6)]
@@ -720,14 +763,111 @@ def tamsel_process():
                 if open(f"/proc/{pid}/comm", encoding="utf-8").read().strip() == "tamsel")
 
 
-def fake_second_of_minute(start_second, speed, pid=None):
+def clock_speed(default):
+    """Fake seconds per real second of the program's clock: TAMSEL_E2E_SPEED, else the default of
+    the driver's faketime wrapper."""
+    return float(os.environ.get("TAMSEL_E2E_SPEED", default))
+
+
+def fake_second_of_minute(speed):
     """Where the program's sped-up clock stands within its minute, from how long it has run.
 
-    faketime starts the clock at start_second when the program starts; /proc tells when that was
-    to 10 ms, which the speed turns into well under a fake second.
+    faketime starts the clock at TAMSEL_E2E_FAKE_START_SECOND (40 unless set: "@… 10:15:40") when
+    the program starts; /proc tells when that was to 10 ms, which the speed turns into well under
+    a fake second.
     """
-    with open(f"/proc/{pid or tamsel_process()}/stat", encoding="ascii", errors="replace") as stat:
-        started = int(stat.read().rsplit(")", 1)[1].split()[19]) / os.sysconf("SC_CLK_TCK")
+    start_second = int(os.environ.get("TAMSEL_E2E_FAKE_START_SECOND", "40"))
+    started = int(proc_stat(tamsel_process())[19]) / os.sysconf("SC_CLK_TCK")
     with open("/proc/uptime", encoding="ascii") as uptime:
         running = float(uptime.read().split()[0]) - started
     return (start_second + running * speed) % 60
+
+
+def wait_early_in_a_minute(speed):
+    """Waits until the program's clock is early in a minute, so that a countdown started then
+    shows 1:00 long enough to be read."""
+    wait_until(lambda: 5 <= fake_second_of_minute(speed) < 15, timeout=60 / speed * 2,
+               what="the start of a clock minute", interval=0.005)
+
+
+def text_boxes(root):
+    """The widgets under root whose text can be read, in tree order."""
+    return [n for n in Snapshot(root).all(Role.TEXT) if "Text" in n.get_interfaces()]
+
+
+def full_text(node):
+    return Atspi.Text.get_text(node, 0, Atspi.Text.get_character_count(node))
+
+
+def document_text(window):
+    """The text of the window's one text box."""
+    boxes = text_boxes(window)
+    assert len(boxes) == 1, f"{len(boxes)} text boxes in {window.get_name()!r}"
+    return full_text(boxes[0])
+
+
+def box_of(boxes, choice, caption):
+    """The check box for choice (1 = ①) among the boxes of the item on tab caption."""
+    found = [b for b in boxes if b.get_name() == CHOICES[choice - 1]]
+    assert len(found) == 1, f"{len(found)} boxes {CHOICES[choice - 1]} on {caption}"
+    return found[0]
+
+
+def check_screenshot(report, name):
+    """Takes a screenshot and checks that it shows something: not one flat colour."""
+    path = screenshot(name)
+    deviation, colours = image_stats(path)
+    print(f"   screenshot {path}: standard deviation {deviation:.3f}, {colours} colours")
+    report.check(deviation > 0.05 and colours >= 32, f"the screenshot {name} is not blank",
+                 f"deviation {deviation:.3f}, {colours} colours")
+
+
+class ExamWindow:
+    """The exam window once it shows, its make-up read once (it is built in full before it
+    shows), and its controls: the buttons by caption, the booklet and the answer sheet by their
+    tabs (None unless exactly one tab list has that many) and the displays empty at start."""
+
+    def __init__(self):
+        self.app = find_app("tamsel", timeout=15)
+        self.frame = find_frame(self.app, WINDOW, timeout=10)
+        wait_until(lambda: is_showing(self.frame), what="the exam window to show")
+        self.tree = tree = Snapshot(self.frame)
+        self.buttons = {name: tree.one(Role.PUSH_BUTTON, name) for name in (START, SCORE,
+                                                                             PASS_RATE)}
+        self.tab_lists = tree.all(Role.PAGE_TAB_LIST)
+        self.booklet, self.sheet = (self.tab_list_of(len(tabs))
+                                    for tabs in (BOOKLET_TABS, SHEET_TABS))
+        self.displays = tree.all(Role.LABEL, "")
+
+    def tab_list_of(self, count):
+        found = [t for t in self.tab_lists if len(tabs_of(t)) == count]
+        return found[0] if len(found) == 1 else None
+
+    def time_display(self):
+        """The display that shows the remaining time, once the countdown runs; else None."""
+        return next((d for d in self.displays if TIME_TEXT.match(d.get_name())), None)
+
+    def top_windows(self, name=None):
+        """The program's top-level windows on the bus, of any role, named name if given."""
+        return [w for w in children(self.app) if name is None or w.get_name() == name]
+
+    def menu_popup(self, menu):
+        """The pull-down of a menu of the menu bar."""
+        popups = [c for c in children(self.tree.one(Role.MENU_ITEM, menu))
+                  if c.get_role() == Role.POPUP_MENU]
+        assert len(popups) == 1, f"{len(popups)} pull-downs under {menu!r}"
+        return popups[0]
+
+    def choose_from_menu(self, menu, access_key, command_key, before_command=None):
+        """Focuses the window, opens menu with Alt and its access key and, once it is down,
+        chooses a command by its access key: real key presses, as a student would type them."""
+        popup = self.menu_popup(menu)
+        focus_window(self.frame)
+        press_keys(f"alt+{access_key}")
+        wait_until(lambda: is_showing(popup), what=f"the menu {menu!r} to drop down")
+        if before_command:
+            before_command()
+        press_keys(command_key)
+        # The exit command may end the program before the menu's state can be read.
+        wait_until(lambda: not program_alive() or not is_showing(popup),
+                   what=f"the menu {menu!r} to close")

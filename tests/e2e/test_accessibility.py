@@ -16,20 +16,17 @@ Run it through tests/e2e/run with a sped-up clock, as ctest does (an hour takes 
         -- faketime -f "@2026-12-08 10:15:40 x300"
 """
 
-import re
 import sys
 import time
 
-from tamsel_e2e import (Atspi, BOOKLET_TABS, children, find_app, find_frame, focus_window, GLib,
-                        has_state, is_showing, pages_of, press, press_keys, Report, Role,
-                        select_tab, Snapshot, State, tabs_of, toggle, wait_for, wait_until)
+from tamsel_e2e import (Atspi, BOOKLET_TABS, children, ExamWindow, focus_window, has_state,
+                        is_showing, Listener, pages_of, press, press_keys, Report, Role, SCORE,
+                        select_tab, START, State, tabs_of, TIME_TEXT, toggle, wait_for,
+                        wait_until)
 
-WINDOW = "問題 （Tamsel）"
-START, SCORE = "スタート", "得\u3000点"
 TIME_FRAME, SCORE_FRAME = "あと\u3000 \u3000\u3000分", "点"
 BOOKLET, SHEET = "問題冊子", "解答用紙"
 TIME_UP = "あと 0:00 分"
-TIME_TEXT = re.compile(r"^\d:\d\d$")
 # A right answer on the first item, worth 3 points.
 FIRST_ITEM, FIRST_RIGHT, FIRST_POINTS = "1-A1", "④", 3
 # An hour of the program's clock at 300 times speed, and some to spare.
@@ -48,51 +45,11 @@ def related(node, relation):
     return names
 
 
-class Listener:
-    """Collects the events a screen reader would hear, as (type, role, name, detail1)."""
-
-    TYPES = ("object:state-changed:showing", "object:state-changed:selected",
-             "object:state-changed:focused")
-
-    def __init__(self):
-        self.events = []
-        self.listener = Atspi.EventListener.new(self.on_event)
-        for kind in self.TYPES:
-            self.listener.register(kind)
-        self.context = GLib.MainContext.default()
-
-    def on_event(self, event):
-        try:
-            self.events.append((event.type, event.source.get_role(), event.source.get_name(),
-                                event.detail1))
-        except GLib.Error:
-            pass  # a widget already gone
-
-    def pump(self):
-        while self.context.iteration(False):
-            pass
-        return self.events
-
-    def of(self, kind, role=None, name=None, detail=None):
-        return [e for e in self.pump() if e[0] == kind and (role is None or e[1] == role)
-                and (name is None or e[2] == name) and (detail is None or e[3] == detail)]
-
-    def wait(self, kind, role=None, name=None, detail=None, timeout=5.0):
-        return wait_until(lambda: self.of(kind, role, name, detail), timeout,
-                          what=f"{kind} from {role.value_nick if role else 'any'} {name!r}")
-
-    def close(self):
-        for kind in self.TYPES:
-            self.listener.deregister(kind)
-
-
 # ----------------------------------------------------------------------------------------------
 
 def step_tree():
-    ui["app"] = app = find_app("tamsel", timeout=15)
-    ui["frame"] = frame = find_frame(app, WINDOW, timeout=10)
-    wait_until(lambda: is_showing(frame), what="the exam window to show")
-    ui["tree"] = tree = Snapshot(frame)
+    ui["exam"] = exam = ExamWindow()
+    frame, tree = exam.frame, exam.tree
     report.equal(len(tree.all(Role.FRAME)), 1, "the window is the only frame in it")
     clients = [c for c in children(frame) if c.get_role() != Role.MENU_BAR]
     report.equal([c.get_role().value_nick for c in clients], [Role.FILLER.value_nick],
@@ -142,7 +99,8 @@ def step_tree():
             problems.append(f"{item}: marks {len(marks)}")
     report.equal(problems, [], "every frame is named with its item and labels its boxes, every "
                  "mark is described by its item")
-    ui["listener"] = Listener()
+    ui["listener"] = Listener("object:state-changed:showing", "object:state-changed:selected",
+                              "object:state-changed:focused")
 
 
 def step_tab_change():
@@ -160,23 +118,23 @@ def step_tab_change():
     listener.events.clear()
     select_tab(tabs[20])
     listener.wait("object:state-changed:selected", Role.PAGE_TAB, tabs[20].get_name(), 1)
-    selected = [(e[2], e[3]) for e in listener.of("object:state-changed:selected")]
+    selected = [(e.name, e.detail) for e in listener.of("object:state-changed:selected")]
     report.equal(selected, [(heard.get_name(), 0), (tabs[20].get_name(), 1)],
                  "a tab change deselects the old tab, then selects the new one")
 
 
 def step_focus_tab_list():
     listener = ui["listener"]
-    focus_window(ui["frame"])
-    start = ui["tree"].one(Role.PUSH_BUTTON, START)
+    focus_window(ui["exam"].frame)
+    start = ui["exam"].buttons[START]
     wait_until(lambda: has_state(start, State.FOCUSED), what="Start to have the focus")
     listener.pump()
     listener.events.clear()
     press_keys("Tab")
     booklet_tab = tabs_of(ui["booklet"])[0]
     listener.wait("object:state-changed:focused", Role.PAGE_TAB, booklet_tab.get_name(), 1)
-    focused = [(e[1].value_nick, e[2]) for e in listener.of("object:state-changed:focused",
-                                                             detail=1)]
+    focused = [(e.role.value_nick, e.name) for e in listener.of("object:state-changed:focused",
+                                                                 detail=1)]
     report.equal(focused[-1], (Role.PAGE_TAB.value_nick, BOOKLET_TABS[0]),
                  "Tab onto the booklet viewer leaves the focus on its selected tab")
     report.check(has_state(booklet_tab, State.FOCUSED), "that tab reports itself focused")
@@ -184,31 +142,31 @@ def step_focus_tab_list():
     listener.events.clear()
     press_keys("Right")
     listener.wait("object:state-changed:focused", Role.PAGE_TAB, BOOKLET_TABS[1], 1)
-    selected = [(e[2], e[3]) for e in listener.of("object:state-changed:selected")]
+    selected = [(e.name, e.detail) for e in listener.of("object:state-changed:selected")]
     report.equal(selected, [(BOOKLET_TABS[0], 0), (BOOKLET_TABS[1], 1)],
                  "Right moves the selection from 問題 to 図１")
     ui["focus"] = tabs_of(ui["booklet"])[1]
 
 
 def announcements():
-    return [e[2] for e in ui["listener"].of("object:state-changed:showing", Role.NOTIFICATION,
-                                            detail=1)]
+    return [e.name for e in ui["listener"].of("object:state-changed:showing", Role.NOTIFICATION,
+                                              detail=1)]
 
 
 def focus_moves():
-    return [(e[1].value_nick, e[2]) for e in ui["listener"].of("object:state-changed:focused",
-                                                               detail=1)]
+    return [(e.role.value_nick, e.name) for e in ui["listener"].of("object:state-changed:focused",
+                                                                   detail=1)]
 
 
 def step_score_announced():
     listener = ui["listener"]
     select_tab(ui["sheet_tabs"][0])
-    right = [b for b in ui["tree"].all(Role.CHECK_BOX, FIRST_RIGHT, FIRST_ITEM)]
+    right = [b for b in ui["exam"].tree.all(Role.CHECK_BOX, FIRST_RIGHT, FIRST_ITEM)]
     assert len(right) == 1, f"{len(right)} boxes {FIRST_RIGHT} of {FIRST_ITEM}"
     toggle(right[0])
     listener.pump()
     listener.events.clear()
-    press(ui["tree"].one(Role.PUSH_BUTTON, SCORE))
+    press(ui["exam"].buttons[SCORE])
     listener.wait("object:state-changed:showing", Role.NOTIFICATION, None, 1)
     report.equal(announcements(), [f"{FIRST_POINTS} 点"], "得　点 announces the score")
     report.equal(ui["score"].get_name(), str(FIRST_POINTS), "the score display shows it")
@@ -219,7 +177,7 @@ def step_score_announced():
 def step_time_up_announced():
     listener = ui["listener"]
     listener.events.clear()
-    press(ui["tree"].one(Role.PUSH_BUTTON, START))
+    press(ui["exam"].buttons[START])
     wait_until(lambda: TIME_TEXT.match(ui["time"].get_name()), what="the countdown to start")
     began = time.monotonic()
     listener.wait("object:state-changed:showing", Role.NOTIFICATION, TIME_UP, 1, timeout=HOUR)
@@ -231,15 +189,10 @@ def step_time_up_announced():
     ui["listener"].close()
 
 
-def main():
-    return report.run([
-        ("names, roles and relations of the tree", step_tree),
-        ("a tab change through its action", step_tab_change),
-        ("the Tab key onto a tab list", step_focus_tab_list),
-        ("得　点 announces the score", step_score_announced),
-        ("time-up is announced", step_time_up_announced),
-    ])
-
-
-if __name__ == "__main__":
-    sys.exit(main())
+sys.exit(report.run([
+    ("names, roles and relations of the tree", step_tree),
+    ("a tab change through its action", step_tab_change),
+    ("the Tab key onto a tab list", step_focus_tab_list),
+    ("得　点 announces the score", step_score_announced),
+    ("time-up is announced", step_time_up_announced),
+]))

@@ -5,24 +5,16 @@ Run it through tests/e2e/run, as ctest does:
     tests/e2e/run build/ci/tamsel tests/e2e/test_answer_sheet.py
 """
 
-import os
 import re
 import sys
 
-from tamsel_e2e import (action_names, Atspi, BOOKLET_TABS, children, click, do_action, find_app,
-                        find_frame, has_state, image_stats, is_checked, is_selected, is_showing,
-                        KEY, output_dir, pages_of, press, process_tree, program_pid, Report, Role,
-                        screen_extents, screenshot, select_tab, SHEET_TABS, Snapshot, State,
-                        tabs_of, toggle, wait_until)
+from tamsel_e2e import (action_names, BOOKLET_TABS, box_of, check_screenshot, children, CHOICES,
+                        click, do_action, ExamWindow, full_text, has_state, is_checked,
+                        is_selected, is_showing, KEY, pages_of, press, process_tree,
+                        program_pid, Report, Role, SCORE, screen_extents, select_tab, SHEET_TABS,
+                        START, State, tabs_of, text_boxes, toggle, WINDOW, wait_until)
 
-WINDOW = "問題 （Tamsel）"
-START, SCORE, PASS_RATE = "スタート", "得\u3000点", "合格率"
-MARK = "正解"
-FRAME = "答え"
-CHOICES = "①②③④⑤⑥⑦⑧"
-
-
-assert len(KEY) == len(SHEET_TABS) == 34
+MARK, FRAME = "正解", "答え"
 
 # The six questions' headings as the booklet's text reads them, with their weights.
 HEADING = re.compile(r"^第([１２3-6])問\u3000.*（配点\u3000(\d+)）$")
@@ -41,9 +33,7 @@ ticked = []    # check boxes this run has ticked
 
 def box(caption, choice):
     """The check box for choice (1 = ①) of the item on tab caption."""
-    found = [b for b in boxes_of(caption) if b.get_name() == CHOICES[choice - 1]]
-    assert len(found) == 1, f"{len(found)} boxes {CHOICES[choice - 1]} described {caption!r}"
-    return found[0]
+    return box_of(boxes_of(caption), choice, caption)
 
 
 def boxes_of(caption):
@@ -101,22 +91,17 @@ def failures_of(items, test):
 # ----------------------------------------------------------------------------------------------
 
 def step_window():
-    app = find_app("tamsel", timeout=15)
+    ui["exam"] = exam = ExamWindow()
     pid = program_pid()
     if pid is not None:
-        report.check(app.get_process_id() in process_tree(pid),
-                     "the application on the bus is the started program", app.get_process_id())
-    ui["app"] = app
-    ui["frame"] = frame = find_frame(app, WINDOW, timeout=10)
-    wait_until(lambda: is_showing(frame), what="the exam window to show")
+        report.check(exam.app.get_process_id() in process_tree(pid),
+                     "the application on the bus is the started program", exam.app.get_process_id())
     report.check(True, f"window {WINDOW!r} is on screen")
-    # The window is built in full before it shows; read its make-up once.
-    ui["tree"] = Snapshot(frame)
+    ui["tree"] = exam.tree
 
 
 def step_buttons():
-    for name in (START, SCORE, PASS_RATE):
-        button = ui["tree"].one(Role.PUSH_BUTTON, name)
+    for name, button in ui["exam"].buttons.items():
         ui[name] = button
         report.check("press" in [a.lower() for a in action_names(button)],
                      f"button {name!r} can be pressed", action_names(button))
@@ -145,12 +130,11 @@ def step_labels():
 
 
 def step_tab_lists():
-    lists = ui["tree"].all(Role.PAGE_TAB_LIST)
-    report.equal(len(lists), 2, "two tab lists")
-    by_count = {len(tabs_of(tab_list)): tab_list for tab_list in lists}
-    booklet, sheet = by_count.get(8), by_count.get(34)
+    exam = ui["exam"]
+    report.equal(len(exam.tab_lists), 2, "two tab lists")
+    booklet, sheet = exam.booklet, exam.sheet
     report.check(booklet is not None and sheet is not None, "one list has 8 tabs, the other 34",
-                 sorted(by_count))
+                 sorted(len(tabs_of(t)) for t in exam.tab_lists))
     ui["booklet"], ui["sheet"] = booklet, sheet
     for tab_list, expected, what in ((booklet, BOOKLET_TABS, "booklet"),
                                      (sheet, SHEET_TABS, "answer sheet")):
@@ -168,10 +152,9 @@ def step_tab_lists():
 
 
 def step_booklet_headings():
-    page = pages_of(ui["booklet"])[0]
-    boxes = [n for n in Snapshot(page).all(Role.TEXT) if "Text" in n.get_interfaces()]
+    boxes = text_boxes(pages_of(ui["booklet"])[0])
     report.equal(len(boxes), 1, "the booklet's page holds one text box")
-    text = Atspi.Text.get_text(boxes[0], 0, Atspi.Text.get_character_count(boxes[0]))
+    text = full_text(boxes[0])
     headings = [m.groups() for m in map(HEADING.match, text.splitlines()) if m]
     report.equal(headings, HEADINGS, "the booklet reads its six headings and weights in order")
     report.check("\ufffd" not in text, "no replacement character in the booklet's text")
@@ -332,12 +315,7 @@ def step_screenshot():
     report.check(mw >= 16 and mh >= 16 and sx <= mx and mx + mw <= bx and sy <= my
                  and my + mh <= sy + sh, "the mark of 1-A1 stands on its page, left of the boxes",
                  {"mark": (mx, my, mw, mh), "sheet": (sx, sy, sw, sh), "first box x": bx})
-    path = os.path.join(output_dir(), "e2e_answer_sheet.png")
-    screenshot(path)
-    deviation, colours = image_stats(path)
-    print(f"   screenshot {path}: standard deviation {deviation:.3f}, {colours} colours")
-    report.check(deviation > 0.05 and colours >= 32, "the screenshot is not blank",
-                 f"deviation {deviation:.3f}, {colours} colours")
+    check_screenshot(report, "e2e_answer_sheet.png")
 
 
 def step_score_again_by_mouse():
@@ -366,24 +344,19 @@ def step_untick_and_score_zero():
     check_marks(set(), "after scoring an empty sheet")
 
 
-def main():
-    return report.run([
-        ("the exam window comes up", step_window),
-        ("its buttons", step_buttons),
-        ("its labels", step_labels),
-        ("its two tab lists", step_tab_lists),
-        ("the booklet's headings", step_booklet_headings),
-        ("the answer sheet's pages", step_sheet_contents),
-        ("tick ④ of 1-A1 through its action", step_tick_by_action),
-        ("tick ③ of 1-A3 with the mouse", step_tick_by_mouse),
-        ("tick 4-B3-6 and 4-B3-7", step_more_answers),
-        ("select the back-row tab 6-A2 with the mouse", step_back_row_tab),
-        ("press 得　点", step_score),
-        ("screenshot", step_screenshot),
-        ("click 得　点 again", step_score_again_by_mouse),
-        ("clear every box and score again", step_untick_and_score_zero),
-    ])
-
-
-if __name__ == "__main__":
-    sys.exit(main())
+sys.exit(report.run([
+    ("the exam window comes up", step_window),
+    ("its buttons", step_buttons),
+    ("its labels", step_labels),
+    ("its two tab lists", step_tab_lists),
+    ("the booklet's headings", step_booklet_headings),
+    ("the answer sheet's pages", step_sheet_contents),
+    ("tick ④ of 1-A1 through its action", step_tick_by_action),
+    ("tick ③ of 1-A3 with the mouse", step_tick_by_mouse),
+    ("tick 4-B3-6 and 4-B3-7", step_more_answers),
+    ("select the back-row tab 6-A2 with the mouse", step_back_row_tab),
+    ("press 得　点", step_score),
+    ("screenshot", step_screenshot),
+    ("click 得　点 again", step_score_again_by_mouse),
+    ("clear every box and score again", step_untick_and_score_zero),
+]))

@@ -15,49 +15,39 @@ import subprocess
 import sys
 import time
 
-from tamsel_e2e import (fake_second_of_minute, find, find_all, find_app, find_frame, has_state,
-                        output_dir, press, Report, Role, screenshot, start_sound_server, State,
-                        stop_sound_server, wait_until)
+from tamsel_e2e import (clock_speed, ExamWindow, has_state, output_dir, press, Report, SCORE,
+                        screenshot, START, start_sound_server, State, stop_sound_server,
+                        wait_early_in_a_minute, wait_until)
 
-WINDOW = "問題 （Tamsel）"
-START, SCORE = "スタート", "得\u3000点"
-TIME_TEXT = re.compile(r"^\d:\d\d$")
-SPEED = float(os.environ.get("TAMSEL_E2E_SPEED", "60"))  # fake seconds per real second
+SPEED = clock_speed(60)
 CHIME_EXPECTED = os.environ.get("TAMSEL_E2E_CHIME", "present") == "present"
 # Faster than 60 times, the first minute may be over before the driver first reads the display.
 SEES_EVERY_MINUTE = SPEED <= 60
-# The second of the minute at which the program's fake clock starts (faketime's "@… 10:15:40").
-FAKE_START_SECOND = int(os.environ.get("TAMSEL_E2E_FAKE_START_SECOND", "40"))
 
 report = Report("countdown and chime, end to end"
                 + ("" if CHIME_EXPECTED else " (no playable chime)"))
 ui = {}
 sound = {}
-def time_label():
-    labels = find_all(ui["frame"], Role.LABEL, predicate=lambda n: TIME_TEXT.match(n.get_name()))
-    return labels[0] if labels else None
 
 
 def time_text():
-    label = ui.get("time") or time_label()
+    label = ui.get("time") or ui["exam"].time_display()
     return label.get_name() if label else ""
 
 
 def step_find_window():
     start_sound_server()
-    ui["frame"] = find_frame(find_app(), WINDOW)
-    ui["start"] = find(ui["frame"], Role.PUSH_BUTTON, START)
-    ui["score"] = find(ui["frame"], Role.PUSH_BUTTON, SCORE)
+    ui["exam"] = exam = ExamWindow()
+    ui["start"], ui["score"] = exam.buttons[START], exam.buttons[SCORE]
     report.check(has_state(ui["start"], State.ENABLED), "Start is available at first")
 
 
 def step_start():
     if SEES_EVERY_MINUTE:
-        # Press early in a clock minute, so that 1:00 stands long enough to be read.
-        wait_until(lambda: 5 <= fake_second_of_minute(FAKE_START_SECOND, SPEED) < 15, timeout=60 / SPEED * 2,
-                   what="the start of a clock minute", interval=0.005)
+        wait_early_in_a_minute(SPEED)
     press(ui["start"])
-    ui["time"] = wait_until(time_label, what="the time display to show the remaining time")
+    ui["time"] = wait_until(ui["exam"].time_display,
+                            what="the time display to show the remaining time")
     ui["started"] = time.monotonic()
     if SEES_EVERY_MINUTE:
         report.equal(ui["time"].get_name(), "1:00", "Start shows one hour")
@@ -117,7 +107,7 @@ def step_after_time_up():
                               text=True, timeout=30).stderr
         rms = float(re.search(r"RMS\s+amplitude:\s+([0-9.]+)", stat).group(1))
         report.check(rms > 0.01, "the chime sounds at time-up", f"RMS {rms:.4f}")
-    screenshot(os.path.join(output_dir(), "countdown-time-up.png"))
+    screenshot("countdown-time-up.png")
 
 
 def step_score_ends_the_attempt():
@@ -127,20 +117,16 @@ def step_score_ends_the_attempt():
     report.equal(ui["time"].get_name(), "", "Score empties the time display")
 
 
-def main():
-    try:
-        return report.run([
-            ("find the exam window", step_find_window),
-            ("press Start", step_start),
-            ("count down to time-up", step_count_down),
-            ("after time-up", step_after_time_up),
-            ("Score ends the attempt", step_score_ends_the_attempt),
-        ])
-    finally:
-        recorder = sound.get("recorder")
-        if recorder and recorder.poll() is None:
-            recorder.kill()
-        stop_sound_server()
-
-
-sys.exit(main())
+try:
+    sys.exit(report.run([
+        ("find the exam window", step_find_window),
+        ("press Start", step_start),
+        ("count down to time-up", step_count_down),
+        ("after time-up", step_after_time_up),
+        ("Score ends the attempt", step_score_ends_the_attempt),
+    ]))
+finally:
+    recorder = sound.get("recorder")
+    if recorder and recorder.poll() is None:
+        recorder.kill()
+    stop_sound_server()

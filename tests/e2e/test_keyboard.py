@@ -10,21 +10,14 @@ Run it through tests/e2e/run, as ctest does:
     tests/e2e/run build/ci/tamsel tests/e2e/test_keyboard.py TAMSEL_E2E_WM=openbox
 """
 
-import os
-import re
 import sys
 
-from tamsel_e2e import (BOOKLET_TABS, contrast, describe, device_rect, find_app, find_frame,
-                        focus_window, FocusWatch, has_state, is_checked, is_selected, is_showing,
-                        is_within, KEY, load_picture, output_dir, pages_of, press_keys, Report,
-                        Role, screenshot, SHEET_TABS, Snapshot, State, tabs_of, wait_for,
-                        wait_until)
+from tamsel_e2e import (BOOKLET_TABS, contrast, describe, device_rect, ExamWindow, focus_window,
+                        FocusWatch, GAME_MENU, has_state, is_checked, is_selected, is_within, KEY,
+                        load_picture, pages_of, press_keys, Report, Role, SCORE, screenshot,
+                        SHEET_TABS, Snapshot, START, State, tabs_of, wait_for, wait_until)
 
-WINDOW = "問題 （Tamsel）"
-START, SCORE = "スタート", "得\u3000点"
-GAME_MENU = "ゲーム(G)"
 SHEET_TABS_PER_ROW = 12
-TIME_TEXT = re.compile(r"^\d:\d\d$")
 # Non-text contrast that a focus indicator and a state must reach (WCAG 2.1, 1.4.11).
 LEAST_CONTRAST = 3.0
 # How many Tab presses may lie between two controls of the window.
@@ -35,8 +28,7 @@ ui = {}
 
 
 def picture(name):
-    path = os.path.join(output_dir(), name)
-    return load_picture(screenshot(path))
+    return load_picture(screenshot(name))
 
 
 def focus_is(node):
@@ -77,21 +69,13 @@ def most_contrast_on_line(image, points, against):
 # ----------------------------------------------------------------------------------------------
 
 def step_window():
-    ui["app"] = app = find_app("tamsel", timeout=15)
-    ui["frame"] = frame = find_frame(app, WINDOW, timeout=10)
-    wait_until(lambda: is_showing(frame), what="the exam window to show")
-    ui["tree"] = tree = Snapshot(frame)
-    for name in (START, SCORE):
-        ui[name] = tree.one(Role.PUSH_BUTTON, name)
-    lists = tree.all(Role.PAGE_TAB_LIST)
-    ui["booklet"] = next(t for t in lists if len(tabs_of(t)) == len(BOOKLET_TABS))
-    ui["sheet"] = next(t for t in lists if len(tabs_of(t)) == len(SHEET_TABS))
-    ui["text"] = tree.one(Role.TEXT, within=ui["booklet"])
-    ui["pages"] = pages_of(ui["sheet"])
-    ui["displays"] = tree.all(Role.LABEL, "")
-    ui["menu"] = tree.one(Role.MENU_ITEM, GAME_MENU)
+    ui["exam"] = exam = ExamWindow()
+    ui.update(exam.buttons, booklet=exam.booklet, sheet=exam.sheet)
+    ui["text"] = exam.tree.one(Role.TEXT, within=exam.booklet)
+    ui["pages"] = pages_of(exam.sheet)
+    ui["menu"] = exam.tree.one(Role.MENU_ITEM, GAME_MENU)
     ui["focus"] = FocusWatch()
-    focus_window(frame)
+    focus_window(exam.frame)
     report.check(has_state(ui[START], State.FOCUSED), "スタート has the focus at launch",
                  describe(ui["focus"].current()))
 
@@ -200,12 +184,10 @@ def step_paging_from_inside_pages():
 def step_enter_presses_start():
     key_until("shift+Tab", focus_is(ui[START]), "Shift+Tab to reach Start")
     press_keys("Return")
-    ui["time"] = wait_until(
-        lambda: next((d for d in ui["displays"] if TIME_TEXT.match(d.get_name())), None),
-        what="Enter on Start to start the countdown")
+    ui["time"] = wait_until(ui["exam"].time_display, what="Enter on Start to start the countdown")
     report.check(not has_state(ui[START], State.ENABLED), "Enter pressed Start: it is "
                  "unavailable while the countdown runs")
-    ui["score"] = next(d for d in ui["displays"] if d is not ui["time"])
+    ui["score"] = next(d for d in ui["exam"].displays if d is not ui["time"])
 
 
 def step_rows():
@@ -257,19 +239,14 @@ def step_score_by_keypad_enter():
     ui["focus"].close()
 
 
-def main():
-    return report.run([
-        ("the exam window comes up with Start focused", step_window),
-        ("Start's focus ring at launch", step_start_ring),
-        ("a lone Alt highlights the menu bar", step_lone_alt),
-        ("the tab list's focus and selection show", step_tab_strip_focus),
-        ("paging keys from inside the booklet", step_paging_from_inside_pages),
-        ("Enter presses Start", step_enter_presses_start),
-        ("Up and Down change the answer sheet's rows", step_rows),
-        ("every item answered by keyboard", step_whole_attempt),
-        ("the keypad's Enter presses 得　点", step_score_by_keypad_enter),
-    ])
-
-
-if __name__ == "__main__":
-    sys.exit(main())
+sys.exit(report.run([
+    ("the exam window comes up with Start focused", step_window),
+    ("Start's focus ring at launch", step_start_ring),
+    ("a lone Alt highlights the menu bar", step_lone_alt),
+    ("the tab list's focus and selection show", step_tab_strip_focus),
+    ("paging keys from inside the booklet", step_paging_from_inside_pages),
+    ("Enter presses Start", step_enter_presses_start),
+    ("Up and Down change the answer sheet's rows", step_rows),
+    ("every item answered by keyboard", step_whole_attempt),
+    ("the keypad's Enter presses 得　点", step_score_by_keypad_enter),
+]))

@@ -17,13 +17,11 @@ import subprocess
 import sys
 from pathlib import Path
 
-from tamsel_e2e import (Report, Role, Snapshot, children, contrast, find_app, find_frame,
-                        focus_window, is_showing, load_picture, output_dir, press, press_keys,
-                        scale_factor, screen_extents, screenshot, select_tab, tabs_of, toggle,
-                        wait_for, wait_until, x_window_geometry, x_window_of)
+from tamsel_e2e import (contrast, ExamWindow, HELP, HELP_MENU, is_showing, load_picture,
+                        output_dir, pages_of, PASS_LINE, PASS_RATE, press, Report, Role, SCORE,
+                        scale_factor, screen_extents, screenshot, select_tab, Snapshot, START,
+                        tabs_of, toggle, wait_for, wait_until, x_window_geometry, x_window_of)
 
-WINDOW, PASS_LINE, HELP = "問題 （Tamsel）", "合格ライン", "バージョン情報"
-SCORE, PASS_RATE = "得\u3000点", "合格率"
 ROOT = Path(__file__).resolve().parents[2]
 DESIGN = ROOT / "core" / "design" / "ExamWindowDesign.h"
 CONTENT = ROOT / "content"
@@ -217,11 +215,9 @@ def design_on_screen(left, top, width, height):
 # ----------------------------------------------------------------------------------------------
 
 def step_window():
-    ui["app"] = app = find_app("tamsel", timeout=15)
-    ui["frame"] = frame = find_frame(app, WINDOW, timeout=10)
-    wait_until(lambda: is_showing(frame), what="the exam window to show")
-    ui["tree"] = Snapshot(frame)
-    ui["window"] = check_frame(frame, "the exam window")
+    ui["exam"] = exam = ExamWindow()
+    ui["frame"], ui["tree"] = exam.frame, exam.tree
+    ui["window"] = check_frame(exam.frame, "the exam window")
 
 
 def step_design_geometry():
@@ -238,20 +234,17 @@ def step_design_geometry():
         return x - client[0], y - client[1], w, h
 
     expected = {name: tuple(pixels(v) for v in rects[key]) for name, key in
-                (("スタート", "startButton"), (SCORE, "scoreButton"),
-                 (PASS_RATE, "passRateButton"))}
+                ((START, "startButton"), (SCORE, "scoreButton"), (PASS_RATE, "passRateButton"))}
     for name, place in expected.items():
-        report.equal(on_client(tree.one(Role.PUSH_BUTTON, name)), place,
+        report.equal(on_client(ui["exam"].buttons[name]), place,
                      f"{name} stands where the design puts it, in the window's pixels")
-    lists = tree.all(Role.PAGE_TAB_LIST)
-    ui["booklet"] = next(t for t in lists if len(tabs_of(t)) == 8)
-    ui["sheet"] = next(t for t in lists if len(tabs_of(t)) == 34)
+    ui["booklet"], ui["sheet"] = ui["exam"].booklet, ui["exam"].sheet
     viewer = tuple(pixels(v) for v in rects["bookletViewer"])
     report.equal(on_client(ui["booklet"]), viewer, "the booklet viewer stands as designed")
     report.equal(on_client(ui["sheet"]), tuple(pixels(v) for v in rects["answerSheet"]),
                  "the answer sheet stands as designed, running past the window's edge")
 
-    image = load_picture(screenshot(os.path.join(output_dir(), screenshot_name("exam"))))
+    image = load_picture(screenshot(screenshot_name("exam")))
     for name, place in expected.items():
         check_borders(image, name, design_on_screen(*place))
     box = tuple(pixels(v) for v in rects["RichTextBox1"])
@@ -263,16 +256,14 @@ def step_design_geometry():
 
     select_tab(tabs_of(ui["booklet"])[1])
     figure = tuple(pixels(v) for v in rects["Picture1"])
-    wait_until(lambda: any(is_showing(p) for p in children(ui["booklet"])
-                           if p.get_role() != Role.PAGE_TAB), what="図１ to show")
-    image = wait_for(lambda: (lambda i: border_line(i, design_on_screen(
-        viewer[0] + figure[0], viewer[1] + figure[1], figure[2], figure[3]), "left")[0]
-        is not None and i)(load_picture(screenshot(os.path.join(
-            output_dir(), screenshot_name("figure"))))), 3.0)
+    wait_until(lambda: any(is_showing(p) for p in pages_of(ui["booklet"])),
+               what="図１ to show")
+    box = design_on_screen(viewer[0] + figure[0], viewer[1] + figure[1], figure[2], figure[3])
+    # The figure is drawn a moment after its page shows.
+    image = wait_for(lambda: (lambda i: border_line(i, box, "left")[0] is not None and i)(
+        load_picture(screenshot(screenshot_name("figure")))), 3.0)
     image = image or load_picture(os.path.join(output_dir(), screenshot_name("figure")))
-    check_borders(image, "the first figure's box",
-                  design_on_screen(viewer[0] + figure[0], viewer[1] + figure[1], figure[2],
-                                   figure[3]))
+    check_borders(image, "the first figure's box", box)
 
 
 def step_pictures():
@@ -284,16 +275,14 @@ def step_pictures():
               "only their borders and places are checked)")
         return
     tree = ui["tree"]
-    sheet_tabs = tabs_of(ui["sheet"])
-    select_tab(sheet_tabs[0])
-    first_page = next(p for p in children(ui["sheet"]) if p.get_role() != Role.PAGE_TAB)
-    boxes = Snapshot(first_page).all(Role.CHECK_BOX)
+    select_tab(tabs_of(ui["sheet"])[0])
+    boxes = Snapshot(pages_of(ui["sheet"])[0]).all(Role.CHECK_BOX)
     toggle(boxes[FIRST_ITEM_KEY - 1])
-    press(tree.one(Role.PUSH_BUTTON, SCORE))
+    press(ui["exam"].buttons[SCORE])
     wait_until(lambda: any(d.get_name() == "3" for d in tree.all(Role.LABEL)),
                what="one right answer to score 3")
     ui["scored"] = "3"
-    image = load_picture(screenshot(os.path.join(output_dir(), screenshot_name("pictures"))))
+    image = load_picture(screenshot(screenshot_name("pictures")))
 
     # The backdrop above Start, where no control stands.
     size = (round(120 * scale), round(60 * scale))
@@ -327,38 +316,24 @@ def screenshot_name(what):
            f"{round(scale_factor() * 100)}.png"
 
 
-def top_windows(name):
-    return [w for w in children(ui["app"]) if w.get_name() == name]
-
-
 def step_other_windows():
-    tree = ui["tree"]
+    exam = ui["exam"]
     if "scored" not in ui:
-        press(tree.one(Role.PUSH_BUTTON, SCORE))
-        wait_until(lambda: any(d.get_name() == "0" for d in tree.all(Role.LABEL)),
+        press(exam.buttons[SCORE])
+        wait_until(lambda: any(d.get_name() == "0" for d in exam.tree.all(Role.LABEL)),
                    what="an empty sheet to score 0")
-    press(tree.one(Role.PUSH_BUTTON, PASS_RATE))
-    pass_line = wait_until(lambda: top_windows(PASS_LINE), what=f"a window {PASS_LINE!r}")[0]
+    press(exam.buttons[PASS_RATE])
+    pass_line = wait_until(lambda: exam.top_windows(PASS_LINE), what=f"a window {PASS_LINE!r}")[0]
     check_frame(pass_line, "the pass-line window")
-    focus_window(ui["frame"])
-    menu = tree.one(Role.MENU_ITEM, "ヘルプ(H)")
-    popup = next(c for c in children(menu) if c.get_role() == Role.POPUP_MENU)
-    press_keys("alt+h")
-    wait_until(lambda: is_showing(popup), what="the help menu to drop down")
-    press_keys("a")
-    help_window = wait_until(lambda: top_windows(HELP), what=f"a window {HELP!r}")[0]
+    exam.choose_from_menu(HELP_MENU, "h", "a")
+    help_window = wait_until(lambda: exam.top_windows(HELP), what=f"a window {HELP!r}")[0]
     check_frame(help_window, "the help window")
-    screenshot(os.path.join(output_dir(), screenshot_name("windows")))
+    screenshot(screenshot_name("windows"))
 
 
-def main():
-    return report.run([
-        ("the exam window and its frame", step_window),
-        ("the design's geometry on the screen, every border whole", step_design_geometry),
-        ("the pictures at the screen's density", step_pictures),
-        ("the pass-line and help windows and their frames", step_other_windows),
-    ])
-
-
-if __name__ == "__main__":
-    sys.exit(main())
+sys.exit(report.run([
+    ("the exam window and its frame", step_window),
+    ("the design's geometry on the screen, every border whole", step_design_geometry),
+    ("the pictures at the screen's density", step_pictures),
+    ("the pass-line and help windows and their frames", step_other_windows),
+]))

@@ -12,25 +12,18 @@ Run it through tests/e2e/run with a faketime wrapper, as ctest does:
         -- faketime -f "@2026-12-08 10:15:40 x20"
 """
 
-import os
-import re
 import sys
 import time
 
-from tamsel_e2e import (Atspi, children, fake_second_of_minute, find_app, find_frame, focus_window,
-                        GLib, has_state, image_stats, is_showing, KEY, output_dir, POINTS, press,
-                        press_keys, process_tree, program_alive, program_exit_status, program_pid,
-                        Report, Role, screenshot, select_tab, SHEET_TABS, Snapshot, State, tabs_of,
-                        toggle, wait_for, wait_program_exit, wait_until, x_windows)
+from tamsel_e2e import (Atspi, box_of, check_screenshot, clock_speed, document_text, ExamWindow,
+                        GAME_MENU, has_state, HELP, HELP_MENU, is_showing, KEY, Listener,
+                        PASS_LINE, PASS_RATE, POINTS, press, process_tree, program_alive,
+                        program_exit_status, program_pid, Report, Role, SCORE, select_tab,
+                        SHEET_TABS, Snapshot, START, State, tabs_of, TIME_TEXT, toggle,
+                        wait_early_in_a_minute, wait_for, wait_program_exit, wait_until, WINDOW,
+                        x_windows)
 
-WINDOW, PASS_LINE, HELP = "問題 （Tamsel）", "合格ライン", "バージョン情報"
-START, SCORE, PASS_RATE = "スタート", "得\u3000点", "合格率"
-GAME_MENU, HELP_MENU = "ゲーム(G)", "ヘルプ(H)"
-CHOICES = "①②③④⑤⑥⑦⑧"
-TIME_TEXT = re.compile(r"^\d:\d\d$")
-
-SPEED = float(os.environ.get("TAMSEL_E2E_SPEED", "20"))  # fake seconds per real second
-FAKE_START_SECOND = int(os.environ.get("TAMSEL_E2E_FAKE_START_SECOND", "40"))
+SPEED = clock_speed(20)
 # How long to watch for something that must not happen: a window shows within a few tenths.
 NOTHING_HAPPENS = 1.5
 
@@ -49,19 +42,11 @@ ui = {}
 # The program's windows and widgets
 
 def top_windows(name=None):
-    """The program's top-level windows on the bus, of any role, named name if given."""
-    return [w for w in children(ui["app"]) if name is None or w.get_name() == name]
+    return ui["exam"].top_windows(name)
 
 
 def labels_of(window):
     return [n.get_name() for n in Snapshot(window).all(Role.LABEL)]
-
-
-def document_text(window):
-    """The text of the window's one text box, through the text interface."""
-    boxes = [n for n in Snapshot(window).all(Role.TEXT) if "Text" in n.get_interfaces()]
-    assert len(boxes) == 1, f"{len(boxes)} text boxes in {window.get_name()!r}"
-    return Atspi.Text.get_text(boxes[0], 0, Atspi.Text.get_character_count(boxes[0]))
 
 
 def check_new_window(window, what):
@@ -85,17 +70,11 @@ def score_text():
     return ui["score_label"].get_name()
 
 
-def box(caption, choice):
-    found = [b for b in ui["boxes_by_tab"][caption] if b.get_name() == CHOICES[choice - 1]]
-    assert len(found) == 1, f"{len(found)} boxes {CHOICES[choice - 1]} on {caption}"
-    return found[0]
-
-
 def tick_keyed_answers(captions, seen_times=None):
     """Selects each item's tab and ticks its right choice; notes the time display on the way."""
     for caption in captions:
         tab = ui["tabs"][SHEET_TABS.index(caption)]
-        target = box(caption, KEY[SHEET_TABS.index(caption)])
+        target = box_of(ui["boxes_by_tab"][caption], KEY[SHEET_TABS.index(caption)], caption)
         select_tab(tab)
         wait_until(lambda: is_showing(target), what=f"the boxes of {caption} to show")
         toggle(target)
@@ -109,34 +88,9 @@ def score_and_wait():
     return wait_until(score_text, what="the score display to show a score")
 
 
-def menu_popup(menu):
-    """The pull-down of a menu of the exam window's menu bar."""
-    items = ui["tree"].all(Role.MENU_ITEM, menu)
-    assert len(items) == 1, f"{len(items)} menus {menu!r}"
-    popups = [c for c in children(items[0]) if c.get_role() == Role.POPUP_MENU]
-    assert len(popups) == 1, f"{len(popups)} pull-downs under {menu!r}"
-    return popups[0]
-
-
-def choose_from_menu(menu, access_key, command_key, before_command=None):
-    """Focuses the exam window, opens menu with Alt and its access key and, once it is down,
-    chooses a command by its access key: real key presses, as a student would type them."""
-    popup = menu_popup(menu)
-    focus_window(ui["frame"])
-    press_keys(f"alt+{access_key}")
-    wait_until(lambda: is_showing(popup), what=f"the menu {menu!r} to drop down")
-    if before_command:
-        before_command()
-    press_keys(command_key)
-    # The exit command may end the program before the menu's state can be read.
-    wait_until(lambda: not program_alive() or not is_showing(popup),
-               what=f"the menu {menu!r} to close")
-
-
 def start_early_in_a_minute():
     """Presses Start early in a clock minute, so that 1:00 stands long enough to be read."""
-    wait_until(lambda: 5 <= fake_second_of_minute(FAKE_START_SECOND, SPEED) < 15, timeout=60 / SPEED * 2,
-               what="the start of a clock minute", interval=0.005)
+    wait_early_in_a_minute(SPEED)
     press(ui[START])
     return wait_until(lambda: TIME_TEXT.match(time_text()) and time_text(),
                       what="the time display to show the remaining time")
@@ -145,25 +99,19 @@ def start_early_in_a_minute():
 # ----------------------------------------------------------------------------------------------
 
 def step_window():
-    ui["app"] = app = find_app("tamsel", timeout=15)
-    ui["program"] = app.get_process_id()
+    ui["exam"] = exam = ExamWindow()
+    ui["program"] = exam.app.get_process_id()
     ui["processes"] = process_tree(program_pid()) if program_pid() else {ui["program"]}
     report.check(ui["program"] in ui["processes"], "the application on the bus is the started "
                  "program", ui["program"])
-    ui["frame"] = frame = find_frame(app, WINDOW, timeout=10)
-    wait_until(lambda: is_showing(frame), what="the exam window to show")
-    ui["tree"] = tree = Snapshot(frame)
-    for name in (START, SCORE, PASS_RATE):
-        ui[name] = tree.one(Role.PUSH_BUTTON, name)
-    sheets = [t for t in tree.all(Role.PAGE_TAB_LIST) if len(tabs_of(t)) == len(SHEET_TABS)]
-    report.equal(len(sheets), 1, "one tab list with the 34 items")
-    ui["tabs"] = tabs_of(sheets[0])
+    ui.update(exam.buttons)
+    report.check(exam.sheet is not None, "one tab list with the 34 items")
+    ui["tabs"] = tabs_of(exam.sheet)
     report.equal([t.get_name() for t in ui["tabs"]], SHEET_TABS, "the answer sheet's tabs")
-    ui["boxes"] = tree.all(Role.CHECK_BOX)
+    ui["boxes"] = exam.tree.all(Role.CHECK_BOX)
     ui["boxes_by_tab"] = {c: [b for b in ui["boxes"] if b.get_description() == c]
                           for c in SHEET_TABS}
-    ui["displays"] = tree.all(Role.LABEL, "")
-    report.equal(len(ui["displays"]), 2, "two empty displays (time and score) at start")
+    report.equal(len(exam.displays), 2, "two empty displays (time and score) at start")
     report.equal([w.get_name() for w in top_windows()], [WINDOW], "the exam window is the only "
                  "window")
 
@@ -179,10 +127,9 @@ def step_pass_rate_without_score():
 def step_first_marking():
     press(ui[START])
     # Start writes the remaining time into one display; the other one is the score.
-    ui["time_label"] = wait_until(
-        lambda: next((d for d in ui["displays"] if TIME_TEXT.match(d.get_name())), None),
-        what="the time display to show the remaining time")
-    ui["score_label"] = next(d for d in ui["displays"] if d is not ui["time_label"])
+    ui["time_label"] = wait_until(ui["exam"].time_display,
+                                  what="the time display to show the remaining time")
+    ui["score_label"] = next(d for d in ui["exam"].displays if d is not ui["time_label"])
     tick_keyed_answers(FIRST_ITEMS)
     report.equal(score_and_wait(), str(FIRST_SCORE), f"score of items {FIRST_ITEMS[0]} to "
                  f"{FIRST_ITEMS[-1]} right")
@@ -237,14 +184,14 @@ def step_help_during_countdown():
     press(ui[START])
     wait_until(lambda: TIME_TEXT.match(time_text()), what="the countdown to start")
     wait_until(lambda: not has_state(ui[START], State.ENABLED), what="Start to turn unavailable")
-    choose_from_menu(HELP_MENU, "h", "a")
+    ui["exam"].choose_from_menu(HELP_MENU, "h", "a")
     ui["help"] = window = wait_until(lambda: top_windows(HELP), what=f"a window {HELP!r}")[0]
     shown_at = time_text()
     watched_from = time.monotonic()
     check_new_window(window, "the help window")
     report.check(bool(document_text(window).strip()), "the help window holds its document")
 
-    choose_from_menu(HELP_MENU, "h", "a")
+    ui["exam"].choose_from_menu(HELP_MENU, "h", "a")
     copies = wait_for(lambda: len(top_windows(HELP)) > 1, NOTHING_HAPPENS)
     windows = top_windows(HELP)
     report.check(not copies and len(windows) == 1 and windows[0] is window,
@@ -264,52 +211,27 @@ def step_help_during_countdown():
                  "runs on")
 
 
-def take_screenshot(name):
-    path = os.path.join(output_dir(), name)
-    screenshot(path)
-    deviation, colours = image_stats(path)
-    print(f"   screenshot {path}: standard deviation {deviation:.3f}, {colours} colours")
-    report.check(deviation > 0.05 and colours >= 32, f"the screenshot {name} is not blank",
-                 f"deviation {deviation:.3f}, {colours} colours")
-
-
 def step_screenshot():
-    take_screenshot("e2e_windows.png")
+    check_screenshot(report, "e2e_windows.png")
 
 
 def step_exit():
     # The windows' order of going comes from the events a screen reader gets: "showing" turns off
     # for each window as it closes. The bridge sends events only to listeners it knows of, so the
     # menu's own event proves the listener is heard before the command is chosen.
-    order = {"exam window": ui["frame"], "pass-line window of 100 points": ui["top"],
+    order = {"exam window": ui["exam"].frame, "pass-line window of 100 points": ui["top"],
              f"pass-line window of {FIRST_SCORE} points": ui["low"], "help window": ui["help"]}
-    popup = menu_popup(GAME_MENU)
-    events = []
-
-    def on_event(event):
-        events.append((event.source, event.detail1))
-
-    listener = Atspi.EventListener.new(on_event)
-    listener.register("object:state-changed:showing")
-    context = GLib.MainContext.default()
-
-    def pump():
-        while context.iteration(False):
-            pass
-        return events
-
-    def listener_heard():
-        pump()
-        return any(source is popup and shown for source, shown in events)
-
+    popup = ui["exam"].menu_popup(GAME_MENU)
+    listener = Listener("object:state-changed:showing", names=False)
     exited = {}
 
     def choose_exit():
-        wait_until(listener_heard, what="the menu's event to reach the listener")
-        events.clear()
+        wait_until(lambda: any(e.source is popup and e.detail for e in listener.pump()),
+                   what="the menu's event to reach the listener")
+        listener.events.clear()
         exited["pressed"] = time.monotonic()
 
-    choose_from_menu(GAME_MENU, "g", "q", before_command=choose_exit)
+    ui["exam"].choose_from_menu(GAME_MENU, "g", "q", before_command=choose_exit)
     gone = wait_program_exit(5)
     took = time.monotonic() - exited["pressed"]
     report.check(gone, "終了 ends the program within 5 s", f"{took:.2f} s")
@@ -321,27 +243,22 @@ def step_exit():
 
     # Every hide event was sent before the program ended; read what the bus still holds.
     def hidden():
-        return [name for source, shown in pump() if not shown
-                for name, node in order.items() if source is node]
+        return [name for e in listener.pump() if not e.detail
+                for name, node in order.items() if e.source is node]
 
     deadline = time.monotonic() + 3
     while len(set(hidden())) < len(order) and time.monotonic() < deadline:
         time.sleep(0.02)
     report.equal(hidden(), list(order), "the windows close in the order of the exit command")
-    listener.deregister("object:state-changed:showing")
+    listener.close()
 
 
-def main():
-    return report.run([
-        ("the exam window comes up", step_window),
-        ("合格率 before any marking", step_pass_rate_without_score),
-        ("a first marking and its pass-line window", step_first_marking),
-        ("every item right: a second pass-line window", step_second_marking),
-        ("the help window by keyboard while the countdown runs", step_help_during_countdown),
-        ("screenshot", step_screenshot),
-        ("ゲーム → 終了 by keyboard", step_exit),
-    ])
-
-
-if __name__ == "__main__":
-    sys.exit(main())
+sys.exit(report.run([
+    ("the exam window comes up", step_window),
+    ("合格率 before any marking", step_pass_rate_without_score),
+    ("a first marking and its pass-line window", step_first_marking),
+    ("every item right: a second pass-line window", step_second_marking),
+    ("the help window by keyboard while the countdown runs", step_help_during_countdown),
+    ("screenshot", step_screenshot),
+    ("ゲーム → 終了 by keyboard", step_exit),
+]))

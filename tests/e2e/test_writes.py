@@ -11,14 +11,13 @@ import os
 import re
 import sys
 
-from tamsel_e2e import (Report, Role, State, do_action, find, find_all, find_app, find_frame,
-                        has_state, press, program_exit_status, start_sound_server,
-                        stop_sound_server, wait_program_exit, wait_until)
+from tamsel_e2e import (clock_speed, do_action, find, find_all, find_app, find_frame, has_state,
+                        HELP, PASS_LINE, PASS_RATE, press, program_exit_status, Report, Role,
+                        SCORE, START, start_sound_server, State, stop_sound_server,
+                        wait_program_exit, wait_until, WINDOW)
 
-WINDOW, PASS_LINE, HELP = "問題 （Tamsel）", "合格ライン", "バージョン情報"
-START, SCORE, PASS_RATE = "スタート", "得\u3000点", "合格率"
 ABOUT, EXIT = "バージョン情報(A)", "終了(Q)"
-SPEED = float(os.environ.get("TAMSEL_E2E_SPEED", "600"))
+SPEED = clock_speed(600)
 HOME = os.path.realpath(os.path.expanduser("~"))
 
 # What the libraries under the program may write, and why.
@@ -34,12 +33,12 @@ WRITING = re.compile(r"O_WRONLY|O_RDWR|O_CREAT|O_TRUNC")
 CALL = re.compile(r'^\d+\s+(?P<call>\w+)\((?:AT_FDCWD|\d+)?,?\s*"(?P<path>[^"]*)"(?P<rest>.*)$')
 
 report = Report("the program writes nothing, end to end")
-ui = {}
 
 
 def step_whole_attempt():
     start_sound_server()
-    frame = ui["frame"] = find_frame(find_app(), WINDOW)
+    app = find_app()
+    frame = find_frame(app, WINDOW)
     start = find(frame, Role.PUSH_BUTTON, START)
     press(start)
     wait_until(lambda: find_all(frame, Role.LABEL, predicate=lambda n: n.get_name() == "0:00"),
@@ -47,7 +46,6 @@ def step_whole_attempt():
     press(find(frame, Role.PUSH_BUTTON, SCORE))
     wait_until(lambda: has_state(start, State.ENABLED), what="Score to end the attempt")
     press(find(frame, Role.PUSH_BUTTON, PASS_RATE))
-    app = find_app()
     wait_until(lambda: find_all(app, Role.FRAME, PASS_LINE), what="the pass-line window")
     do_action(find(frame, Role.MENU_ITEM, ABOUT))
     wait_until(lambda: find_all(app, Role.FRAME, HELP), what="the help window")
@@ -83,12 +81,7 @@ def step_what_was_written():
     report.equal(sorted(set(found) - set(kept)), [], "no other file is written, made or removed")
 
 
-def main():
-    return report.run([
-        ("a whole attempt, the windows beside it and the exit", step_whole_attempt),
-        ("what was written", step_what_was_written),
-    ])
-
-
-if __name__ == "__main__":
-    sys.exit(main())
+sys.exit(report.run([
+    ("a whole attempt, the windows beside it and the exit", step_whole_attempt),
+    ("what was written", step_what_was_written),
+]))

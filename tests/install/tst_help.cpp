@@ -126,18 +126,13 @@ class TestHelp final : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void fileListIsWhatIsInstalled_data();
+    void fileListIsWhatIsInstalled_data() { rootsData(); }
     void fileListIsWhatIsInstalled();
-    void launcherLeadsToTheProgramBesideItsChime_data();
+    void launcherLeadsToTheProgramBesideItsChime_data() { rootsData(); }
     void launcherLeadsToTheProgramBesideItsChime();
     void releaseFactsAreThePackages();
     void stepsNameThePackage();
 };
-
-void TestHelp::fileListIsWhatIsInstalled_data()
-{
-    rootsData();
-}
 
 void TestHelp::fileListIsWhatIsInstalled()
 {
@@ -163,11 +158,6 @@ void TestHelp::fileListIsWhatIsInstalled()
     }
     for (const QString& path : installed)
         QVERIFY2(covered.contains(path), qPrintable(path + u" is installed, not listed"_qs));
-}
-
-void TestHelp::launcherLeadsToTheProgramBesideItsChime_data()
-{
-    rootsData();
 }
 
 void TestHelp::launcherLeadsToTheProgramBesideItsChime()
