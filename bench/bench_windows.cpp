@@ -12,6 +12,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QLabel>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -85,6 +86,8 @@ void BenchWindows::countdownTick()
     frmTamsel window(clock, player, shelf);
     window.show();
     auto* start = window.findChild<QPushButton*>(QStringLiteral("cmdスタート"));
+    // A tick repaints the time display alone.
+    auto* display = window.findChild<QLabel*>(QStringLiteral("lbl秒"));
     int ticks = 0;
     QBENCHMARK
     {
@@ -94,7 +97,7 @@ void BenchWindows::countdownTick()
         }
         clock.now += 60;
         window.tmr時間_Timer();
-        window.grab();
+        display->grab();
     }
 }
 

@@ -17,6 +17,10 @@ namespace tamsel {
 
 void prepareApplication()
 {
+    // The menus stay in the window, where its design puts them, even on desktops with a global
+    // menu bar. Qt would otherwise ask the session bus for one while it builds the menu bar,
+    // and wait for it (or for a bus to be started, where none runs) before the window shows.
+    QCoreApplication::setAttribute(Qt::AA_DontUseNativeMenuBar);
     // Without the Windows faces, fontconfig would pick a Latin face and Qt would fall back per
     // character: kana right, digits and widths wrong.
     const QStringList installed = QFontDatabase::families();
