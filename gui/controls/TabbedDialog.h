@@ -58,9 +58,9 @@ private:
     QColor selectionColour() const;
 
     int tabsPerRow_ = 1;
-    int hovered_ = -1; // the tab under the pointer
     int rowHeight_ = 20;
     int current_ = -1;
+    int hovered_ = -1; // the tab under the pointer
     std::vector<QString> captions_;
     std::vector<QWidget*> pages_;
 };
