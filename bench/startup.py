@@ -1,8 +1,8 @@
 """Times start-up side by side: the program and a bare Qt window with one Japanese label, started
 in turn on the same virtual screen. For each it reports two moments after launch: the window's map,
 and its picture settled (the last change to the screen before it stays still for a second), both
-read from the X server's own events. Prints the medians and their ratios. Run it through
-scripts/bench, which gives it a screen.
+read from the X server's own events, and its peak memory (resident set) once settled. Prints the
+medians and their ratios. Run it through scripts/bench, which gives it a screen.
 
 Usage: startup.py <tamsel> <minimal_window> [runs]
 """
@@ -54,8 +54,17 @@ class ScreenWatch:
         return "other"
 
 
+def peak_resident_mb(pid):
+    with open(f"/proc/{pid}/status") as status:
+        for line in status:
+            if line.startswith("VmHWM:"):
+                return int(line.split()[1]) / 1024
+    raise RuntimeError(f"no peak memory for process {pid}")
+
+
 def time_start(watch, command):
-    """Milliseconds from launch to the first map and to the last change before a quiet second."""
+    """Milliseconds from launch to the first map and to the last change before a quiet second,
+    and the peak resident memory in MB by then."""
     watch.drain()
     started = time.monotonic()
     program = subprocess.Popen(command, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
@@ -67,7 +76,7 @@ def time_start(watch, command):
             if kind is None:
                 if mapped is None:
                     raise TimeoutError(f"{command[0]} showed no window")
-                return mapped, settled
+                return mapped, settled, peak_resident_mb(program.pid)
             if kind == "map" and mapped is None:
                 mapped = now
             if kind == "damage" and mapped is not None:
@@ -92,6 +101,9 @@ def main():
         print(f"start-up to {moment}, median of {runs} alternating runs: "
               f"tamsel {program:.0f} ms, minimal window {yardstick:.0f} ms, "
               f"ratio {program / yardstick:.2f}")
+    program, yardstick = (statistics.median(t[2] for t in times[k]) for k in ("tamsel", "minimal"))
+    print(f"peak resident memory once settled: tamsel {program:.1f} MB, "
+          f"minimal window {yardstick:.1f} MB, {program - yardstick:+.1f} MB")
 
 
 if __name__ == "__main__":
