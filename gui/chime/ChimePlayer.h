@@ -3,7 +3,8 @@
 // regular, reasonably small PCM wave file is read, once, and exactly the bytes that were checked
 // are played, so that a directory, a pipe, a terminal, a huge file or garbage under the chime's
 // name, or one swapped in later, can neither block nor break the window. Opening the file it
-// already holds costs two stats and an open: nothing is read or decoded again.
+// already holds costs a look at its name (an open without access, and a stat): nothing is read
+// or decoded again.
 
 #include "sound/MediaPlayer.h"
 #include "sound/WaveFormat.h"

@@ -13,18 +13,8 @@ DensityPicture::DensityPicture(QPixmap atDesignSize, QString twiceTheSizeFile)
 {
 }
 
-DensityPicture::DensityPicture(std::shared_future<QImage> decoding, QString twiceTheSizeFile)
-    : decoding_(std::move(decoding))
-    , twiceTheSizeFile_(std::move(twiceTheSizeFile))
-{
-}
-
-DensityPicture DensityPicture::load(const QString& path)
-{
-    return {QPixmap(path), twiceTheSizePath(path)};
-}
-
-DensityPicture DensityPicture::decodeInBackground(const QString& path)
+DensityPicture::DensityPicture(const QString& path, std::launch when)
+    : twiceTheSizeFile_(twiceTheSizePath(path))
 {
     auto decode = [path] {
         // Converted here to the format a pixmap keeps, so that the window's thread only wraps it.
@@ -32,7 +22,17 @@ DensityPicture DensityPicture::decodeInBackground(const QString& path)
         return image.convertToFormat(image.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied
                                                              : QImage::Format_RGB32);
     };
-    return {std::async(std::launch::async, std::move(decode)).share(), twiceTheSizePath(path)};
+    decoding_ = std::async(when, std::move(decode)).share();
+}
+
+DensityPicture DensityPicture::decodeWhenNeeded(const QString& path)
+{
+    return {path, std::launch::deferred};
+}
+
+DensityPicture DensityPicture::decodeInBackground(const QString& path)
+{
+    return {path, std::launch::async};
 }
 
 const QPixmap& DensityPicture::atDesignSize() const

@@ -22,8 +22,9 @@ public:
     // it, so that a screen at 100 % never decodes it. Without that file denser screens get the
     // design's picture scaled by Qt.
     DensityPicture(QPixmap atDesignSize, QString twiceTheSizeFile);
-    // The picture at path (a resource), with its drawing at twice the size where there is one.
-    static DensityPicture load(const QString& path);
+    // The picture at path (a resource), with its drawing at twice the size where there is one,
+    // decoded when it is first needed: a figure on a page that is never opened is never decoded.
+    static DensityPicture decodeWhenNeeded(const QString& path);
     // The same, decoded on a thread of its own from now on, so that decoding a large picture
     // overlaps building and laying out the window; the first call that needs it waits for it.
     static DensityPicture decodeInBackground(const QString& path);
@@ -35,7 +36,7 @@ public:
     QPixmap forDensity(qreal density) const;
 
 private:
-    DensityPicture(std::shared_future<QImage> decoding, QString twiceTheSizeFile);
+    DensityPicture(const QString& path, std::launch when);
     const QPixmap& atDesignSize() const;
 
     mutable std::shared_future<QImage> decoding_; // until the picture is first needed...

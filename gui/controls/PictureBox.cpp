@@ -17,17 +17,8 @@ void PictureBox::setPicture(const QPixmap& picture)
     setPicture(DensityPicture(picture, QString()));
 }
 
-void PictureBox::setPictureFile(const QString& path)
-{
-    pictureFile_ = path;
-    picture_ = DensityPicture();
-    shownDensity_ = 0;
-    update();
-}
-
 void PictureBox::setPicture(const DensityPicture& picture)
 {
-    pictureFile_.clear();
     picture_ = picture;
     shownDensity_ = 0;
     update();
@@ -36,10 +27,6 @@ void PictureBox::setPicture(const DensityPicture& picture)
 void PictureBox::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
-    if (!pictureFile_.isEmpty()) {
-        picture_ = DensityPicture::load(pictureFile_);
-        pictureFile_.clear();
-    }
     if (!picture_.isNull()) {
         const qreal density = devicePixelRatioF();
         if (density != shownDensity_) {

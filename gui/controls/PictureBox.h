@@ -26,16 +26,12 @@ public:
     void setPicture(const QPixmap& picture);
     // A picture in two densities, drawn from the one that suits the screen.
     void setPicture(const DensityPicture& picture);
-    // The picture in the file at path, read when the box is first painted: a figure on a page
-    // that is never opened is never decoded.
-    void setPictureFile(const QString& path);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
     Kind kind_ = Kind::Backdrop;
-    QString pictureFile_; // until it is read
     DensityPicture picture_;
     QPixmap shown_;          // picture_ for the screen's density the box last painted on...
     qreal shownDensity_ = 0; // ...which is this

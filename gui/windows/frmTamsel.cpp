@@ -150,7 +150,7 @@ void frmTamsel::buildBookletViewer(QWidget* client)
         case design::PageKind::Figure: {
             auto* picture = new PictureBox(nullptr, PictureBox::Kind::Figure);
             picture->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-            picture->setPictureFile(resource);
+            picture->setPicture(DensityPicture::decodeWhenNeeded(resource));
             Picture.push_back(picture);
             control = picture;
             break;
