@@ -11,6 +11,8 @@
 #include <QTest>
 #include <QtEndian>
 
+#include <optional>
+
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -63,16 +65,28 @@ private:
     QString chime() const { return QFINDTESTDATA("../content/Zikan.wav"); }
     QString path() const { return dir->filePath(QStringLiteral("Zikan.wav")); }
     void write(const QByteArray& bytes) const;
+    // A fresh player on file, opened once.
+    ChimePlayer& openedOn(const QString& file);
 
     std::unique_ptr<QTemporaryDir> dir;
     RecordingOutput output;
+    std::optional<ChimePlayer> player_;
 };
 
 void TestChimePlayer::init()
 {
     dir = std::make_unique<QTemporaryDir>();
     QVERIFY(dir->isValid());
+    player_.reset();
     output = RecordingOutput();
+}
+
+ChimePlayer& TestChimePlayer::openedOn(const QString& file)
+{
+    player_.emplace(output);
+    player_->setFileName(file);
+    player_->open();
+    return *player_;
 }
 
 void TestChimePlayer::write(const QByteArray& bytes) const
@@ -87,9 +101,7 @@ void TestChimePlayer::playsTheShippedChime()
     QFile shipped(chime());
     QVERIFY(shipped.open(QIODevice::ReadOnly));
     const QByteArray bytes = shipped.readAll();
-    ChimePlayer player(output);
-    player.setFileName(chime());
-    player.open();
+    ChimePlayer& player = openedOn(chime());
     QVERIFY(player.isPlayable());
     QCOMPARE(output.prepared, 1);
     player.prev();
@@ -157,10 +169,7 @@ void TestChimePlayer::playsWhatTheDataChunkHolds()
     // Headers that claim more than the file holds play what there is, in whole frames.
     for (const quint32 claimed : {0x7FFFFFFFU, 0xFFFFFFFFU, 1001U}) {
         write(wave(claimed, 1001));
-        ChimePlayer player(output);
-        player.setFileName(path());
-        player.open();
-        player.play();
+        openedOn(path()).play();
         QCOMPARE(output.played.takeLast(), QByteArray(1000, '\x20'));
     }
 }
@@ -168,9 +177,7 @@ void TestChimePlayer::playsWhatTheDataChunkHolds()
 void TestChimePlayer::playsTheBytesItChecked()
 {
     QVERIFY(QFile::copy(chime(), path()));
-    ChimePlayer player(output);
-    player.setFileName(path());
-    player.open();
+    ChimePlayer& player = openedOn(path());
     QVERIFY(player.isPlayable());
 
     // A pipe takes the chime's name after the check: the sound played is the one checked, and
@@ -192,9 +199,7 @@ void TestChimePlayer::playsTheBytesItChecked()
 void TestChimePlayer::openingTheSameFileReadsNothing()
 {
     QVERIFY(QFile::copy(chime(), path()));
-    ChimePlayer player(output);
-    player.setFileName(path());
-    player.open();
+    ChimePlayer& player = openedOn(path());
     QVERIFY(player.isPlayable());
 
     // Spoil the file behind the player's back but keep its size and time: a second Open that
@@ -221,9 +226,7 @@ void TestChimePlayer::openingTheSameFileReadsNothing()
 
 void TestChimePlayer::chimeThatAppearsLaterIsFound()
 {
-    ChimePlayer player(output);
-    player.setFileName(path());
-    player.open();
+    ChimePlayer& player = openedOn(path());
     QVERIFY(!player.isPlayable());
     QVERIFY(QFile::copy(chime(), path()));
     player.open();
