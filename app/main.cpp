@@ -1,4 +1,5 @@
 #include "chime/ChimePlayer.h"
+#include "chime/ChimeReader.h"
 #include "chime/SoundModuleOutput.h"
 #include "forms/WindowShelf.h"
 #include "startup/FontConfiguration.h"
@@ -24,15 +25,24 @@ int main(int, char* argv[])
     tamsel::warnIfNoJapaneseFace();
     tamsel::prepareApplication();
 
-    const QString folder = tamsel::AppFolder(QCoreApplication::applicationDirPath());
     const tamsel::SystemClock clock;
-    tamsel::SoundModuleOutput sound(folder + QStringLiteral("tamsel-sound.so"));
-    tamsel::ChimePlayer chime(sound);
+    tamsel::ThreadedChimeReader chimeReader;
+    tamsel::SoundModuleOutput sound(tamsel::programFolder() + QStringLiteral("tamsel-sound.so"));
+    tamsel::ChimePlayer chime(chimeReader, sound);
     tamsel::WindowShelf shelf;
     // The exam window goes when it is closed, its countdown with it; the program ends with the
     // last open window.
     auto* window = new frmTamsel(clock, chime, shelf);
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->show();
-    return QApplication::exec();
+    const int status = QApplication::exec();
+
+    // The threads end before what their work refers to goes. One that is stuck (in a sound
+    // server that never answers, say) holds locks that the libraries' static destructors would
+    // wait for at exit: the program then ends without them.
+    const bool readerEnded = chimeReader.finish();
+    const bool soundEnded = sound.finish();
+    if (!readerEnded || !soundEnded)
+        tamsel::endWithoutWaiting(status);
+    return status;
 }

@@ -1,7 +1,9 @@
 // The chime player with real files: what it plays, what it refuses without blocking, that it
-// plays the bytes it checked whatever takes the file's name later, and that opening the same file
-// again reads nothing. The sound module's output with a sound server that never answers.
+// plays the bytes it checked whatever takes the file's name later, that opening the same file
+// again reads nothing, and that the program's reader does all that away from the window's thread.
+// The sound module's output with a sound server that never answers.
 #include "chime/ChimePlayer.h"
+#include "chime/ChimeReader.h"
 #include "chime/SoundModuleOutput.h"
 
 #include <QDir>
@@ -34,6 +36,15 @@ public:
     QList<QByteArray> played;
 };
 
+// Looks at the file at once, on the caller's thread.
+class ReadAtOnce final : public ChimeReader {
+public:
+    void look(const QString& path, std::optional<ChimeStamp> last, QObject*, Done done) override
+    {
+        done(lookAtChime(path, last));
+    }
+};
+
 // A 16-bit mono wave file whose data chunk claims claimedBytes and holds heldBytes.
 QByteArray wave(quint32 claimedBytes, int heldBytes)
 {
@@ -59,6 +70,7 @@ private Q_SLOTS:
     void playsTheBytesItChecked();
     void openingTheSameFileReadsNothing();
     void chimeThatAppearsLaterIsFound();
+    void readingHoldsUpNothing();
     void soundServerThatNeverAnswersHoldsUpNothing();
 
 private:
@@ -69,6 +81,7 @@ private:
     ChimePlayer& openedOn(const QString& file);
 
     std::unique_ptr<QTemporaryDir> dir;
+    ReadAtOnce reader;
     RecordingOutput output;
     std::optional<ChimePlayer> player_;
 };
@@ -83,7 +96,7 @@ void TestChimePlayer::init()
 
 ChimePlayer& TestChimePlayer::openedOn(const QString& file)
 {
-    player_.emplace(output);
+    player_.emplace(reader, output);
     player_->setFileName(file);
     player_->open();
     return *player_;
@@ -150,7 +163,7 @@ void TestChimePlayer::refusesWhatIsNoChime()
         write(wave(3, 1));
     }
 
-    ChimePlayer player(output);
+    ChimePlayer player(reader, output);
     player.setFileName(path());
     QElapsedTimer elapsed;
     elapsed.start();
@@ -233,6 +246,32 @@ void TestChimePlayer::chimeThatAppearsLaterIsFound()
     QVERIFY(player.isPlayable());
 }
 
+void TestChimePlayer::readingHoldsUpNothing()
+{
+    // The largest chime there is, a new one at every tick, with the time up at the third.
+    write(wave(0xFFFFFFFF, int(largestChimeBytes) - 44));
+    ThreadedChimeReader threaded;
+    ChimePlayer player(threaded, output);
+    player.setFileName(path());
+    QElapsedTimer elapsed;
+    elapsed.start();
+    for (int tick = 0; tick < 3; ++tick) {
+        player.open();
+        QFile file(path());
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QVERIFY(file.setFileTime(QDateTime::currentDateTime().addSecs(tick + 1),
+                                 QFileDevice::FileModificationTime));
+    }
+    player.prev();
+    player.play();
+    QVERIFY2(elapsed.elapsed() < 50, "the window's thread reads nothing");
+    QVERIFY(output.played.isEmpty());
+    // Once the looks are done, the chime they found plays, once.
+    QTRY_COMPARE(output.played.size(), 1);
+    QCOMPARE(output.played[0].size(), largestChimeBytes - 44);
+    QVERIFY(threaded.finish());
+}
+
 void TestChimePlayer::soundServerThatNeverAnswersHoldsUpNothing()
 {
     // A sound server that takes the connection and then says nothing.
@@ -260,8 +299,9 @@ void TestChimePlayer::soundServerThatNeverAnswersHoldsUpNothing()
         QVERIFY2(elapsed.elapsed() < 200, "sound calls return at once");
         // Give the module time to load and to get stuck in the server.
         QTest::qWait(300);
+        QVERIFY2(!module.finish(), "the thread stuck in the server is left behind");
     }
-    QVERIFY2(elapsed.elapsed() < 300 + SoundModuleOutput::shutdownMilliseconds + 300,
+    QVERIFY2(elapsed.elapsed() < 300 + BackgroundThread::endMilliseconds + 300,
              "the end of the program waits for the sound thread no longer than it allows");
     ::close(server);
 }

@@ -30,20 +30,17 @@ private Q_SLOTS:
     void cleanup() { close(); }
 
     void windowAtLoad();
-    void captions_data();
-    void captions();
     void geometry_data();
     void geometry();
     void menusOpenWithTheirAccessKeys_data();
     void menusOpenWithTheirAccessKeys();
     void answerSheetHoldsEveryItem();
-    void framesAndMarksStandWhereDesigned_data();
-    void framesAndMarksStandWhereDesigned();
+    void itemsFitTheirPages();
+    void emptyTabControlIgnoresKeys();
     void fontsMapToJapaneseFaces();
     void backRowComesToTheFront();
     void onlyATabShowsThePointer();
     void onlyTheSelectedPageTakesFocus();
-    void boxesAreIndependent();
     void scoreMarksTheSheet();
     void scoreHidesMarksShownBefore();
     void scoreLeavesMarkOfGrayedRightBox();
@@ -113,29 +110,6 @@ void TestExamWindow::windowAtLoad()
     QVERIFY2(centredOnScreen(*window, &offset), qPrintable(offset));
 }
 
-void TestExamWindow::captions_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("text");
-    QTest::newRow("start button") << u"cmdスタート"_qs << u"スタート"_qs;
-    QTest::newRow("score button, ideographic space") << u"cmd得点"_qs << u"得\u3000点"_qs;
-    QTest::newRow("pass-rate button") << u"cmd合格率"_qs << u"合格率"_qs;
-    QTest::newRow("time frame, mixed spaces") << u"Label1"_qs << u"あと\u3000 \u3000\u3000分"_qs;
-    QTest::newRow("score frame") << u"Label2"_qs << u"点"_qs;
-    QTest::newRow("average note") << u"Label4"_qs << u"（平均 70,12 点）"_qs;
-}
-
-void TestExamWindow::captions()
-{
-    QFETCH(QString, name);
-    QFETCH(QString, text);
-    QWidget* control = find<QWidget>(name);
-    if (auto* button = qobject_cast<QPushButton*>(control))
-        QCOMPARE(button->text().toUtf8(), text.toUtf8());
-    else
-        QCOMPARE(qobject_cast<QLabel*>(control)->text().toUtf8(), text.toUtf8());
-}
-
 void TestExamWindow::geometry_data()
 {
     QTest::addColumn<QString>("name");
@@ -196,45 +170,32 @@ void TestExamWindow::menusOpenWithTheirAccessKeys()
     QTRY_COMPARE(triggered.count(), 1);
 }
 
-void TestExamWindow::framesAndMarksStandWhereDesigned_data()
+void TestExamWindow::itemsFitTheirPages()
 {
-    QTest::addColumn<int>("item");
-    QTest::addColumn<int>("frameLeft"); // twips, as designed
-    QTest::addColumn<int>("frameWidth");
-    QTest::addColumn<int>("markLeft");
-    QTest::addColumn<int>("lastBoxLeft");
-    constexpr int rows[itemCount][4] = {
-        {1560, 6975, 600, 5880}, {1560, 6975, 600, 5880}, {1560, 6975, 600, 5520},
-        {1560, 6975, 600, 5520}, {1560, 6975, 600, 5520}, {1560, 6975, 600, 5520},
-        {1560, 6975, 600, 5520}, {1560, 6975, 600, 5520}, {1560, 7095, 600, 5520},
-        {1560, 6975, 600, 5520}, {1560, 6975, 600, 5520}, {1560, 7095, 600, 5880},
-        {1560, 6975, 600, 5880}, {1560, 6975, 600, 5880}, {1560, 6975, 600, 5880},
-        {1320, 7935, 480, 6960}, {1320, 7935, 480, 6960}, {1320, 7575, 480, 6480},
-        {1440, 7455, 480, 6240}, {1320, 7575, 480, 6480}, {1320, 7575, 480, 6480},
-        {1320, 7575, 480, 6480}, {1680, 6975, 600, 5760}, {1680, 6975, 600, 5640},
-        {1680, 6975, 600, 5400}, {1680, 7215, 600, 6120}, {1680, 7095, 600, 5760},
-        {1680, 7095, 600, 6000}, {1680, 6975, 600, 5520}, {1680, 6975, 600, 5520},
-        {1680, 6975, 600, 5520}, {1680, 6975, 600, 5880}, {1680, 6975, 600, 5880},
-        {1680, 6975, 600, 5880},
-    };
+    // Every frame lies on its page, every box inside its frame beside the next without touching
+    // it, and every ring beside its frame, where it hides no box.
+    const QRect page = answerSheet()->rect();
     for (int n = 1; n <= itemCount; ++n) {
-        const int* row = rows[n - 1];
-        QTest::addRow("item %d", n) << n << row[0] << row[1] << row[2] << row[3];
+        const auto* frame = find<QGroupBox>(QStringLiteral("Frame%1").arg(n));
+        QVERIFY2(page.contains(frame->geometry()), qPrintable(QString::number(n)));
+        QVERIFY(page.contains(mark(n)->geometry()));
+        QVERIFY(!mark(n)->geometry().intersects(frame->geometry()));
+        const QList<QCheckBox*> boxes = frame->findChildren<QCheckBox*>();
+        QCOMPARE(boxes.size(), answerItems[static_cast<size_t>(n - 1)].boxCount);
+        for (qsizetype b = 0; b < boxes.size(); ++b) {
+            QVERIFY(frame->contentsRect().contains(boxes[b]->geometry()));
+            if (b > 0)
+                QVERIFY(boxes[b - 1]->geometry().right() < boxes[b]->geometry().left());
+        }
     }
 }
 
-void TestExamWindow::framesAndMarksStandWhereDesigned()
+void TestExamWindow::emptyTabControlIgnoresKeys()
 {
-    QFETCH(int, item);
-    QFETCH(int, frameLeft);
-    QFETCH(int, frameWidth);
-    QFETCH(int, markLeft);
-    QFETCH(int, lastBoxLeft);
-    const auto* frame = find<QGroupBox>(QStringLiteral("Frame%1").arg(item));
-    QCOMPARE(frame->geometry(), QRect(frameLeft / 15, 960 / 15, frameWidth / 15, 855 / 15));
-    QCOMPARE(mark(item)->geometry(), QRect(markLeft / 15, 1200 / 15, 495 / 15, 495 / 15));
-    const int boxes = static_cast<int>(frame->findChildren<QCheckBox*>().size());
-    QCOMPARE(box(item, boxes)->geometry(), QRect(lastBoxLeft / 15, 360 / 15, 495 / 15, 255 / 15));
+    TabbedDialog empty(12, 20, nullptr);
+    for (const Qt::Key key : {Qt::Key_Up, Qt::Key_Down, Qt::Key_Left, Qt::Key_Home, Qt::Key_End})
+        QTest::keyClick(&empty, key);
+    QCOMPARE(empty.currentIndex(), -1);
 }
 
 void TestExamWindow::answerSheetHoldsEveryItem()
@@ -391,17 +352,6 @@ void TestExamWindow::onlyTheSelectedPageTakesFocus()
     QCOMPARE(chain, expected);
 }
 
-void TestExamWindow::boxesAreIndependent()
-{
-    tick(1, 1);
-    tick(1, 3);
-    QCOMPARE(box(1, 1)->checkState(), Qt::Checked);
-    QCOMPARE(box(1, 3)->checkState(), Qt::Checked);
-    tick(1, 1);
-    QCOMPARE(box(1, 1)->checkState(), Qt::Unchecked);
-    QCOMPARE(box(1, 3)->checkState(), Qt::Checked);
-}
-
 void TestExamWindow::scoreMarksTheSheet()
 {
     tick(1, 4);  // right: 3 points
@@ -540,7 +490,7 @@ void TestExamWindow::figureBoxDrawsUnscaledAndClipped()
     box.setFrameStyle(QFrame::Panel | QFrame::Sunken);
     box.setLineWidth(2);
     box.resize(30, 30);
-    box.setPicture(QPixmap::fromImage(picture));
+    box.setPicture(DensityPicture(QPixmap::fromImage(picture), QString()));
     const QImage shown = box.grab().toImage();
 
     const QRect inside = box.contentsRect();

@@ -5,6 +5,7 @@
 
 #include "ExamWindowFixture.h"
 #include "controls/RichTextBox.h"
+#include "design/DesignText.h"
 #include "design/HelpWindowDesign.h"
 #include "design/PassLineDesigns.h"
 #include "forms/ScreenPlacement.h"
@@ -34,11 +35,6 @@ protected:
         return false;
     }
 };
-
-QString utf8(const char* text)
-{
-    return QString::fromUtf8(text);
-}
 
 } // namespace
 
@@ -96,7 +92,7 @@ QList<QWidget*> TestWindows::openWindows(const char* name) const
 {
     QList<QWidget*> found;
     for (QWidget* w : QApplication::topLevelWidgets()) {
-        if (w->objectName() == utf8(name) && w->isVisible())
+        if (w->objectName() == designText(name) && w->isVisible())
             found << w;
     }
     return found;
@@ -111,7 +107,7 @@ void TestWindows::passRateWithoutAScoreOpensNothing()
     QVERIFY(score()->text().isEmpty());
     press("cmd合格率");
     for (const DocumentFormDesign& design : passlinedesign::windows)
-        QVERIFY(!shelf->window(utf8(design.form.name)));
+        QVERIFY(!shelf->window(designText(design.form.name)));
     QVERIFY(timer()->isActive());
 }
 
@@ -136,8 +132,8 @@ void TestWindows::passRateOpensTheBandsWindow()
     const QString name = QStringLiteral("frm合格ライン%1").arg(band);
     QCOMPARE(openWindows(qPrintable(name)).size(), 1);
     for (const DocumentFormDesign& design : passlinedesign::windows) {
-        if (utf8(design.form.name) != name)
-            QVERIFY(!shelf->window(utf8(design.form.name)));
+        if (designText(design.form.name) != name)
+            QVERIFY(!shelf->window(designText(design.form.name)));
     }
     // Modeless and without an owner: the exam window stays usable beside it.
     QWidget* opened = shelf->window(name);
@@ -209,8 +205,8 @@ void TestWindows::passLineWindowsAsDesigned()
         index < 0 ? helpdesign::window : passlinedesign::windows[static_cast<size_t>(index)];
     QWidget* shown = shelf->show(design);
     QVERIFY(QTest::qWaitForWindowExposed(shown));
-    QCOMPARE(shown->objectName(), utf8(design.form.name));
-    QCOMPARE(shown->windowTitle(), utf8(design.form.caption));
+    QCOMPARE(shown->objectName(), designText(design.form.name));
+    QCOMPARE(shown->windowTitle(), designText(design.form.caption));
     QCOMPARE(shown->size(), QSize(792, 573));
     // Centred on the screen, not hung from its middle.
     QString offset;
@@ -231,9 +227,9 @@ void TestWindows::passLineWindowsAsDesigned()
     QVERIFY(!box->toPlainText().isEmpty());
 
     for (const LabelDesign& label : design.labels) {
-        auto* made = shown->findChild<QLabel*>(utf8(label.name));
+        auto* made = shown->findChild<QLabel*>(designText(label.name));
         QVERIFY(made);
-        QCOMPARE(made->text(), utf8(label.text));
+        QCOMPARE(made->text(), designText(label.text));
         QCOMPARE(made->geometry(), toPixels(label.rect));
         QCOMPARE(made->font().bold(), label.font.bold);
         QCOMPARE(made->font().pointSizeF(), label.font.points);
@@ -242,7 +238,7 @@ void TestWindows::passLineWindowsAsDesigned()
                  toColor(*label.background).rgb());
         // Read by its text.
         QCOMPARE(QAccessible::queryAccessibleInterface(made)->text(QAccessible::Name),
-                 utf8(label.text).trimmed().isEmpty() ? QString() : utf8(label.text));
+                 designText(label.text).trimmed().isEmpty() ? QString() : designText(label.text));
     }
     // The box comes first in the tab order.
     if (!design.labels.empty())

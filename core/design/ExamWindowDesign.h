@@ -73,7 +73,6 @@ struct BookletPageDesign {
     const char* resource;
 };
 
-inline constexpr FontDesign bookletFont{gothic, 9.0, false};
 inline constexpr std::array<BookletPageDesign, 8> bookletPages{{
     {"問題", "RichTextBox1", {120, 360, 9735, 5775}, PageKind::Document, ":/booklet.rtf"},
     {"図１", "Picture1", {960, 600, 7935, 5295}, PageKind::Figure, ":/figure1.jpg"},

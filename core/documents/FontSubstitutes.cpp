@@ -1,10 +1,7 @@
 #include "documents/FontSubstitutes.h"
 
-#include <QSet>
-
 #include <algorithm>
 #include <array>
-#include <optional>
 
 namespace tamsel {
 
@@ -34,28 +31,16 @@ const Substitute& substituteFor(FontFamily family)
     return found != substitutes.end() ? *found : substitutes.front();
 }
 
-std::optional<QSet<QString>>& installedFaces()
-{
-    static std::optional<QSet<QString>> faces;
-    return faces;
-}
-
-bool isInstalled(const QString& face)
-{
-    const auto& faces = installedFaces();
-    return !faces || faces->contains(face);
-}
-
 } // namespace
 
-void useInstalledFaces(const QStringList& families)
+InstalledFaces::InstalledFaces(const QStringList& families)
+    : faces_(QSet<QString>(families.begin(), families.end()))
 {
-    installedFaces() = QSet<QString>(families.begin(), families.end());
 }
 
-QString installedFace(const QString& face)
+QString InstalledFaces::standIn(const QString& face) const
 {
-    if (isInstalled(face))
+    if (has(face))
         return face;
     for (const JapaneseFace& japanese : japaneseFaces) {
         if (face == QString::fromUtf16(japanese.windowsFace))
@@ -64,7 +49,7 @@ QString installedFace(const QString& face)
     return face;
 }
 
-QStringList fontFamilies(const FontFace& face)
+QStringList InstalledFaces::fontFamilies(const FontFace& face) const
 {
     const Substitute& substitute = substituteFor(face.family);
     const QString mincho = QString::fromUtf16(minchoFace.installedFace);
@@ -77,7 +62,7 @@ QStringList fontFamilies(const FontFace& face)
         families << QString::fromUtf16(substitute.latin);
     families << (substitute.gothic ? gothic : mincho) << (substitute.gothic ? mincho : gothic);
     families.removeDuplicates();
-    families.removeIf([](const QString& family) { return !isInstalled(family); });
+    families.removeIf([this](const QString& family) { return !has(family); });
     return families;
 }
 

@@ -2,7 +2,14 @@
 
 #include "documents/CodePage932.h"
 
+#include <utility>
+
 namespace tamsel {
+
+RtfFontTable::RtfFontTable(InstalledFaces faces)
+    : faces_(std::move(faces))
+{
+}
 
 void RtfFontTable::beginFont(int number)
 {
@@ -24,7 +31,7 @@ void RtfFontTable::endFont()
     if (number && (known || static_cast<int>(families_.size()) < maxFonts)) {
         const FontFace face{decodeCodePage932(pending_.name).trimmed(), pending_.family,
                             pending_.charset};
-        families_[*number] = fontFamilies(face);
+        families_[*number] = faces_.fontFamilies(face);
     }
     pending_ = PendingFont{};
 }

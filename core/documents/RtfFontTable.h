@@ -15,6 +15,8 @@ namespace tamsel {
 
 class RtfFontTable final {
 public:
+    explicit RtfFontTable(InstalledFaces faces);
+
     // Real tables hold eight fonts and names of a few dozen bytes; these caps only stop a broken
     // document from growing the table.
     static constexpr int maxFonts = 256;
@@ -45,7 +47,8 @@ private:
     std::map<int, QStringList> families_;
     PendingFont pending_;
     int defaultFont_ = 0;
-    QStringList fallback_ = fontFamilies(FontFace{});
+    InstalledFaces faces_;
+    QStringList fallback_ = faces_.fontFamilies(FontFace{});
 };
 
 } // namespace tamsel

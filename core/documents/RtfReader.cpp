@@ -35,19 +35,20 @@ void addTabStop(std::vector<int>& stops, int stop)
 
 } // namespace
 
-RtfReader::RtfReader(QTextDocument* document)
+RtfReader::RtfReader(QTextDocument* document, const InstalledFaces& installed)
     : document_(document)
     , cursor_(document)
+    , fonts_(installed)
 {
 }
 
-void RtfReader::import(QTextDocument* document, QByteArrayView rtf)
+void RtfReader::import(QTextDocument* document, QByteArrayView rtf, const InstalledFaces& installed)
 {
     // Reading is not an edit the user could undo, and one edit block lays the document out once.
     const bool undoRedo = document->isUndoRedoEnabled();
     document->setUndoRedoEnabled(false);
     document->clear();
-    RtfReader reader(document);
+    RtfReader reader(document, installed);
     reader.setDefaultTab(defaultTab);
     reader.cursor_.beginEditBlock();
     reader.readAll(rtf);
@@ -56,10 +57,10 @@ void RtfReader::import(QTextDocument* document, QByteArrayView rtf)
     document->setUndoRedoEnabled(undoRedo);
 }
 
-QTextDocument* RtfReader::read(QByteArrayView rtf, QObject* parent)
+QTextDocument* RtfReader::read(QByteArrayView rtf, QObject* parent, const InstalledFaces& installed)
 {
     auto* document = new QTextDocument(parent);
-    import(document, rtf);
+    import(document, rtf, installed);
     return document;
 }
 

@@ -28,9 +28,12 @@ public:
 
     // Replaces the content of document with the text of rtf. Reading ends at the first NUL byte
     // or where the outermost group closes; a malformed document gives what could be read of it.
-    static void import(QTextDocument* document, QByteArrayView rtf);
+    // Runs ask for faces among those installed.
+    static void import(QTextDocument* document, QByteArrayView rtf,
+                       const InstalledFaces& installed = {});
     // A new document, owned by parent, holding the text of rtf.
-    static QTextDocument* read(QByteArrayView rtf, QObject* parent = nullptr);
+    static QTextDocument* read(QByteArrayView rtf, QObject* parent = nullptr,
+                               const InstalledFaces& installed = {});
 
 private:
     enum class Destination { Text, FontTable, Skipped };
@@ -54,7 +57,7 @@ private:
         Paragraph paragraph;
     };
 
-    explicit RtfReader(QTextDocument* document);
+    RtfReader(QTextDocument* document, const InstalledFaces& installed);
 
     void readAll(QByteArrayView rtf);
     void openGroup();

@@ -1,13 +1,20 @@
 #include "system/AppFolder.h"
 
+#include <QCoreApplication>
+
 namespace tamsel {
 
-QString AppFolder(const QString& executableFolder)
+QString withFolderSeparator(const QString& folder)
 {
     // Qt writes paths with "/" on every platform, so a Windows drive root reads "D:/".
-    if (executableFolder.endsWith(u'/'))
-        return executableFolder;
-    return executableFolder + u'/';
+    if (folder.endsWith(u'/'))
+        return folder;
+    return folder + u'/';
+}
+
+QString programFolder()
+{
+    return withFolderSeparator(QCoreApplication::applicationDirPath());
 }
 
 } // namespace tamsel

@@ -6,6 +6,9 @@
 namespace tamsel {
 
 // The folder ending in exactly one separator; a root folder already ends in one.
-QString AppFolder(const QString& executableFolder);
+QString withFolderSeparator(const QString& folder);
+
+// The folder of the running program's executable, ending in a separator.
+QString programFolder();
 
 } // namespace tamsel

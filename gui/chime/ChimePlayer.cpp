@@ -1,63 +1,13 @@
 #include "chime/ChimePlayer.h"
 
+#include "chime/ChimeReader.h"
 #include "sound/SoundOutput.h"
 
-#include <QFile>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 namespace tamsel {
-namespace {
 
-// An open file, closed when it goes.
-class FileDescriptor final {
-public:
-    explicit FileDescriptor(int fd)
-        : fd_(fd)
-    {
-    }
-    ~FileDescriptor()
-    {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int get() const { return fd_; }
-
-private:
-    int fd_ = -1;
-};
-
-bool sameFile(const struct stat& a, const struct stat& b)
-{
-    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
-}
-
-// The whole of a regular file, read from the descriptor that was checked.
-QByteArray readAll(int fd, qint64 size)
-{
-    QByteArray bytes(static_cast<qsizetype>(size), Qt::Uninitialized);
-    qsizetype done = 0;
-    while (done < bytes.size()) {
-        const ssize_t got =
-            ::read(fd, bytes.data() + done, static_cast<size_t>(bytes.size() - done));
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got <= 0)
-            break;
-        done += got;
-    }
-    bytes.truncate(done);
-    return bytes;
-}
-
-} // namespace
-
-ChimePlayer::ChimePlayer(SoundOutput& output)
-    : output_(output)
+ChimePlayer::ChimePlayer(ChimeReader& reader, SoundOutput& output)
+    : reader_(reader)
+    , output_(output)
 {
 }
 
@@ -68,46 +18,51 @@ void ChimePlayer::setFileName(const QString& path)
 
 void ChimePlayer::open()
 {
-    // What the name stands for is asked without opening it, so that no device is ever opened and
-    // no pipe can make the window wait for a writer.
-    const QByteArray name = QFile::encodeName(fileName_);
-    const FileDescriptor path(::open(name.constData(), O_PATH | O_CLOEXEC));
-    struct stat status {};
-    FileStamp stamp{fileName_};
-    if (path.get() >= 0 && ::fstat(path.get(), &status) == 0) {
-        stamp.regular = S_ISREG(status.st_mode);
-        stamp.size = status.st_size;
-        stamp.modifiedMilliseconds =
-            qint64(status.st_mtim.tv_sec) * 1000 + status.st_mtim.tv_nsec / 1'000'000;
-    }
-    if (opened_ == stamp)
-        return;
-    opened_ = stamp;
-    sound_.reset();
-    if (!stamp.regular || stamp.size > largestChimeBytes)
-        return;
+    if (looking_)
+        lookAgain_ = true;
+    else
+        look();
+}
 
-    // Opened for reading only if it is still the file that was looked at; should anything else
-    // have taken its name in between, it cannot block nor become the controlling terminal.
-    const FileDescriptor file(
-        ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
-    struct stat opened {};
-    if (file.get() < 0 || ::fstat(file.get(), &opened) != 0 || !sameFile(status, opened))
+void ChimePlayer::look()
+{
+    looking_ = true;
+    reader_.look(fileName_, opened_, &context_,
+                 [this](std::optional<ChimeLook> result) { onLooked(std::move(result)); });
+}
+
+void ChimePlayer::onLooked(std::optional<ChimeLook> result)
+{
+    looking_ = false;
+    if (result) {
+        opened_ = result->stamp;
+        sound_ = std::move(result->sound);
+        if (sound_)
+            output_.prepare();
+    }
+    if (lookAgain_) {
+        lookAgain_ = false;
+        look();
         return;
-    sound_ = readPcmSound(readAll(file.get(), stamp.size));
-    if (sound_)
-        output_.prepare();
+    }
+    if (playWhenLooked_) {
+        playWhenLooked_ = false;
+        play();
+    }
 }
 
 void ChimePlayer::prev()
 {
+    playWhenLooked_ = false;
     if (sound_)
         output_.stop();
 }
 
 void ChimePlayer::play()
 {
-    if (sound_)
+    if (looking_)
+        playWhenLooked_ = true;
+    else if (sound_)
         output_.play(*sound_);
 }
 

@@ -1,48 +1,48 @@
 #pragma once
-// The media player of the exam window. It checks a file before anything is read from it: only a
-// regular, reasonably small PCM wave file is read, once, and exactly the bytes that were checked
-// are played, so that a directory, a pipe, a terminal, a huge file or garbage under the chime's
-// name, or one swapped in later, can neither block nor break the window. Opening the file it
-// already holds costs a look at its name (an open without access, and a stat): nothing is read
-// or decoded again.
+// The media player of the exam window. Every "Open" has the chime's file looked at by a reader
+// (see ChimeFile.h: what is read, and what never is), away from the window's thread; the sound
+// that reader found is the one played. Opens that come while a look is under way make one more
+// look once it is done, and a "Play" that comes meanwhile plays what the looks end with.
 
+#include "chime/ChimeFile.h"
 #include "sound/MediaPlayer.h"
-#include "sound/WaveFormat.h"
+
+#include <QObject>
 
 #include <optional>
 
 namespace tamsel {
 
+class ChimeReader;
 class SoundOutput;
 
 class ChimePlayer final : public MediaPlayer {
 public:
-    static constexpr qint64 largestChimeBytes = 16 * 1024 * 1024;
-
-    // The player sends what it plays to output, which outlives it.
-    explicit ChimePlayer(SoundOutput& output);
+    // The player looks at files through reader and sends what it plays to output; both outlive
+    // it.
+    ChimePlayer(ChimeReader& reader, SoundOutput& output);
 
     void setFileName(const QString& path) override;
     void open() override;
     void prev() override;
     void play() override;
 
-    // Whether the last "Open" found a chime it can play.
+    // Whether the looks so far found a chime it can play.
     bool isPlayable() const { return sound_.has_value(); }
 
 private:
-    struct FileStamp {
-        QString path;
-        bool regular = false;
-        qint64 size = -1;
-        qint64 modifiedMilliseconds = 0;
-        bool operator==(const FileStamp&) const = default;
-    };
+    void look();
+    void onLooked(std::optional<ChimeLook> look);
 
+    ChimeReader& reader_;
     SoundOutput& output_;
+    QObject context_; // the looks report back in its name
     QString fileName_;
-    std::optional<FileStamp> opened_;
+    std::optional<ChimeStamp> opened_;
     std::optional<PcmSound> sound_;
+    bool looking_ = false;
+    bool lookAgain_ = false;
+    bool playWhenLooked_ = false;
 };
 
 } // namespace tamsel

@@ -1,54 +1,49 @@
 #include "chime/SoundModuleOutput.h"
 
 #include <QPluginLoader>
-#include <QThread>
 
-#include <functional>
+#include <cstdio>
+#include <optional>
 #include <utility>
 
 namespace tamsel {
-namespace {
 
-// On the sound thread: the module's output, loaded at the first request.
-class ModuleWorker final : public QObject {
-public:
-    explicit ModuleWorker(QString modulePath)
-        : loader_(std::move(modulePath))
+// The module, loaded, used and unloaded on the sound thread alone.
+struct SoundModuleOutput::Module {
+    explicit Module(QString modulePath)
+        : path(std::move(modulePath))
     {
     }
-    ~ModuleWorker() override { delete module_; }
+    ~Module() { delete object; }
 
     SoundOutput* output()
     {
-        if (!tried_) {
-            tried_ = true;
-            module_ = loader_.instance();
-            output_ = qobject_cast<SoundOutput*>(module_);
+        if (!loader) {
+            loader.emplace(path);
+            object = loader->instance();
+            result = qobject_cast<SoundOutput*>(object);
+            if (!result)
+                sayWhyNoSound();
         }
-        return output_;
+        return result;
     }
 
-private:
-    QPluginLoader loader_;
-    bool tried_ = false;
-    QObject* module_ = nullptr;
-    SoundOutput* output_ = nullptr;
+    // Said once, since no chime will sound in this run and a user would wonder why.
+    void sayWhyNoSound() const
+    {
+        const QString reason =
+            object ? QStringLiteral("it is no sound output") : loader->errorString();
+        std::fprintf(stderr,
+                     "tamsel: 音を鳴らせないため、チャイムは鳴りません。\n"
+                     "tamsel: no chime will sound: cannot load %s: %s\n",
+                     qUtf8Printable(path), qUtf8Printable(reason));
+    }
+
+    const QString path;
+    std::optional<QPluginLoader> loader;
+    QObject* object = nullptr;
+    SoundOutput* result = nullptr;
 };
-
-// Has the module's output do something on the sound thread, once the module is loaded there.
-void sendToOutput(QObject* worker, std::function<void(SoundOutput&)> use)
-{
-    auto* module = static_cast<ModuleWorker*>(worker);
-    QMetaObject::invokeMethod(module, [module, use = std::move(use)] {
-        if (SoundOutput* output = module->output())
-            use(*output);
-    });
-}
-
-// A sound thread that did not end in time, held until the process ends with it.
-QThread* leftBehind = nullptr;
-
-} // namespace
 
 SoundModuleOutput::SoundModuleOutput(QString modulePath)
     : modulePath_(std::move(modulePath))
@@ -57,42 +52,40 @@ SoundModuleOutput::SoundModuleOutput(QString modulePath)
 
 SoundModuleOutput::~SoundModuleOutput()
 {
-    if (!thread_)
-        return;
-    QMetaObject::invokeMethod(worker_, [worker = worker_] {
-        delete worker;
-        QThread::currentThread()->quit();
+    finish();
+}
+
+bool SoundModuleOutput::finish()
+{
+    // The module goes on the thread that loaded it, before the thread ends.
+    if (module_)
+        thread_.post([module = std::exchange(module_, nullptr)]() mutable { module.reset(); });
+    return thread_.finish();
+}
+
+void SoundModuleOutput::send(void (*use)(SoundOutput&, const PcmSound&), PcmSound sound)
+{
+    if (!module_)
+        module_ = std::make_shared<Module>(modulePath_);
+    thread_.post([module = module_, use, sound = std::move(sound)] {
+        if (SoundOutput* output = module->output())
+            use(*output, sound);
     });
-    // A thread stuck in a sound server that never answers is left to end with the process.
-    if (thread_->wait(QDeadlineTimer(shutdownMilliseconds)))
-        delete thread_;
-    else
-        leftBehind = thread_;
 }
 
 void SoundModuleOutput::prepare()
 {
-    if (thread_)
-        return;
-    thread_ = new QThread;
-    thread_->setObjectName(QStringLiteral("sound"));
-    auto* worker = new ModuleWorker(modulePath_);
-    worker->moveToThread(thread_);
-    worker_ = worker;
-    thread_->start();
-    sendToOutput(worker_, [](SoundOutput& output) { output.prepare(); });
+    send([](SoundOutput& output, const PcmSound&) { output.prepare(); });
 }
 
 void SoundModuleOutput::play(const PcmSound& sound)
 {
-    prepare();
-    sendToOutput(worker_, [sound](SoundOutput& output) { output.play(sound); });
+    send([](SoundOutput& output, const PcmSound& chime) { output.play(chime); }, sound);
 }
 
 void SoundModuleOutput::stop()
 {
-    prepare();
-    sendToOutput(worker_, [](SoundOutput& output) { output.stop(); });
+    send([](SoundOutput& output, const PcmSound&) { output.stop(); });
 }
 
 } // namespace tamsel

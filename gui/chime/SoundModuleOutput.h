@@ -4,12 +4,12 @@
 // needs them: the program starts without them, and a sound server that is slow, absent or never
 // answers can hold up only that thread, never the window's countdown or its marking.
 
+#include "chime/BackgroundThread.h"
 #include "sound/SoundOutput.h"
 
 #include <QString>
 
-class QObject;
-class QThread;
+#include <memory>
 
 namespace tamsel {
 
@@ -18,20 +18,23 @@ public:
     // modulePath names the sound module's file.
     explicit SoundModuleOutput(QString modulePath);
     ~SoundModuleOutput() override;
-    SoundModuleOutput(const SoundModuleOutput&) = delete;
-    SoundModuleOutput& operator=(const SoundModuleOutput&) = delete;
 
     void prepare() override;
     void play(const PcmSound& sound) override;
     void stop() override;
 
-    // How long the program's end waits for the sound thread before leaving it behind.
-    static constexpr int shutdownMilliseconds = 500;
+    // Unloads the module and ends its thread, waiting for it no longer than the thread allows:
+    // false when the thread is stuck and was left behind.
+    bool finish();
 
 private:
+    struct Module;
+    // Has the module's output do something on the sound thread, once the module is loaded there.
+    void send(void (*use)(SoundOutput&, const PcmSound&), PcmSound sound = {});
+
     QString modulePath_;
-    QThread* thread_ = nullptr;
-    QObject* worker_ = nullptr; // lives on thread_, holds the module's output
+    std::shared_ptr<Module> module_; // touched on the sound thread only
+    BackgroundThread thread_{QStringLiteral("sound")};
 };
 
 } // namespace tamsel

@@ -12,11 +12,6 @@ PictureBox::PictureBox(QWidget* parent, Kind kind)
 {
 }
 
-void PictureBox::setPicture(const QPixmap& picture)
-{
-    setPicture(DensityPicture(picture, QString()));
-}
-
 void PictureBox::setPicture(const DensityPicture& picture)
 {
     picture_ = picture;

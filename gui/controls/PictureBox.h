@@ -23,7 +23,6 @@ public:
 
     Kind kind() const { return kind_; }
 
-    void setPicture(const QPixmap& picture);
     // A picture in two densities, drawn from the one that suits the screen.
     void setPicture(const DensityPicture& picture);
 

@@ -2,6 +2,7 @@
 
 #include "controls/WholeBorder.h"
 #include "documents/RtfReader.h"
+#include "startup/FontConfiguration.h"
 
 #include <QFocusFrame>
 #include <QPainter>
@@ -47,7 +48,7 @@ RichTextBox::RichTextBox(QWidget* parent)
 
 void RichTextBox::setRtf(QByteArrayView rtf)
 {
-    RtfReader::import(document(), rtf);
+    RtfReader::import(document(), rtf, systemFaces());
     // A document opens at its beginning, wherever reading it left the cursor.
     moveCursor(QTextCursor::Start);
 }

@@ -214,6 +214,11 @@ void TabbedDialog::mousePressEvent(QMouseEvent* event)
 
 void TabbedDialog::keyPressEvent(QKeyEvent* event)
 {
+    // A control with no tabs has nothing for the keys to move to.
+    if (count() == 0) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
     int target = current_;
     switch (event->key()) {
     case Qt::Key_Left:
@@ -238,8 +243,7 @@ void TabbedDialog::keyPressEvent(QKeyEvent* event)
         QWidget::keyPressEvent(event);
         return;
     }
-    if (count() > 0)
-        setCurrentIndex(std::clamp(target, 0, count() - 1));
+    setCurrentIndex(std::clamp(target, 0, count() - 1));
 }
 
 // The tab in the same column of the row that stands rowsBack behind the front row; a shorter row

@@ -3,7 +3,8 @@
 #include "controls/Densities.h"
 #include "controls/PictureBox.h"
 #include "controls/RichTextBox.h"
-#include "documents/FontSubstitutes.h"
+#include "design/DesignText.h"
+#include "startup/FontConfiguration.h"
 
 #include <QFile>
 #include <QLabel>
@@ -27,16 +28,11 @@ Qt::Alignment alignment(Align align)
     return Qt::AlignLeft | Qt::AlignTop;
 }
 
-QString utf8(const char* text)
-{
-    return QString::fromUtf8(text);
-}
-
 // What every designed control has: its name, its font and its place in the window.
 template <typename Control, typename Design>
 Control* asDesigned(Control* control, const Design& design)
 {
-    control->setObjectName(utf8(design.name));
+    control->setObjectName(designText(design.name));
     control->setFont(makeFont(design.font));
     control->setGeometry(toPixels(design.rect));
     return control;
@@ -46,7 +42,7 @@ Control* asDesigned(Control* control, const Design& design)
 
 QFont makeFont(const FontDesign& design)
 {
-    QFont font(installedFace(utf8(design.face)));
+    QFont font(systemFaces().standIn(designText(design.face)));
     font.setPointSizeF(design.points);
     font.setBold(design.bold);
     return font;
@@ -54,7 +50,7 @@ QFont makeFont(const FontDesign& design)
 
 QPushButton* makeButton(const ButtonDesign& design, QWidget* parent)
 {
-    auto* button = asDesigned(new QPushButton(utf8(design.text), parent), design);
+    auto* button = asDesigned(new QPushButton(designText(design.text), parent), design);
     // Enter and the keypad's Enter press the focused button, as Space does.
     button->setAutoDefault(true);
     return button;
@@ -67,7 +63,7 @@ QLabel* makeLabel(const LabelDesign& design, QWidget* parent)
 
 QLabel* designLabel(QLabel* label, const LabelDesign& design)
 {
-    asDesigned(label, design)->setText(utf8(design.text));
+    asDesigned(label, design)->setText(designText(design.text));
     label->setAlignment(alignment(design.align));
     QPalette palette = label->palette();
     palette.setColor(QPalette::WindowText, toColor(design.foreground));
@@ -82,7 +78,7 @@ QLabel* designLabel(QLabel* label, const LabelDesign& design)
 RichTextBox* makeRichTextBox(const RichTextBoxDesign& design, QWidget* parent)
 {
     auto* box = asDesigned(new RichTextBox(parent), design);
-    QFile document(utf8(design.document));
+    QFile document(designText(design.document));
     if (document.open(QIODevice::ReadOnly))
         box->setRtf(document.readAll());
     return box;
@@ -91,17 +87,17 @@ RichTextBox* makeRichTextBox(const RichTextBoxDesign& design, QWidget* parent)
 void buildMenus(QMenuBar* bar, std::span<const MenuDesign> menus)
 {
     for (const MenuDesign& design : menus) {
-        QMenu* menu = bar->addMenu(utf8(design.caption));
-        menu->setObjectName(utf8(design.name));
+        QMenu* menu = bar->addMenu(designText(design.caption));
+        menu->setObjectName(designText(design.name));
         for (const MenuItemDesign& item : design.items)
-            menu->addAction(utf8(item.caption))->setObjectName(utf8(item.name));
+            menu->addAction(designText(item.caption))->setObjectName(designText(item.name));
     }
 }
 
 PictureBox* buildForm(QWidget* window, const FormDesign& design)
 {
-    window->setObjectName(utf8(design.name));
-    window->setWindowTitle(utf8(design.caption));
+    window->setObjectName(designText(design.name));
+    window->setWindowTitle(designText(design.caption));
     // The window's size is fixed, so its frame offers no maximise button.
     window->setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                            Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
@@ -109,8 +105,8 @@ PictureBox* buildForm(QWidget* window, const FormDesign& design)
     window->setFont(makeFont(design.font));
     if (design.icon) {
         // Every image of the icon, and the drawing at twice the size for a dense screen's frame.
-        QIcon icon(utf8(design.icon));
-        icon.addFile(twiceTheSizePath(utf8(design.icon)));
+        QIcon icon(designText(design.icon));
+        icon.addFile(twiceTheSizePath(designText(design.icon)));
         window->setWindowIcon(icon);
     }
 
@@ -118,7 +114,8 @@ PictureBox* buildForm(QWidget* window, const FormDesign& design)
     client->setFrameShape(QFrame::NoFrame);
     client->setFixedSize(toPixels(design.clientArea));
     if (design.backgroundPicture)
-        client->setPicture(DensityPicture::decodeInBackground(utf8(design.backgroundPicture)));
+        client->setPicture(
+            DensityPicture::decodeInBackground(designText(design.backgroundPicture)));
     if (design.backgroundColour) {
         QPalette palette = client->palette();
         palette.setColor(QPalette::Window, toColor(*design.backgroundColour));

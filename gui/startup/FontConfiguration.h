@@ -1,7 +1,10 @@
 #pragma once
 // Fontconfig reads its configuration and font caches the first time anything asks for a face,
 // which takes about as long as Qt takes to connect to the display. Reading them on a thread of
-// their own while Qt connects lets the two overlap.
+// their own while Qt connects lets the two overlap. Once it is read, the installed faces are
+// asked for once, and every window and document chooses among them.
+
+#include "documents/FontSubstitutes.h"
 
 #include <future>
 
@@ -10,5 +13,9 @@ namespace tamsel {
 // Call before the QApplication is made; wait() on the result before the first face is asked
 // for, so that Qt finds the configuration read instead of reading it a second time.
 [[nodiscard]] std::future<void> readFontConfigurationAhead();
+
+// The faces installed on this system, read from Qt's font database at the first call. Needs a
+// QGuiApplication.
+const InstalledFaces& systemFaces();
 
 } // namespace tamsel

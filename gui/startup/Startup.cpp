@@ -4,12 +4,12 @@
 #include "design/ExamWindowDesign.h"
 #include "documents/FontSubstitutes.h"
 #include "forms/FormBuilder.h"
+#include "startup/FontConfiguration.h"
 #include "startup/KeyboardStyle.h"
 #include "startup/MenuWording.h"
 
 #include <QAccessible>
 #include <QApplication>
-#include <QFontDatabase>
 #include <QLibraryInfo>
 #include <QTranslator>
 
@@ -23,14 +23,11 @@ void prepareApplication()
     QCoreApplication::setAttribute(Qt::AA_DontUseNativeMenuBar);
     // Without the Windows faces, fontconfig would pick a Latin face and Qt would fall back per
     // character: kana right, digits and widths wrong.
-    const QStringList installed = QFontDatabase::families();
     for (const JapaneseFace& face : japaneseFaces) {
         const QString windowsFace = QString::fromUtf16(face.windowsFace);
-        if (!installed.contains(windowsFace))
+        if (!systemFaces().has(windowsFace))
             QFont::insertSubstitution(windowsFace, QString::fromUtf16(face.installedFace));
     }
-    // Designs and documents then ask for installed faces only.
-    useInstalledFaces(installed);
     QApplication::setStyle(new KeyboardStyle);
     QApplication::setFont(makeFont(examdesign::form.font));
 

@@ -6,6 +6,7 @@
 #include "controls/PictureBox.h"
 #include "controls/RichTextBox.h"
 #include "controls/TabbedDialog.h"
+#include "design/DesignText.h"
 #include "design/ExamWindowDesign.h"
 #include "design/HelpWindowDesign.h"
 #include "design/PassLineDesigns.h"
@@ -20,7 +21,6 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QCoreApplication>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLayout>
@@ -33,26 +33,23 @@ namespace design = tamsel::examdesign;
 
 namespace {
 
-QString utf8(std::string_view text)
-{
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-// The exit command closes the exam window, then these, in this order.
-constexpr std::array<const char*, 7> exitOrder{
-    passlinedesign::windows[0].form.name, passlinedesign::windows[1].form.name,
-    passlinedesign::windows[2].form.name, passlinedesign::windows[3].form.name,
-    passlinedesign::windows[4].form.name, passlinedesign::windows[5].form.name,
-    helpdesign::window.form.name,
-};
+// The exit command closes the exam window, then the pass-line windows in their order, then the
+// help window.
+constexpr auto exitOrder = [] {
+    std::array<const char*, passlinedesign::windows.size() + 1> names{};
+    for (size_t i = 0; i < passlinedesign::windows.size(); ++i)
+        names[i] = passlinedesign::windows[i].form.name;
+    names.back() = helpdesign::window.form.name;
+    return names;
+}();
 
 TabbedDialog* makeTabbedDialog(const design::TabbedDialogDesign& d, QWidget* parent)
 {
     auto* dialog = new TabbedDialog(d.tabsPerRow, twipsToPixels(design::tabRowHeight), parent);
-    dialog->setObjectName(QString::fromUtf8(d.name));
+    dialog->setObjectName(designText(d.name));
     dialog->setFont(makeFont(design::tabFont));
     dialog->setGeometry(toPixels(d.rect));
-    dialog->setAccessibleName(QString::fromUtf8(d.accessibleName));
+    dialog->setAccessibleName(designText(d.accessibleName));
     return dialog;
 }
 
@@ -85,7 +82,7 @@ frmTamsel::frmTamsel(const Clock& clock, MediaPlayer& player, WindowShelf& shelf
     , clock_(clock)
     , MMControl1(player)
     , shelf_(shelf)
-    , chimePath_(AppFolder(QCoreApplication::applicationDirPath()) + QStringLiteral("Zikan.wav"))
+    , chimePath_(AppFolder() + QStringLiteral("Zikan.wav"))
 {
     buildMenus(menuBar(), design::menus);
     connect(findChild<QAction*>(QStringLiteral("mnuExit")), &QAction::triggered, this,
@@ -123,7 +120,7 @@ void frmTamsel::buildControls(QWidget* client)
     Label2 = makeLabel(design::scoreFrameLabel, client);
     lbl得点 = designLabel(new DisplayLabel(client), design::scoreDisplay);
     Label2->setBuddy(lbl得点);
-    Label4 = makeLabel(design::averageLabel, client);
+    makeLabel(design::averageLabel, client);
     cmd合格率 = makeButton(design::passRateButton, client);
     buildAnswerSheet(client);
     announcer_ = new Announcer(client);
@@ -138,25 +135,23 @@ void frmTamsel::buildBookletViewer(QWidget* client)
     stb英語 = makeTabbedDialog(design::bookletViewer, client);
     for (const design::BookletPageDesign& page : design::bookletPages) {
         const int tab = stb英語->count();
-        stb英語->addTab(QString::fromUtf8(page.caption));
-        const QString resource = QString::fromUtf8(page.resource);
+        stb英語->addTab(designText(page.caption));
+        const QString resource = designText(page.resource);
         QWidget* control = nullptr;
         switch (page.kind) {
         case design::PageKind::Document:
-            RichTextBox1 = makeRichTextBox(
+            control = makeRichTextBox(
                 {page.controlName, page.rect, design::form.font, page.resource}, nullptr);
-            control = RichTextBox1;
             break;
         case design::PageKind::Figure: {
             auto* picture = new PictureBox(nullptr, PictureBox::Kind::Figure);
             picture->setFrameStyle(QFrame::Panel | QFrame::Sunken);
             picture->setPicture(DensityPicture::decodeWhenNeeded(resource));
-            Picture.push_back(picture);
             control = picture;
             break;
         }
         }
-        control->setObjectName(QString::fromUtf8(page.controlName));
+        control->setObjectName(designText(page.controlName));
         control->setAccessibleName(stb英語->tabText(tab));
         stb英語->place(tab, control, toPixels(page.rect));
     }
@@ -165,7 +160,7 @@ void frmTamsel::buildBookletViewer(QWidget* client)
 void frmTamsel::buildAnswerSheet(QWidget* client)
 {
     SSTab1 = makeTabbedDialog(design::answerSheet, client);
-    const QString markPath = QString::fromUtf8(design::markPicture);
+    const QString markPath = designText(design::markPicture);
     const DensityPicture marks(QPixmap::fromImage(richestImage(markPath, 32)),
                                twiceTheSizePath(markPath));
     const QPixmap mark = marks.forDensity(SSTab1->devicePixelRatioF());
@@ -173,11 +168,11 @@ void frmTamsel::buildAnswerSheet(QWidget* client)
         const AnswerItem& item = answerItems[static_cast<size_t>(n - 1)];
         const design::AnswerItemDesign& look =
             design::answerItemDesigns[static_cast<size_t>(n - 1)];
-        const QString label = utf8(item.label);
+        const QString label = designText(item.label);
         const int tab = n - 1;
         SSTab1->addTab(label);
 
-        auto* frame = new QGroupBox(QString::fromUtf8(design::frameCaption));
+        auto* frame = new QGroupBox(designText(design::frameCaption));
         frame->setObjectName(QStringLiteral("Frame%1").arg(n));
         // The boxes take the frame for their label, so they are read with their item.
         frame->setAccessibleName(label + u' ' + frame->title());
@@ -186,7 +181,8 @@ void frmTamsel::buildAnswerSheet(QWidget* client)
                                          design::frameHeight}));
         auto& boxes = chkTamsel[static_cast<size_t>(n - 1)];
         for (int box = 1; box <= item.boxCount; ++box) {
-            auto* check = new QCheckBox(utf8(choiceCaptions[static_cast<size_t>(box - 1)]), frame);
+            auto* check =
+                new QCheckBox(designText(choiceCaptions[static_cast<size_t>(box - 1)]), frame);
             check->setObjectName(QStringLiteral("chkTamsel%1").arg(n));
             check->setProperty("Index", box);
             check->setAccessibleDescription(label);
@@ -204,7 +200,7 @@ void frmTamsel::buildAnswerSheet(QWidget* client)
         ring->setProperty("Index", n);
         ring->setPixmap(mark);
         ring->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-        ring->setAccessibleName(utf8(design::markName));
+        ring->setAccessibleName(designText(design::markName));
         ring->setAccessibleDescription(label);
         SSTab1->place(tab, ring,
                       toPixels(TwipsRect{look.markLeft, design::markTop, design::markSize,
@@ -254,6 +250,11 @@ void frmTamsel::tmr時間_Timer()
 void frmTamsel::showScore(const QString& score)
 {
     setTextAndFit(lbl得点, score, twipsToPixels(design::scoreDisplay.rect.width));
+}
+
+QString frmTamsel::AppFolder()
+{
+    return programFolder();
 }
 
 void frmTamsel::PlaySound()

@@ -23,8 +23,6 @@ namespace tamsel {
 class Announcer;
 class Clock;
 class MediaPlayer;
-class PictureBox;
-class RichTextBox;
 class TabbedDialog;
 class WindowShelf;
 } // namespace tamsel
@@ -53,6 +51,7 @@ private:
     void buildAnswerSheet(QWidget* client);
     tamsel::SheetBoxes readAnswerSheet() const;
     void PlaySound();
+    static QString AppFolder();
     void showScore(const QString& score);
 
     const tamsel::Clock& clock_;
@@ -65,12 +64,9 @@ private:
     QPushButton* cmd得点 = nullptr;
     QPushButton* cmd合格率 = nullptr;
     tamsel::TabbedDialog* stb英語 = nullptr;
-    tamsel::RichTextBox* RichTextBox1 = nullptr;
-    std::vector<tamsel::PictureBox*> Picture; // Picture1 … Picture7
     tamsel::TabbedDialog* SSTab1 = nullptr;
     QLabel* Label1 = nullptr;
     QLabel* Label2 = nullptr;
-    QLabel* Label4 = nullptr;
     QLabel* lbl得点 = nullptr;
     QLabel* lbl秒 = nullptr;
     std::array<std::vector<QCheckBox*>, tamsel::itemCount> chkTamsel; // [n - 1][box - 1]
