@@ -10,13 +10,16 @@
                           backdrop in full colour, the ring 64 x 64 with smooth transparency
 
 Usage:
-  tools/make_pictures.py            draw both pictures and write them into content/
-  tools/make_pictures.py --check    exit 1 if a committed picture differs from what this draws
+  tools/make_pictures.py                draw both pictures and write them into content/
+  tools/make_pictures.py --check        exit 1 if a committed picture differs from what this
+                                        draws in what the program relies on: format, size,
+                                        mode, the markers above, pixels within a small tolerance
+  tools/make_pictures.py --check-bytes  exit 1 if a committed picture has other bytes
 
 Pillow quantizes the backdrop (libimagequant: palette and Floyd-Steinberg dithering) and writes
 the GIF. The icon is written here, as Pillow cannot put 4-bit images into an ICO. Nothing is
-random: every run gives the same bytes. Run it with Debian's Python and python3-pil, from
-anywhere: /usr/bin/python3 tools/make_pictures.py
+random: every run with the same libraries gives the same bytes. Run it with Debian's Python
+and python3-pil, from anywhere: /usr/bin/python3 tools/make_pictures.py
 """
 
 import io
@@ -27,7 +30,8 @@ from pathlib import Path
 
 from PIL import Image
 
-from committed import write_or_check
+from committed import (gif_traits, ico_traits, mode_of, picture_differences,
+                       write_or_check)
 
 ROOT = Path(__file__).resolve().parent.parent
 CONTENT = ROOT / "content"
@@ -436,17 +440,26 @@ def maru_2x_png():
 
 # ---------------------------------------------------------------------------------------------
 
-PICTURES = {"maru.ico": maru_ico, "background.gif": background_gif,
-            "maru@2x.png": maru_2x_png, "background@2x.png": background_2x_png}
+# What each picture is held to by --check, beside its format, size and mode: the lossless ones
+# are this script's own arithmetic and may move by a rounding step, the backdrop is quantized and
+# dithered by libimagequant, which another version does differently pixel by pixel.
+LOSSLESS = picture_differences(0.5, 8)
+PICTURES = {
+    "maru.ico": (maru_ico, picture_differences(0.5, 8, traits=ico_traits)),
+    "background.gif": (background_gif, picture_differences(1.0, 12, smoothing=1,
+                                                           traits=gif_traits)),
+    "maru@2x.png": (maru_2x_png, LOSSLESS),
+    "background@2x.png": (background_2x_png, LOSSLESS),
+}
 
 
 def main(argv):
-    if argv not in ([], ["--check"]):
-        print(__doc__, file=sys.stderr)
+    mode = mode_of(argv, __doc__)
+    if mode is None:
         return 2
     stale = "content/{} is not what tools/make_pictures.py draws: run it to redraw"
-    fresh = [write_or_check(CONTENT / name, draw(), bool(argv), stale.format(name))
-             for name, draw in PICTURES.items()]
+    fresh = [write_or_check(CONTENT / name, draw(), mode, stale.format(name), differences)
+             for name, (draw, differences) in PICTURES.items()]
     return 0 if all(fresh) else 1
 
 

@@ -316,7 +316,7 @@ def main(argv):
             failed = True
             continue
         stale = f"{output} is not what {source} gives: run tools/rtfwrite.py {source} {output}"
-        failed |= not write_or_check(output, rtf, check, stale)
+        failed |= not write_or_check(output, rtf, "check" if check else "write", stale)
     return 1 if failed else 0
 
 
