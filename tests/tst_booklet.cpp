@@ -1,6 +1,7 @@
 // The question booklet as the student sees it, read with the program's own rich-text reader and
 // held against the answer sheet and the answer key: every item's sub-question and choice list,
-// the question weights, the blanks, the figures and the table, and the booklet's few formats.
+// the question weights and the blanks. Where the figures and the table are cited and the
+// booklet's few formats are proofread where the booklet is written (tools/proofread.py).
 
 #include "TestFiles.h"
 #include "documents/RtfReader.h"
@@ -51,7 +52,7 @@ struct SubQuestion {
 };
 
 struct Paragraph {
-    Place place; // number 0 for a heading or a passage
+    Place place; // number 0 for a passage
     QString text;
 };
 
@@ -59,9 +60,8 @@ struct Booklet {
     QStringList headings;    // one per question, in order
     QList<QString> sections; // the section letters of each question, "AB" or empty
     std::vector<SubQuestion> subQuestions;
-    std::vector<Paragraph> passages;   // the passages: text outside headings and sub-questions
-    std::vector<Paragraph> paragraphs; // every non-empty paragraph, headings and choices included
-    QStringList faults;                // what does not fit the booklet's structure
+    std::vector<Paragraph> passages; // the passages: text outside headings and sub-questions
+    QStringList faults;              // what does not fit the booklet's structure
 };
 
 QString fullWidth(int digit)
@@ -149,7 +149,6 @@ Booklet parse(const QTextDocument& document)
             if (listOpen)
                 current.lists.push_back({text, {}});
         }
-        booklet.paragraphs.push_back({place, text});
     }
     return booklet;
 }
@@ -212,10 +211,6 @@ private Q_SLOTS:
     void sharedListsTakeBothAnswers();
     void blanksAreFilledByOneSubQuestion_data();
     void blanksAreFilledByOneSubQuestion();
-    void figuresAreCitedWhereTheyBelong_data();
-    void figuresAreCitedWhereTheyBelong();
-    void tableIsAlignedWithIdeographicSpaces();
-    void formatsAreTheBookletsFew();
 
 private:
     // The sub-question an item answers, or nullptr when the booklet has not exactly one.
@@ -224,7 +219,6 @@ private:
     // the list introduced by a line naming that blank; otherwise the sub-question's only list.
     const ChoiceList* listOf(int item) const;
 
-    std::unique_ptr<QTextDocument> document_;
     Booklet booklet_;
 };
 
@@ -232,9 +226,9 @@ void TestBooklet::initTestCase()
 {
     const QByteArray rtf = readAll(contentPath(QStringLiteral("booklet.rtf")));
     QVERIFY(!rtf.isEmpty());
-    document_.reset(tamsel::RtfReader::read(rtf, nullptr));
-    QVERIFY(document_);
-    booklet_ = parse(*document_);
+    const std::unique_ptr<QTextDocument> document(tamsel::RtfReader::read(rtf, nullptr));
+    QVERIFY(document);
+    booklet_ = parse(*document);
 }
 
 const SubQuestion* TestBooklet::subQuestionOf(int item) const
@@ -434,120 +428,6 @@ void TestBooklet::blanksAreFilledByOneSubQuestion()
             for (const QString& choice : list.choices)
                 QVERIFY2(!choice.contains(name), qPrintable(choice));
         }
-    }
-}
-
-void TestBooklet::figuresAreCitedWhereTheyBelong_data()
-{
-    QTest::addColumn<int>("figure");
-    QTest::addColumn<int>("question");
-    QTest::addColumn<QString>("section");
-    QTest::newRow("図１ in question 1 A, the dividing cells") << 1 << 1 << u"A"_qs;
-    QTest::newRow("図２ in question 1 B, DNA over the cycle") << 2 << 1 << u"B"_qs;
-    QTest::newRow("図３ in question 1 B, cells by DNA amount") << 3 << 1 << u"B"_qs;
-    QTest::newRow("図４ in question 2, the apparatus") << 4 << 2 << QString();
-    QTest::newRow("図５ in question 2, the results") << 5 << 2 << QString();
-    QTest::newRow("図６ in question 4 A, blood glucose") << 6 << 4 << u"A"_qs;
-    QTest::newRow("図７ in question 5, the coleoptiles") << 7 << 5 << QString();
-    QTest::newRow("図８ in question 6 B, the tree") << 8 << 6 << u"B"_qs;
-}
-
-void TestBooklet::figuresAreCitedWhereTheyBelong()
-{
-    QFETCH(int, figure);
-    QFETCH(int, question);
-    QFETCH(QString, section);
-    const QString name = u"図"_qs + fullWidth(figure);
-    int citations = 0;
-    for (const Paragraph& paragraph : booklet_.paragraphs) {
-        if (!paragraph.text.contains(name))
-            continue;
-        ++citations;
-        QCOMPARE(paragraph.place.question, question);
-        QCOMPARE(paragraph.place.section.isNull() ? QString() : QString(paragraph.place.section),
-                 section);
-    }
-    QVERIFY(citations > 0);
-}
-
-void TestBooklet::tableIsAlignedWithIdeographicSpaces()
-{
-    // 表１ is a title line and four rows in question 4, section B; its columns start at the same
-    // place in every row, the rows set in full-width characters and ideographic spaces.
-    const std::vector<Paragraph>& paragraphs = booklet_.paragraphs;
-    size_t title = paragraphs.size();
-    for (size_t i = 0; i < paragraphs.size(); ++i) {
-        if (paragraphs[i].text.contains(u"表１"_qs)) {
-            QCOMPARE(paragraphs[i].place.question, 4);
-            if (paragraphs[i].text.startsWith(u"表１"_qs)) {
-                QCOMPARE(title, paragraphs.size());
-                title = i;
-            }
-        }
-    }
-    QVERIFY(title + 4 < paragraphs.size());
-    QCOMPARE(paragraphs[title].place.section, QChar(u'B'));
-    QList<qsizetype> header;
-    for (size_t row = title + 1; row <= title + 4; ++row) {
-        const QString text = paragraphs[row].text;
-        QVERIFY2(!text.contains(u'\t') && !text.contains(u' '), qPrintable(text));
-        QList<qsizetype> starts;
-        for (qsizetype i = 0; i < text.size(); ++i) {
-            if (text[i] != u'　' && (i == 0 || text[i - 1] == u'　'))
-                starts << i;
-        }
-        QCOMPARE(static_cast<int>(starts.size()), 4);
-        if (header.isEmpty())
-            header = starts;
-        QCOMPARE(starts, header);
-    }
-    QVERIFY(paragraphs[title + 1].text.contains(u"血しょう"_qs));
-}
-
-void TestBooklet::formatsAreTheBookletsFew()
-{
-    // Clean text: nothing the reader could not decode, no control characters.
-    const QString text = document_->toPlainText();
-    QVERIFY(!text.contains(QChar(0xFFFD)));
-    static const QRegularExpression controls(u"[\\x00-\\x08\\x0b-\\x1f]"_qs);
-    QVERIFY(!text.contains(controls));
-
-    // Everything is 8 points but the one "※" at 10.5. Exactly four paragraphs hang, the first
-    // two choices of two lists, each with the booklet's only tabs; the paragraph after each pair
-    // is plain again.
-    QCOMPARE(static_cast<int>(text.count(u'\t')), 4);
-    std::vector<QTextBlock> hanging;
-    QString large;
-    for (QTextBlock block = document_->begin(); block.isValid(); block = block.next()) {
-        for (auto it = block.begin(); !it.atEnd(); ++it) {
-            const QTextFragment fragment = it.fragment();
-            const double points = fragment.charFormat().fontPointSize();
-            if (points == 10.5)
-                large += fragment.text();
-            else
-                QVERIFY2(points == 8.0, qPrintable(fragment.text()));
-        }
-        const QTextBlockFormat format = block.blockFormat();
-        if (format.leftMargin() == 0.0 && format.textIndent() == 0.0) {
-            QVERIFY2(!block.text().contains(u'\t'), qPrintable(block.text()));
-            continue;
-        }
-        QCOMPARE(format.leftMargin(), 24.0);
-        QCOMPARE(format.textIndent(), -24.0);
-        hanging.push_back(block);
-    }
-    QCOMPARE(large, u"※"_qs);
-    QCOMPARE(hanging.size(), size_t{4});
-    for (size_t pair = 0; pair < 2; ++pair) {
-        const QTextBlock first = hanging[2 * pair];
-        const QTextBlock second = hanging[2 * pair + 1];
-        QVERIFY2(first.text().startsWith(u"①、\t"_qs), qPrintable(first.text()));
-        QCOMPARE(first.next(), second);
-        QVERIFY2(second.text().startsWith(u"②、\t"_qs), qPrintable(second.text()));
-        QCOMPARE(static_cast<int>(second.text().count(u'\t')), 1);
-        const QTextBlock after = second.next();
-        QVERIFY2(after.text().startsWith(u"③、"_qs), qPrintable(after.text()));
-        QCOMPARE(after.blockFormat().leftMargin(), 0.0);
     }
 }
 

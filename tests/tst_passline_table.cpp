@@ -1,6 +1,7 @@
 // The pass-line table that the six pass-line windows show below their badge and message, read
-// with the program's own rich-text reader: its columns, the order of its universities, faculties
-// and subject groups, the form and the plausibility of its pass lines, its tabs and its one font.
+// with the program's own rich-text reader: its columns, the order of its universities and
+// faculties, the form of its pass lines, its tabs and its one font. Whether the invented pass
+// lines and subjects are plausible is proofread where the table is written (tools/proofread.py).
 //
 // Columns are measured in half-width cells of the monospaced table font: an ASCII character takes
 // one cell, every other character (the ideographic space, the dash "―" and the Roman numerals
@@ -12,15 +13,12 @@
 #include "documents/RtfReader.h"
 
 #include <QFont>
-#include <QHash>
 #include <QRegularExpression>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextDocument>
 
-#include <algorithm>
 #include <array>
-#include <optional>
 
 using tamsel::RtfReader;
 
@@ -50,8 +48,6 @@ constexpr std::array universities{
     University{"Kyoto", u"京都大学"},      University{"Osaka", u"大阪大学"},
     University{"Kyushu", u"九州大学"},
 };
-constexpr int tokyo = 2;
-constexpr int kyoto = 4;
 
 enum Faculty { Law, Engineering, Medicine, FacultyCount };
 constexpr std::array<const char*, FacultyCount> facultyRows{"law", "engineering", "medicine"};
@@ -108,67 +104,19 @@ QString at(int cell, const QString& text)
     return QString::number(cell) + u' ' + text;
 }
 
-// "８８．５％" in tenths of a per cent.
-std::optional<int> passLineTenths(const QString& text)
+// A pass line, "８８．５％".
+bool isPassLine(const QString& text)
 {
-    static const QRegularExpression form(u"^([０-９])([０-９])．([０-９])％$"_qs);
-    const QRegularExpressionMatch match = form.match(text);
-    if (!match.hasMatch())
-        return std::nullopt;
-    int tenths = 0;
-    for (int digit = 1; digit <= 3; ++digit)
-        tenths = tenths * 10 + match.captured(digit).at(0).digitValue();
-    return tenths;
+    static const QRegularExpression form(u"^[０-９]{2}．[０-９]％$"_qs);
+    return form.match(text).hasMatch();
 }
 
-// Splits "group　―　subjects" at its dash.
-std::optional<std::pair<QString, QString>> groupAndSubjects(const QString& text)
+// Whether a text is "group　―　subjects", both sides present.
+bool isGroupAndSubjects(const QString& text)
 {
     const QString dash = u"　―　"_qs;
     const qsizetype at = text.indexOf(dash);
-    if (at <= 0 || at + dash.size() >= text.size())
-        return std::nullopt;
-    return std::pair{text.left(at), text.mid(at + dash.size())};
-}
-
-// Why a list of subjects is not what its group offers, or an empty text. A list either names the
-// required subjects ("数Ⅰ・Ａ，数Ⅱ・Ｂ") or ends with how many of them are chosen ("…から２").
-QString subjectFault(const QString& group, const QString& list)
-{
-    static const QStringList history{u"世Ａ"_qs, u"世Ｂ"_qs,   u"日Ａ"_qs,
-                                     u"日Ｂ"_qs, u"地理Ａ"_qs, u"地理Ｂ"_qs};
-    static const QStringList civics{u"現社"_qs, u"倫理"_qs, u"政経"_qs, u"倫政"_qs};
-    static const QStringList mathematics{u"数Ⅰ・Ａ"_qs, u"数Ⅱ・Ｂ"_qs};
-    static const QStringList science{u"物理"_qs, u"化学"_qs, u"生物"_qs, u"地学"_qs};
-
-    QString names = list;
-    int chosen = 0;
-    static const QRegularExpression choice(u"から([１-９])$"_qs);
-    const QRegularExpressionMatch match = choice.match(names);
-    if (match.hasMatch()) {
-        chosen = match.captured(1).at(0).digitValue();
-        names.chop(match.capturedLength());
-    }
-    const QStringList subjects = names.split(u'，');
-    if (match.hasMatch() && chosen >= subjects.size())
-        return u"chooses %1 of %2 subjects"_qs.arg(chosen).arg(subjects.size());
-
-    static const QHash<QString, QStringList> offers{
-        {u"国"_qs, {u"国語"_qs}}, {u"地歴"_qs, history}, {u"地歴・公民"_qs, history + civics},
-        {u"数"_qs, mathematics},  {u"理"_qs, science},   {u"外"_qs, {u"英語"_qs}}};
-    const QStringList offered = offers.value(group);
-    if ((group == u"国" || group == u"外") && (match.hasMatch() || subjects.size() != 1))
-        return u"the group has one required subject"_qs;
-    if (group == u"地歴・公民" && !std::any_of(subjects.begin(), subjects.end(),
-                                               [](const QString& s) { return civics.contains(s); }))
-        return u"no civics subject: the group is 地歴"_qs;
-    for (qsizetype k = 0; k < subjects.size(); ++k) {
-        if (!offered.contains(subjects[k]))
-            return u"%1 is not a subject of %2"_qs.arg(subjects[k], group);
-        if (subjects.indexOf(subjects[k]) != k)
-            return u"%1 twice"_qs.arg(subjects[k]);
-    }
-    return {};
+    return at > 0 && at + dash.size() < text.size();
 }
 
 int entryStart(int university, int faculty)
@@ -192,13 +140,10 @@ private Q_SLOTS:
     void headerTitlesStandAtTheirCells();
     void entriesKeepTheirColumns_data();
     void entriesKeepTheirColumns();
-    void medicineLeadsAndTokyoAndKyotoLead();
     void textIsCleanWithThreeTabs();
     void oneFontAndSizeThroughout();
 
 private:
-    std::optional<int> passLine(int university, int faculty) const;
-
     QTextDocument* document_ = nullptr;
 };
 
@@ -208,14 +153,6 @@ void TestPassLineTable::initTestCase()
     QVERIFY(!rtf.isEmpty());
     document_ = RtfReader::read(rtf, this);
     QVERIFY(document_ != nullptr);
-}
-
-std::optional<int> TestPassLineTable::passLine(int university, int faculty) const
-{
-    const QStringList found = columns(blockText(*document_, entryStart(university, faculty)));
-    if (found.isEmpty() || !found.last().startsWith(QString::number(passLineCell) + u' '))
-        return std::nullopt;
-    return passLineTenths(found.last().section(u' ', 1));
 }
 
 void TestPassLineTable::documentHasItsBlocks()
@@ -267,45 +204,19 @@ void TestPassLineTable::entriesKeepTheirColumns()
              << at(groupCell, u"国　―　国語"_qs);
     QCOMPARE(first.mid(0, expected.size()), expected);
     QCOMPARE(first.size(), expected.size() + 1);
-    const std::optional<int> tenths = passLine(university, faculty);
-    QVERIFY2(tenths.has_value(), qPrintable(first.last()));
-    QCOMPARE_GE(*tenths, 800);
-    QCOMPARE_LE(*tenths, 960);
+    QVERIFY2(first.last().startsWith(QString::number(passLineCell) + u' ') &&
+                 isPassLine(first.last().section(u' ', 1)),
+             qPrintable(first.last()));
 
-    // Every line: one group at its cell, in order, with the subjects it offers.
-    const std::array<QStringList, entryLines> groups{
-        QStringList{u"国"_qs}, QStringList{u"地歴"_qs, u"地歴・公民"_qs}, QStringList{u"数"_qs},
-        QStringList{u"理"_qs}, QStringList{u"外"_qs}};
+    // Every line: one group and its subjects at the group's cell.
     for (int line = 0; line < entryLines; ++line) {
         const QStringList found = columns(blockText(*document_, start + line));
         const QString column = line == 0 ? first.at(expected.size() - 1) : found.value(0);
         if (line > 0)
             QCOMPARE(found.size(), 1);
         QVERIFY2(column.startsWith(QString::number(groupCell) + u' '), qPrintable(column));
-        const auto parts = groupAndSubjects(column.section(u' ', 1));
-        QVERIFY2(parts.has_value(), qPrintable(u"no dash in "_qs + column));
-        const auto& [group, subjects] = *parts;
-        QVERIFY2(groups[line].contains(group), qPrintable(u"line %1: "_qs.arg(line + 1) + group));
-        const QString fault = subjectFault(group, subjects);
-        QVERIFY2(fault.isEmpty(), qPrintable(column + u": "_qs + fault));
-    }
-}
-
-void TestPassLineTable::medicineLeadsAndTokyoAndKyotoLead()
-{
-    // Every entry's pass line is read in entriesKeepTheirColumns; here they are ranked. In each
-    // university medicine is the highest, and in each faculty Tokyo and Kyoto are above the rest.
-    const auto line = [this](int university, int faculty) {
-        return passLine(university, faculty).value_or(0);
-    };
-    for (int u = 0; u < static_cast<int>(universities.size()); ++u) {
-        QVERIFY2(line(u, Medicine) > line(u, Law), universities[u].row);
-        QVERIFY2(line(u, Medicine) > line(u, Engineering), universities[u].row);
-        for (int f = 0; f < FacultyCount && u != tokyo && u != kyoto; ++f) {
-            const QByteArray where = QByteArray(universities[u].row) + ' ' + facultyRows[f];
-            QVERIFY2(line(tokyo, f) > line(u, f), where.constData());
-            QVERIFY2(line(kyoto, f) > line(u, f), where.constData());
-        }
+        QVERIFY2(isGroupAndSubjects(column.section(u' ', 1)),
+                 qPrintable(u"no dash in "_qs + column));
     }
 }
 

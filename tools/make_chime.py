@@ -6,13 +6,22 @@ out. Each stroke is a handful of decaying partials, a few of them slightly out o
 harmonic series as a real bell's are. 44.1 kHz, 16-bit mono, peak at -3 dBFS, no randomness:
 every run writes the same bytes.
 
-Run it from anywhere:  /usr/bin/python3 tools/make_chime.py
+Usage (from anywhere, with Debian's Python, python3-numpy and python3-pil):
+  /usr/bin/python3 tools/make_chime.py                synthesise content/Zikan.wav
+  /usr/bin/python3 tools/make_chime.py --check        exit 1 if the committed chime differs
+                                                      from what this synthesises in format or
+                                                      length, or a sample by more than a step
+  /usr/bin/python3 tools/make_chime.py --check-bytes  exit 1 if it has other bytes
 """
 
+import io
 import math
 import struct
+import sys
 import wave
 from pathlib import Path
+
+from committed import mode_of, wav_differences, write_or_check
 
 ROOT = Path(__file__).resolve().parent.parent
 OUTPUT = ROOT / "content" / "Zikan.wav"
@@ -75,15 +84,26 @@ def render():
     return [int(round(v * scale)) for v in samples]
 
 
-def main():
-    pcm = render()
-    OUTPUT.parent.mkdir(exist_ok=True)
-    with wave.open(str(OUTPUT), "wb") as w:
+def wav(pcm):
+    out = io.BytesIO()
+    with wave.open(out, "wb") as w:
         w.setnchannels(1)
         w.setsampwidth(2)
         w.setframerate(RATE)
         w.writeframes(struct.pack("<%dh" % len(pcm), *pcm))
+    return out.getvalue()
+
+
+def main(argv):
+    mode = mode_of(argv, __doc__)
+    if mode is None:
+        return 2
+    # The samples are this script's own arithmetic; another libm may round one the other way.
+    fresh = write_or_check(OUTPUT, wav(render()), mode,
+                           "content/Zikan.wav is not what tools/make_chime.py synthesises: run it",
+                           wav_differences(0.01, 1))
+    return 0 if fresh else 1
 
 
 if __name__ == "__main__":
-    main()
+    sys.exit(main(sys.argv[1:]))

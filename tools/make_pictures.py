@@ -10,13 +10,17 @@
                           backdrop in full colour, the ring 64 x 64 with smooth transparency
 
 Usage:
-  tools/make_pictures.py            draw both pictures and write them into content/
-  tools/make_pictures.py --check    exit 1 if a committed picture differs from what this draws
+  tools/make_pictures.py                draw both pictures and write them into content/
+  tools/make_pictures.py --check        exit 1 if a committed picture differs from what this
+                                        draws in what the program relies on: format, size,
+                                        mode, the markers above, pixels within a small tolerance
+  tools/make_pictures.py --check-bytes  exit 1 if a committed picture has other bytes
 
 Pillow quantizes the backdrop (libimagequant: palette and Floyd-Steinberg dithering) and writes
 the GIF. The icon is written here, as Pillow cannot put 4-bit images into an ICO. Nothing is
-random: every run gives the same bytes. Run it with Debian's Python and python3-pil, from
-anywhere: /usr/bin/python3 tools/make_pictures.py
+random: every run with the same libraries gives the same bytes. The pixels are computed with
+numpy, a whole picture at a time. Run it with Debian's Python, python3-pil and python3-numpy,
+from anywhere: /usr/bin/python3 tools/make_pictures.py
 """
 
 import io
@@ -25,19 +29,22 @@ import struct
 import sys
 from pathlib import Path
 
+import numpy as np
 from PIL import Image
 
-from committed import write_or_check
+from committed import (gif_traits, ico_traits, mode_of, picture_differences,
+                       write_or_check)
 
 ROOT = Path(__file__).resolve().parent.parent
 CONTENT = ROOT / "content"
 
 
 # ---------------------------------------------------------------------------------------------
-# Small helpers
+# Small helpers. Every function of a position takes numpy arrays of positions and gives arrays,
+# so that a picture is computed whole rather than a pixel at a time.
 
 def clamp(v, lo=0.0, hi=1.0):
-    return lo if v < lo else hi if v > hi else v
+    return np.clip(v, lo, hi)
 
 
 def smoothstep(e0, e1, x):
@@ -46,17 +53,18 @@ def smoothstep(e0, e1, x):
 
 
 def mix(a, b, t):
-    return (a[0] + (b[0] - a[0]) * t, a[1] + (b[1] - a[1]) * t, a[2] + (b[2] - a[2]) * t)
+    """a towards b by t, colours as arrays of shape (..., 3) or triples; t of shape (...)."""
+    a, b = np.asarray(a, dtype=float), np.asarray(b, dtype=float)
+    return a + (b - a) * np.asarray(t)[..., None]
 
 
 def ramp(stops, x):
     """Colour at x on a piecewise ramp of (position, colour) stops, eased between stops."""
-    if x <= stops[0][0]:
-        return stops[0][1]
-    for (p0, c0), (p1, c1) in zip(stops, stops[1:]):
-        if x <= p1:
-            return mix(c0, c1, smoothstep(p0, p1, x))
-    return stops[-1][1]
+    col = np.broadcast_to(np.asarray(stops[-1][1], dtype=float), x.shape + (3,))
+    # From the last segment back, so that each x takes the first segment that reaches it.
+    for (p0, c0), (p1, c1) in reversed(list(zip(stops, stops[1:]))):
+        col = np.where((x <= p1)[..., None], mix(c0, c1, smoothstep(p0, p1, x)), col)
+    return np.where((x <= stops[0][0])[..., None], np.asarray(stops[0][1], dtype=float), col)
 
 
 # ---------------------------------------------------------------------------------------------
@@ -81,11 +89,10 @@ def hex_edge_distance(x, y, size):
     ry = 1.7320508075688772
     ax, ay = (px % 1.0) - 0.5, (py % ry) - 0.5 * ry
     bx, by = ((px - 0.5) % 1.0) - 0.5, ((py - 0.5 * ry) % ry) - 0.5 * ry
-    if ax * ax + ay * ay < bx * bx + by * by:
-        gx, gy = abs(ax), abs(ay)
-    else:
-        gx, gy = abs(bx), abs(by)
-    h = max(gx * 0.5 + gy * 0.8660254037844386, gx)
+    nearer_a = ax * ax + ay * ay < bx * bx + by * by
+    gx = np.where(nearer_a, np.abs(ax), np.abs(bx))
+    gy = np.where(nearer_a, np.abs(ay), np.abs(by))
+    h = np.maximum(gx * 0.5 + gy * 0.8660254037844386, gx)
     return (0.5 - h) * size
 
 
@@ -104,26 +111,18 @@ CELLS = [
 
 def background_base(x, y):
     """Gradient, a glow in the upper-left corner and a faint honeycomb."""
-    r, g, b = ramp(SKY, y / (BG_H - 1))
+    col = ramp(SKY, y / (BG_H - 1))
     # A gentle light falling from the upper left.
-    d = math.hypot(x - 30.0, y + 40.0)
-    glow = 0.55 * math.exp(-(d / 260.0) ** 2)
-    r += (255 - r) * glow
-    g += (255 - g) * glow
-    b += (255 - b) * glow
+    d = np.hypot(x - 30.0, y + 40.0)
+    glow = 0.55 * np.exp(-(d / 260.0) ** 2)
+    col = mix(col, (255, 255, 255), glow)
     # A slight darkening towards the right edge keeps the left column the brightest place.
-    shade = 1.0 - 0.018 * (x / BG_W)
-    r, g, b = r * shade, g * shade, b * shade
+    col = col * (1.0 - 0.018 * (x / BG_W))[..., None]
     # Honeycomb lines, fading out away from the left column.
     e = hex_edge_distance(x + 7.0, y + 3.0, 22.0)
-    line = clamp(1.0 - abs(e) / 0.85)
-    if line > 0.0:
-        fade = 0.5 + 0.5 * (1.0 - smoothstep(100.0, 420.0, x))
-        k = line * 0.050 * fade
-        r += (150 - r) * k
-        g += (190 - g) * k
-        b += (215 - b) * k
-    return r, g, b
+    line = clamp(1.0 - np.abs(e) / 0.85)
+    fade = 0.5 + 0.5 * (1.0 - smoothstep(100.0, 420.0, x))
+    return mix(col, (150, 190, 215), line * 0.050 * fade)
 
 
 def over(dst, src, alpha):
@@ -135,22 +134,18 @@ def cell_colour(x, y, base, scale):
     over one pixel of a picture drawn scale times the design's size."""
     col = base
     for cx, cy, rad, nx, ny in CELLS:
-        d = math.hypot(x - cx, y - cy)
-        if d > rad + 1.5:
-            continue
+        d = np.hypot(x - cx, y - cy)
+        near = d <= rad + 1.5
         inside = clamp((rad - d) * scale + 0.5)
-        if inside > 0.0:
-            # A whitish body, a little brighter towards the top-left like a droplet.
-            lift = 0.30 + 0.18 * clamp(((cx - x) + (cy - y)) / (2.0 * rad) + 0.5)
-            col = over(col, (255, 255, 255), inside * lift)
-        ring = clamp(1.0 - abs(d - rad + 0.6) / 0.9)
-        if ring > 0.0:
-            col = over(col, (120, 170, 200), ring * 0.22)
-        nd = math.hypot(x - cx - nx, y - cy - ny)
+        # A whitish body, a little brighter towards the top-left like a droplet.
+        lift = 0.30 + 0.18 * clamp(((cx - x) + (cy - y)) / (2.0 * rad) + 0.5)
+        col = over(col, (255, 255, 255), np.where(near, inside * lift, 0.0))
+        ring = clamp(1.0 - np.abs(d - rad + 0.6) / 0.9)
+        col = over(col, (120, 170, 200), np.where(near, ring * 0.22, 0.0))
+        nd = np.hypot(x - cx - nx, y - cy - ny)
         nr = rad * 0.30
         nuc = smoothstep(nr + 1.0, nr - 1.5, nd)
-        if nuc > 0.0:
-            col = over(col, (196, 188, 234), nuc * 0.32)
+        col = over(col, (196, 188, 234), np.where(near, nuc * 0.32, 0.0))
     return col
 
 
@@ -167,15 +162,13 @@ STEM_POINTS = [bezier(*STEM, i / 80.0) for i in range(81)]
 
 
 def stem_distance(x, y):
-    best = 1e9
+    best = np.full(np.shape(x), 1e9)
     for (ax, ay), (bx, by) in zip(STEM_POINTS, STEM_POINTS[1:]):
         vx, vy = bx - ax, by - ay
         t = clamp(((x - ax) * vx + (y - ay) * vy) / (vx * vx + vy * vy))
         dx, dy = x - ax - vx * t, y - ay - vy * t
-        d = dx * dx + dy * dy
-        if d < best:
-            best = d
-    return math.sqrt(best)
+        best = np.minimum(best, dx * dx + dy * dy)
+    return np.sqrt(best)
 
 
 def stem_angle(t):
@@ -196,6 +189,7 @@ LEAF_TONES = [
     ((128, 190, 142), (96, 166, 120)),   # fresh green: light half, dark half
     ((150, 200, 150), (116, 178, 128)),  # a little yellower
 ]
+MIDRIB = (214, 234, 206)
 
 
 def leaf_width_profile(t):
@@ -220,73 +214,64 @@ HELIX_Y = 520.0
 
 
 def helix_sample(x, y):
-    """Returns (colour, alpha) of the DNA strand at a sub-pixel position, or None."""
-    if x < HELIX_X0 - 2 or x > HELIX_X1 + 2 or abs(y - HELIX_Y) > 13:
-        return None
+    """The colour and alpha of the DNA strand at sub-pixel positions; alpha 0 off the strand."""
     t = (x - HELIX_X0) / (HELIX_X1 - HELIX_X0)
-    taper = math.sin(math.pi * clamp(t)) ** 0.5
+    taper = np.sin(math.pi * clamp(t)) ** 0.5
     amp = 9.0 * taper
     phase = (x - HELIX_X0) / 29.0 * 2.0 * math.pi
-    y1 = HELIX_Y + amp * math.sin(phase)
-    y2 = HELIX_Y - amp * math.sin(phase)
-    front1 = math.cos(phase) > 0.0
-    best = None
-    for yy, front, colour in ((y1, front1, (122, 150, 214)), (y2, not front1, (214, 120, 186))):
-        # The slope of the backbone widens its vertical cross-section.
-        slope = amp * math.cos(phase) * 2.0 * math.pi / 29.0
-        dist = abs(y - yy) / math.sqrt(1.0 + slope * slope)
-        if dist < 1.25 and HELIX_X0 <= x <= HELIX_X1:
-            alpha = 0.85 if front else 0.45
-            if best is None or front:
-                best = (colour, alpha)
-    if best is not None:
-        return best
+    y1 = HELIX_Y + amp * np.sin(phase)
+    y2 = HELIX_Y - amp * np.sin(phase)
+    front1 = np.cos(phase) > 0.0
+    # The slope of the backbone widens its vertical cross-section.
+    slope = amp * np.cos(phase) * 2.0 * math.pi / 29.0
+    along = (HELIX_X0 <= x) & (x <= HELIX_X1)
+    hit1 = along & (np.abs(y - y1) / np.sqrt(1.0 + slope * slope) < 1.25)
+    hit2 = along & (np.abs(y - y2) / np.sqrt(1.0 + slope * slope) < 1.25)
+    # Where both backbones pass, the one in front shows.
+    first = hit1 & (front1 | ~hit2)
+    colour = np.where(first[..., None], np.asarray((122, 150, 214), dtype=float),
+                      np.asarray((214, 120, 186), dtype=float))
+    alpha = np.where(first, np.where(front1, 0.85, 0.45),
+                     np.where(hit2, np.where(front1, 0.45, 0.85), 0.0))
     # Rungs every quarter turn, between the backbones.
     rung_step = 29.0 / 6.0
-    k = round((x - HELIX_X0) / rung_step)
+    k = np.round((x - HELIX_X0) / rung_step)
     rx = HELIX_X0 + k * rung_step
-    if 0 < k and rx < HELIX_X1 - 1 and abs(x - rx) < 0.6:
-        lo, hi = min(y1, y2), max(y1, y2)
-        if lo + 1.0 < y < hi - 1.0:
-            return ((170, 180, 205), 0.55)
-    return None
+    rung = (~hit1 & ~hit2 & (k > 0) & (rx < HELIX_X1 - 1) & (np.abs(x - rx) < 0.6)
+            & (np.minimum(y1, y2) + 1.0 < y) & (y < np.maximum(y1, y2) - 1.0))
+    colour = np.where(rung[..., None], np.asarray((170, 180, 205), dtype=float), colour)
+    alpha = np.where(rung, 0.55, alpha)
+    box = (x >= HELIX_X0 - 2) & (x <= HELIX_X1 + 2) & (np.abs(y - HELIX_Y) <= 13)
+    return colour, np.where(box, alpha, 0.0)
 
 
-def sprig_sample(x, y, base, near_stem):
-    """The colour at one sub-pixel sample of the corner ornament."""
+def sprig_sample(x, y, base):
+    """The colour at sub-pixel samples of the corner ornament."""
     col = base
     # Stem.
-    if near_stem and stem_distance(x, y) < 1.1:
-        col = over(col, (104, 150, 112), 0.8)
+    col = over(col, (104, 150, 112), np.where(stem_distance(x, y) < 1.1, 0.8, 0.0))
     # Leaves, each with a midrib and fine side veins.
     for bx, by, dx, dy, length, half, tone in SPRIG_LEAVES:
         px, py = x - bx, y - by
         u = px * dx + py * dy
-        if u <= 0.0 or u >= length:
-            continue
         v = -px * dy + py * dx
-        t = u / length
+        t = clamp(u / length)
         w = half * leaf_width_profile(t)
-        if abs(v) >= w:
-            continue
+        on_leaf = (u > 0.0) & (u < length) & (np.abs(v) < w)
         light, dark = LEAF_TONES[tone]
-        c = light if v > 0.0 else dark
+        c = np.where((v > 0.0)[..., None], np.asarray(light, dtype=float),
+                     np.asarray(dark, dtype=float))
         # Lighter towards the midrib, a touch deeper at the rim.
-        c = mix(c, (220, 238, 214), 0.25 * (1.0 - abs(v) / w))
-        rim = w - abs(v)
-        if rim < 0.9:
-            c = mix(c, (70, 130, 90), 0.35)
-        if abs(v) < 0.55 and t < 0.93:
-            c = (214, 234, 206)
-        else:
-            vein = ((u - abs(v) * 1.1) / 6.5) % 1.0
-            if (vein < 0.14 or vein > 0.94) and abs(v) < w - 1.2 and t < 0.88:
-                c = mix(c, (214, 234, 206), 0.55)
-        col = over(col, c, 0.82)
-    h = helix_sample(x, y)
-    if h is not None:
-        col = over(col, h[0], h[1])
-    return col
+        c = mix(c, (220, 238, 214), 0.25 * (1.0 - np.abs(v) / np.where(on_leaf, w, 1.0)))
+        c = np.where((w - np.abs(v) < 0.9)[..., None], mix(c, (70, 130, 90), 0.35), c)
+        midrib = (np.abs(v) < 0.55) & (t < 0.93)
+        vein = ((u - np.abs(v) * 1.1) / 6.5) % 1.0
+        veined = ~midrib & ((vein < 0.14) | (vein > 0.94)) & (np.abs(v) < w - 1.2) & (t < 0.88)
+        c = np.where(veined[..., None], mix(c, MIDRIB, 0.55), c)
+        c = np.where(midrib[..., None], np.asarray(MIDRIB, dtype=float), c)
+        col = over(col, c, np.where(on_leaf, 0.82, 0.0))
+    colour, alpha = helix_sample(x, y)
+    return over(col, colour, alpha)
 
 
 SPRIG_BOX = (0, 430, 128, 567)  # x0, y0, x1, y1 (exclusive)
@@ -296,30 +281,26 @@ def render_background(scale=1):
     """Returns the picture as an RGB image, scale times the design's size: every pixel is
     sampled where it lies in the design's coordinates, the sprig at 4 x 4 samples a design
     pixel."""
-    pixels = bytearray()
+    # Pixel centres sit at +0.5.
+    cy, cx = np.mgrid[0:BG_H * scale, 0:BG_W * scale]
+    cx, cy = (cx + 0.5) / scale, (cy + 0.5) / scale
+    col = background_base(cx, cy)
+    cells = np.s_[:480 * scale, :140 * scale]
+    col[cells] = cell_colour(cx[cells], cy[cells], col[cells], scale)
+
     x0, y0, x1, y1 = (v * scale for v in SPRIG_BOX)
     ss = 4 // scale
-    offsets = [(((i + 0.5) / ss - 0.5) / scale, ((j + 0.5) / ss - 0.5) / scale)
-               for j in range(ss) for i in range(ss)]
-    for y in range(BG_H * scale):
-        for x in range(BG_W * scale):
-            # Pixel centres sit at +0.5.
-            cx, cy = (x + 0.5) / scale, (y + 0.5) / scale
-            base = background_base(cx, cy)
-            inside_cells = x < 140 * scale and y < 480 * scale
-            col = cell_colour(cx, cy, base, scale) if inside_cells else base
-            if x0 <= x < x1 and y0 <= y < y1:
-                acc = [0.0, 0.0, 0.0]
-                near_stem = stem_distance(cx, cy) < 2.5
-                for ox, oy in offsets:
-                    s = sprig_sample(cx + ox, cy + oy, col, near_stem)
-                    acc[0] += s[0]
-                    acc[1] += s[1]
-                    acc[2] += s[2]
-                n = float(len(offsets))
-                col = (acc[0] / n, acc[1] / n, acc[2] / n)
-            pixels += bytes(int(round(clamp(v, 0.0, 255.0))) for v in col)
-    return Image.frombytes("RGB", (BG_W * scale, BG_H * scale), bytes(pixels))
+    offsets = ((np.arange(ss) + 0.5) / ss - 0.5) / scale
+    sprig = np.s_[y0:y1, x0:x1]
+    # The samples of a pixel along the last axis.
+    shape = (y1 - y0, x1 - x0, ss, ss)
+    sx = np.broadcast_to(cx[sprig][..., None, None] + offsets[None, :], shape)
+    sy = np.broadcast_to(cy[sprig][..., None, None] + offsets[:, None], shape)
+    sx, sy = sx.reshape(y1 - y0, x1 - x0, -1), sy.reshape(y1 - y0, x1 - x0, -1)
+    samples = sprig_sample(sx, sy, col[sprig][:, :, None, :])
+    col[sprig] = samples.mean(axis=2)
+    pixels = np.round(clamp(col, 0.0, 255.0)).astype(np.uint8)
+    return Image.fromarray(pixels, "RGB")
 
 
 def background_gif():
@@ -359,8 +340,8 @@ MARU_IMAGES = ((32, 4, 15), (16, 4, 15), (32, 8, 64))
 
 
 def ring_coverage(size):
-    """Fraction of each pixel covered by the ring, sampled 8 x 8 per pixel, row after row. The
-    32-pixel ring is the model: a 64-pixel one is that ring at twice the size."""
+    """Fraction of each pixel covered by the ring, sampled 8 x 8 per pixel, as an array of rows.
+    The 32-pixel ring is the model: a 64-pixel one is that ring at twice the size."""
     c = size / 2.0
     if size >= 32:
         k = size / 32
@@ -368,21 +349,15 @@ def ring_coverage(size):
     else:
         outer, thick, pressure = 7.4, 2.1, 0.0
     ss = 8
-    cover = []
-    for y in range(size):
-        for x in range(size):
-            hits = 0
-            for j in range(ss):
-                sy = y + (j + 0.5) / ss - c
-                for i in range(ss):
-                    sx = x + (i + 0.5) / ss - c
-                    d = math.hypot(sx, sy)
-                    # Pressed a little harder on the lower left, as a pen stroke would be.
-                    t = thick + pressure * math.cos(math.atan2(sy, sx) - math.radians(135))
-                    if outer - t <= d <= outer:
-                        hits += 1
-            cover.append(hits / (ss * ss))
-    return cover
+    sub = (np.arange(ss) + 0.5) / ss
+    # Axes: pixel row, pixel column, sample row, sample column.
+    sy = (np.arange(size)[:, None, None, None] + sub[None, None, :, None]) - c
+    sx = (np.arange(size)[None, :, None, None] + sub[None, None, None, :]) - c
+    d = np.hypot(sx, sy)
+    # Pressed a little harder on the lower left, as a pen stroke would be.
+    t = thick + pressure * np.cos(np.arctan2(sy, sx) - math.radians(135))
+    hits = ((outer - t <= d) & (d <= outer)).sum(axis=(2, 3))
+    return hits / (ss * ss)
 
 
 def ring_dib(size, bits, levels):
@@ -398,10 +373,10 @@ def ring_dib(size, bits, levels):
     palette += [(0, 0, 0)] * (colours - len(palette))
 
     cover = ring_coverage(size)
-    pixels = Image.new("P", (size, size))
-    pixels.putdata([0 if a < 0.4 else 1 + round((a - 0.4) / 0.6 * (levels - 1)) for a in cover])
-    mask = Image.new("1", (size, size))
-    mask.putdata([255 if a < 0.4 else 0 for a in cover])
+    left_out = cover < 0.4
+    shade = np.where(left_out, 0, 1 + np.round((cover - 0.4) / 0.6 * (levels - 1)))
+    pixels = Image.fromarray(shade.astype(np.uint8), "P")
+    mask = Image.fromarray(left_out)
     colour_stride = (size * bits + 31) // 32 * 4
     mask_stride = (size + 31) // 32 * 4
     bitmap = pixels.tobytes("raw", ("P;4" if bits == 4 else "P", colour_stride, -1))
@@ -429,24 +404,34 @@ def maru_ico():
 def maru_2x_png():
     """The 32-pixel ring at twice the size, in pen red with the ring's coverage as its alpha."""
     cover = ring_coverage(64)
-    ring = Image.new("RGBA", (64, 64))
-    ring.putdata([PEN_RED + (int(round(a * 255)),) for a in cover])
-    return png(ring)
+    ring = np.empty((64, 64, 4), dtype=np.uint8)
+    ring[..., :3] = PEN_RED
+    ring[..., 3] = np.round(cover * 255)
+    return png(Image.fromarray(ring, "RGBA"))
 
 
 # ---------------------------------------------------------------------------------------------
 
-PICTURES = {"maru.ico": maru_ico, "background.gif": background_gif,
-            "maru@2x.png": maru_2x_png, "background@2x.png": background_2x_png}
+# What each picture is held to by --check, beside its format, size and mode: the lossless ones
+# are this script's own arithmetic and may move by a rounding step, the backdrop is quantized and
+# dithered by libimagequant, which another version does differently pixel by pixel.
+LOSSLESS = picture_differences(0.5, 8)
+PICTURES = {
+    "maru.ico": (maru_ico, picture_differences(0.5, 8, traits=ico_traits)),
+    "background.gif": (background_gif, picture_differences(1.0, 12, smoothing=1,
+                                                           traits=gif_traits)),
+    "maru@2x.png": (maru_2x_png, LOSSLESS),
+    "background@2x.png": (background_2x_png, LOSSLESS),
+}
 
 
 def main(argv):
-    if argv not in ([], ["--check"]):
-        print(__doc__, file=sys.stderr)
+    mode = mode_of(argv, __doc__)
+    if mode is None:
         return 2
     stale = "content/{} is not what tools/make_pictures.py draws: run it to redraw"
-    fresh = [write_or_check(CONTENT / name, draw(), bool(argv), stale.format(name))
-             for name, draw in PICTURES.items()]
+    fresh = [write_or_check(CONTENT / name, draw(), mode, stale.format(name), differences)
+             for name, (draw, differences) in PICTURES.items()]
     return 0 if all(fresh) else 1
 
 

@@ -7,7 +7,8 @@ Usage:
   tools/rtfwrite.py --all             write every content/documents/NAME.txt to content/NAME.rtf
   tools/rtfwrite.py --check [SOURCE OUTPUT]
                                       exit 1 if a committed document differs from what its source
-                                      gives (without paths: every document)
+                                      gives (without paths: every document), or if proofreading
+                                      finds a fault in its content (tools/proofread.py)
   tools/rtfwrite.py --list            print each document's source and output, tab-separated
   tools/rtfwrite.py --plain SOURCE    print the text the source stands for, as a reader shows it:
                                       one line per paragraph, without directives and markup
@@ -38,6 +39,7 @@ import re
 import sys
 
 from committed import write_or_check
+from proofread import PROOFREADERS
 
 ROOT = pathlib.Path(__file__).resolve().parent.parent
 CONTENT = ROOT / "content"
@@ -214,6 +216,31 @@ def plain_text(source):
     return "".join(line + "\n" for line in lines)
 
 
+def paragraph_runs(source):
+    """Each paragraph of a source that write_rtf takes, as (text, hanging, runs): runs as
+    (size in half points, text)."""
+    kind = "standard"
+    font, size = BODY_FONTS[kind]
+    hanging = False
+    paragraphs = []
+    for line in source_lines(source):
+        if line.startswith("@"):
+            name, _, argument = line[1:].partition(" ")
+            if name == "fonts":
+                kind = argument
+                font, size = BODY_FONTS[kind]
+            elif name == "font":
+                font, size = parse_font_switch(argument, font, size, FONT_TABLES[kind])
+            elif name in ("hanging", "plain"):
+                hanging = name == "hanging"
+            continue
+        runs = [(size if switch is None
+                 else parse_font_switch(switch, font, size, FONT_TABLES[kind])[1], text)
+                for switch, text in split_line(line)]
+        paragraphs.append(("".join(text for _, text in runs), hanging, runs))
+    return paragraphs
+
+
 def write_rtf(source):
     """The document, as bytes, that the UTF-8 source text describes."""
     kind = "standard"
@@ -310,13 +337,19 @@ def main(argv):
     failed = False
     for source, output in pairs(paths):
         try:
-            rtf = write_rtf(source.read_text(encoding="utf-8"))
+            text = source.read_text(encoding="utf-8")
+            rtf = write_rtf(text)
         except SourceError as error:
             print(f"{source}: {error}", file=sys.stderr)
             failed = True
             continue
+        if check and source.stem in PROOFREADERS:
+            faults = PROOFREADERS[source.stem](paragraph_runs(text))
+            for fault in faults:
+                print(f"{source}: {fault}", file=sys.stderr)
+            failed |= bool(faults)
         stale = f"{output} is not what {source} gives: run tools/rtfwrite.py {source} {output}"
-        failed |= not write_or_check(output, rtf, check, stale)
+        failed |= not write_or_check(output, rtf, "check" if check else "write", stale)
     return 1 if failed else 0
 
 
