@@ -14,9 +14,13 @@
 int main(int, char* argv[])
 {
     // The program takes no command line, and none of Qt's options either: they could read any
-    // file as a style sheet, mirror the window or pick a platform that aborts.
-    int qtArgc = 1;
-    char* qtArgv[] = {argv[0], nullptr};
+    // file as a style sheet, mirror the window or pick a platform that aborts. It chooses its
+    // platform itself.
+    QByteArray platforms = tamsel::preferredPlatforms();
+    char platformOption[] = "-platform";
+    char* qtArgv[] = {argv[0], platforms.isEmpty() ? nullptr : platformOption, platforms.data(),
+                      nullptr};
+    int qtArgc = platforms.isEmpty() ? 1 : 3;
     std::future<void> fontConfiguration = tamsel::readFontConfigurationAhead();
     tamsel::watchPlatformStart();
     QApplication app(qtArgc, qtArgv);

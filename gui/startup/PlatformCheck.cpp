@@ -27,6 +27,13 @@ void onPlatformMessage(QtMsgType type, const QMessageLogContext& context, const 
 
 } // namespace
 
+QByteArray preferredPlatforms()
+{
+    if (!qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") || qEnvironmentVariableIsEmpty("DISPLAY"))
+        return {};
+    return QByteArrayLiteral("xcb;wayland");
+}
+
 void watchPlatformStart()
 {
     previousHandler = qInstallMessageHandler(onPlatformMessage);

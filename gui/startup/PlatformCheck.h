@@ -3,7 +3,15 @@
 // or a Japanese face to write its texts in. A desktop user sees no terminal, so the words are
 // plain and say what to do; the program's own exit status tells scripts what went wrong.
 
+#include <QByteArray>
+
 namespace tamsel {
+
+// The platforms for Qt to try, in order, unless the user has chosen with QT_QPA_PLATFORM: the
+// windows are placed by position, which only X allows, so an X display (XWayland on a Wayland
+// desktop) comes first wherever one is set; Wayland alone only where there is none. Empty means
+// Qt's own choice.
+QByteArray preferredPlatforms();
 
 // The exit status when no display can be reached.
 inline constexpr int noDisplayStatus = 3;
