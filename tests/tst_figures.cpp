@@ -3,7 +3,8 @@
 // strip that box clips away, and have the file layout the booklet's figures are made with: a
 // baseline JFIF 1.02 JPEG at 72 dpi with an sRGB profile, a Photoshop resource block, a comment
 // and restart markers. The layout is read by walking the JPEG's markers, not by trusting a
-// decoder that would accept far more.
+// decoder that would accept far more. Each figure also has its text alternative for a student
+// who cannot see it.
 
 #include "TestFiles.h"
 
@@ -11,6 +12,9 @@
 #include <QColorSpace>
 #include <QImage>
 #include <QImageReader>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QJsonValue>
 #include <QList>
 #include <QSize>
 #include <QtTest>
@@ -129,35 +133,41 @@ private Q_SLOTS:
     void decodesAtItsSize();
     void hasTheBookletsFileLayout_data() { addFigureRows(); }
     void hasTheBookletsFileLayout();
+    void hasATextAlternative_data() { addFigureRows(); }
+    void hasATextAlternative();
 
 private:
     static void addFigureRows();
 };
 
-// One row per figure: its number, its size, and how much of it its picture box shows (the box is
-// given in twips in the window design, 15 twips to the pixel, less its border).
+// One row per figure: its number, its size, how much of it its picture box shows (the box is
+// given in twips in the window design, 15 twips to the pixel, less its border), and the first
+// figure number the booklet gives it.
 void FiguresTest::addFigureRows()
 {
     QTest::addColumn<int>("number");
     QTest::addColumn<QSize>("size");
     QTest::addColumn<QSize>("visible");
+    QTest::addColumn<QString>("caption");
     const struct {
         const char* name;
         QSize size;
         QSize visible;
+        const char* caption;
     } rows[] = {
-        {"micrograph (図１)", {525, 349}, {525, 349}},
-        {"DNA graphs (図２、図３)", {373, 357}, {373, 357}},
-        {"apparatus (図４)", {447, 359}, {447, 359}},
-        {"results, right edge clipped (図５)", {501, 336}, {468, 336}},
-        {"glucose and insulin, bottom clipped (図６)", {431, 244}, {431, 238}},
-        {"coleoptiles, right edge clipped (図７)", {545, 356}, {534, 356}},
-        {"tree (図８)", {310, 237}, {310, 237}},
+        {"micrograph (図１)", {525, 349}, {525, 349}, "図１"},
+        {"DNA graphs (図２、図３)", {373, 357}, {373, 357}, "図２"},
+        {"apparatus (図４)", {447, 359}, {447, 359}, "図４"},
+        {"results, right edge clipped (図５)", {501, 336}, {468, 336}, "図５"},
+        {"glucose and insulin, bottom clipped (図６)", {431, 244}, {431, 238}, "図６"},
+        {"coleoptiles, right edge clipped (図７)", {545, 356}, {534, 356}, "図７"},
+        {"tree (図８)", {310, 237}, {310, 237}, "図８"},
     };
     int number = 0;
     for (const auto& row : rows) {
         ++number;
-        QTest::addRow("figure%d %s", number, row.name) << number << row.size << row.visible;
+        QTest::addRow("figure%d %s", number, row.name)
+            << number << row.size << row.visible << QString::fromUtf8(row.caption);
     }
 }
 
@@ -244,6 +254,27 @@ void FiguresTest::hasTheBookletsFileLayout()
     QVERIFY(!jpeg.restartMarkers.isEmpty());
     for (qsizetype i = 0; i < jpeg.restartMarkers.size(); ++i)
         QCOMPARE(jpeg.restartMarkers.at(i), static_cast<quint8>(0xD0 + i % 8));
+}
+
+void FiguresTest::hasATextAlternative()
+{
+    QFETCH(int, number);
+    QFETCH(QString, caption);
+
+    QJsonParseError error{};
+    const QJsonDocument json =
+        QJsonDocument::fromJson(readAll(contentPath(u"figure-descriptions.json"_qs)), &error);
+    QVERIFY2(json.isObject(), qPrintable(error.errorString()));
+    // One description for each of the seven figures and none for a figure that is not there.
+    QCOMPARE(json.object().size(), 7);
+    const QJsonValue description = json.object().value(QStringLiteral("figure%1.jpg").arg(number));
+    QVERIFY(description.isString());
+    // It opens by naming the figure as the booklet's questions do ("図４は，…"), so that the
+    // student hears which figure it stands for; a description filed under another figure's
+    // name fails here.
+    const QString opening = caption + u'は';
+    QVERIFY2(description.toString().startsWith(opening),
+             qPrintable(description.toString().left(20)));
 }
 
 QTEST_MAIN(FiguresTest)
