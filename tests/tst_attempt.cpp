@@ -17,7 +17,6 @@ private Q_SLOTS:
     void cleanup() { close(); }
 
     void startBeginsTheHour();
-    void countdownFollowsTheClockMinutes();
     void timeUpWritesZeroOnceAndChimesOnce();
     void playerCommandsOnOrdinaryAndTimeUpTicks();
     void scoreBeforeTimeUpStopsWithoutChime();
@@ -69,21 +68,6 @@ void TestAttempt::startBeginsTheHour()
     QVERIFY(score()->text().isEmpty());
     QCOMPARE(markCount(), 0);
     QVERIFY(player.log.isEmpty()); // the player is first used by a tick
-}
-
-void TestAttempt::countdownFollowsTheClockMinutes()
-{
-    press("cmdスタート");
-    const qint64 start = clock.now;
-    QVERIFY(runUntil(start + 19).isEmpty()); // 10:15:59
-    QCOMPARE(label("lbl秒")->text(), QStringLiteral("1:00"));
-    QCOMPARE(runUntil(start + 20), QStringList{QStringLiteral("0:59")}); // 10:16:00
-    QVERIFY(runUntil(start + 79).isEmpty());
-    QCOMPARE(runUntil(start + 80), QStringList{QStringLiteral("0:58")});
-
-    // A tick that comes late, past second 0, still takes its minute off.
-    tickAt(start + 142); // 10:18:02
-    QCOMPARE(label("lbl秒")->text(), QStringLiteral("0:57"));
 }
 
 void TestAttempt::timeUpWritesZeroOnceAndChimesOnce()

@@ -52,7 +52,6 @@ private Q_SLOTS:
     void displayFormat();
     void minutesFollowTheClock_data();
     void minutesFollowTheClock();
-    void timeUpComesAtTheSixtiethBoundary();
 
     void appFolder_data();
     void appFolder();
@@ -128,23 +127,6 @@ void TestCountdown::minutesFollowTheClock()
             QVERIFY2(countdown.tick(s) == step.endsWith(u'+'), qPrintable(step));
     }
     QCOMPARE(countdown.RemainingMinutes(), minutes);
-}
-
-void TestCountdown::timeUpComesAtTheSixtiethBoundary()
-{
-    Countdown countdown;
-    countdown.start(at("2026-12-08T10:15:40"));
-    int changes = 0;
-    qint64 first0 = 0;
-    for (qint64 s = at("2026-12-08T10:15:41"); s <= at("2026-12-08T11:30:00"); ++s) {
-        if (countdown.tick(s)) {
-            ++changes;
-            if (countdown.display() == Countdown::timeUpText)
-                first0 = first0 ? first0 : s;
-        }
-    }
-    QCOMPARE(changes, 60);
-    QCOMPARE(first0, at("2026-12-08T11:15:00"));
 }
 
 void TestCountdown::appFolder_data()

@@ -49,46 +49,10 @@ class TestMarking final : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void keyRows_data();
-    void keyRows();
     void marking_data();
     void marking();
     void everyItemAloneScoresItsPoints();
 };
-
-// The key as the paper's answer sheet prints it, written out apart from the program's table;
-// its sums (100 in all, each question's weight) are held against the booklet's headings.
-void TestMarking::keyRows_data()
-{
-    QTest::addColumn<int>("item");
-    QTest::addColumn<int>("consulted");
-    QTest::addColumn<int>("correct");
-    QTest::addColumn<int>("points");
-    constexpr int rows[itemCount][3] = {
-        {5, 4, 3}, {6, 2, 3}, {4, 3, 4}, {4, 3, 4}, {4, 1, 3}, {4, 1, 3}, {4, 3, 3},
-        {4, 2, 3}, {4, 2, 3}, {4, 4, 4}, {4, 3, 3}, {5, 4, 3}, {5, 2, 4}, {5, 1, 3},
-        {5, 5, 4}, {7, 3, 2}, {7, 5, 2}, {8, 3, 2}, {8, 8, 2}, {8, 2, 2}, {5, 5, 2},
-        {4, 3, 2}, {4, 4, 3}, {5, 2, 4}, {5, 4, 3}, {5, 4, 3}, {6, 2, 3}, {6, 5, 3},
-        {4, 1, 3}, {4, 2, 3}, {4, 3, 4}, {5, 1, 3}, {6, 3, 2}, {6, 5, 2},
-    };
-    for (int n = 1; n <= itemCount; ++n) {
-        const std::string_view label = answerItems[static_cast<size_t>(n - 1)].label;
-        QTest::addRow("item %d (%s)", n, std::string(label).c_str())
-            << n << rows[n - 1][0] << rows[n - 1][1] << rows[n - 1][2];
-    }
-}
-
-void TestMarking::keyRows()
-{
-    QFETCH(int, item);
-    QFETCH(int, consulted);
-    QFETCH(int, correct);
-    QFETCH(int, points);
-    const AnswerKeyRow& row = AnswerKey[static_cast<size_t>(item - 1)];
-    QCOMPARE(row.consulted, consulted);
-    QCOMPARE(row.correct, correct);
-    QCOMPARE(row.points, points);
-}
 
 void TestMarking::marking_data()
 {

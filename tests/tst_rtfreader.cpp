@@ -6,7 +6,6 @@
 #include "documents/RtfReader.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
@@ -108,8 +107,6 @@ private Q_SLOTS:
     void defaultTabStops();
     void brokenDocumentsGiveWhatCouldBeRead_data();
     void brokenDocumentsGiveWhatCouldBeRead();
-    void regressionFilesReadSafely_data();
-    void regressionFilesReadSafely();
     void documentsReadBackAsTheirSources_data() { addDocumentRows(); }
     void documentsReadBackAsTheirSources();
     void documentsFollowTheConventions_data() { addDocumentRows(); }
@@ -363,32 +360,6 @@ void TestRtfReader::brokenDocumentsGiveWhatCouldBeRead()
     QFETCH(QByteArray, rtf);
     QFETCH(QString, text);
     QCOMPARE(plainText(rtf), text);
-}
-
-void TestRtfReader::regressionFilesReadSafely_data()
-{
-    // Every input that ever troubled the reader, the fuzzer's finds included.
-    QTest::addColumn<QString>("path");
-    const QDir data(QFINDTESTDATA("data/rtf"));
-    const QStringList files = data.entryList({u"*.rtf"_qs}, QDir::Files, QDir::Name);
-    QVERIFY(!files.isEmpty());
-    for (const QString& name : files)
-        QTest::newRow(qPrintable(name)) << data.filePath(name);
-}
-
-void TestRtfReader::regressionFilesReadSafely()
-{
-    QFETCH(QString, path);
-    const QByteArray rtf = readAll(path);
-    QVERIFY(!rtf.isEmpty());
-    QElapsedTimer timer;
-    timer.start();
-    const auto document = read(rtf);
-    QVERIFY2(timer.elapsed() < 5000, qPrintable(u"took %1 ms"_qs.arg(timer.elapsed())));
-    // Each byte gives at most one character, so the document cannot outgrow its source.
-    QCOMPARE_LE(document->characterCount(), rtf.size() + 1);
-    static const QRegularExpression controls(u"[\\x00-\\x08\\x0b-\\x1f]"_qs);
-    QVERIFY(!document->toPlainText().contains(controls));
 }
 
 void TestRtfReader::documentsReadBackAsTheirSources()

@@ -9,7 +9,7 @@ Environment set by tests/e2e/run:
   TAMSEL_PID      process id of the started program (or of the wrapper that started it)
   TAMSEL_LOG      file that collects the program's standard output and error
   TAMSEL_STATUS   file that receives the program's exit status once it ends by itself
-  TAMSEL_E2E_OUT  folder for screenshots and other artefacts (the working folder by default)
+  TAMSEL_E2E_OUT  folder for screenshots and other artefacts (a temporary folder by default)
 
 A driver script in short:
 
@@ -33,6 +33,7 @@ import re
 import shutil
 import subprocess
 import sys
+import tempfile
 import time
 import traceback
 
@@ -130,7 +131,7 @@ def program_log_tail(lines=40):
 
 
 def output_dir():
-    path = os.environ.get("TAMSEL_E2E_OUT") or os.getcwd()
+    path = os.environ.get("TAMSEL_E2E_OUT") or os.path.join(tempfile.gettempdir(), "tamsel-e2e")
     os.makedirs(path, exist_ok=True)
     return path
 
