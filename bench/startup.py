@@ -1,17 +1,22 @@
-"""Times start-up side by side: the program and a bare Qt window with one Japanese label, started
-in turn on the same virtual screen. For each it reports two moments after launch: the window's map,
+"""Times start-up side by side: the program, a bare Qt window with one Japanese label, and the
+floor of what Qt needs to show this booklet at all (a bare window with the booklet's plain text in
+a text box, in the Japanese serif face at 8 pt, at the booklet box's size), started in turn on the
+same virtual screen. For each it reports two moments after launch: the window's map,
 and its picture settled (the last change to the screen before it stays still for a second), both
 read from the X server's own events, and its peak memory (resident set) once settled. Prints the
 medians and their ratios. Run it through scripts/bench, which gives it a screen.
 
-Usage: startup.py <tamsel> <minimal_window> [runs]
+Usage: startup.py <tamsel> <minimal_window> <booklet_floor> [runs]
 """
 
+import os
 import statistics
 import subprocess
 import select
 import sys
+import tempfile
 import time
+from pathlib import Path
 
 from Xlib import X, display
 from Xlib.ext import damage
@@ -87,23 +92,38 @@ def time_start(watch, command):
         watch.drain()
 
 
+def booklet_plain_text(folder):
+    """The booklet's text as the program shows it, in a file for the floor to read."""
+    tools = Path(__file__).resolve().parent.parent / "tools"
+    sys.path.insert(0, str(tools))
+    from rtfwrite import plain_text  # noqa: E402
+    source = (tools.parent / "content" / "documents" / "booklet.txt").read_text(encoding="utf-8")
+    path = os.path.join(folder, "booklet.txt")
+    Path(path).write_text(plain_text(source), encoding="utf-8")
+    return path
+
+
 def main():
-    tamsel, minimal = sys.argv[1], sys.argv[2]
-    runs = int(sys.argv[3]) if len(sys.argv) > 3 else 7
+    tamsel, minimal, floor = sys.argv[1:4]
+    runs = int(sys.argv[4]) if len(sys.argv) > 4 else 7
     watch = ScreenWatch()
-    times = {"tamsel": [], "minimal": []}
-    for _ in range(runs):
-        times["tamsel"].append(time_start(watch, [tamsel]))
-        times["minimal"].append(time_start(watch, [minimal]))
+    with tempfile.TemporaryDirectory() as folder:
+        commands = {"tamsel": [tamsel], "minimal window": [minimal],
+                    "booklet floor": [floor, booklet_plain_text(folder)]}
+        times = {name: [] for name in commands}
+        for _ in range(runs):
+            for name, command in commands.items():
+                times[name].append(time_start(watch, command))
     for index, moment in enumerate(("the window's map", "the picture settled")):
-        program, yardstick = (statistics.median(t[index] for t in times[k])
-                              for k in ("tamsel", "minimal"))
+        medians = {name: statistics.median(t[index] for t in runs_of)
+                   for name, runs_of in times.items()}
         print(f"start-up to {moment}, median of {runs} alternating runs: "
-              f"tamsel {program:.0f} ms, minimal window {yardstick:.0f} ms, "
-              f"ratio {program / yardstick:.2f}")
-    program, yardstick = (statistics.median(t[2] for t in times[k]) for k in ("tamsel", "minimal"))
-    print(f"peak resident memory once settled: tamsel {program:.1f} MB, "
-          f"minimal window {yardstick:.1f} MB, {program - yardstick:+.1f} MB")
+              + ", ".join(f"{name} {ms:.0f} ms" for name, ms in medians.items()) + "; tamsel is "
+              + ", ".join(f"{medians['tamsel'] / medians[name]:.2f}x the {name}"
+                          for name in commands if name != "tamsel"))
+    memory = {name: statistics.median(t[2] for t in runs_of) for name, runs_of in times.items()}
+    print("peak resident memory once settled: "
+          + ", ".join(f"{name} {mb:.1f} MB" for name, mb in memory.items()))
 
 
 if __name__ == "__main__":

@@ -3,6 +3,7 @@
 // player, with its own window shelf, and found controls by their design names.
 
 #include "Fakes.h"
+#include "controls/TabbedDialog.h"
 #include "forms/WindowShelf.h"
 #include "marking/AnswerKey.h"
 #include "startup/Startup.h"
@@ -66,6 +67,17 @@ protected:
     QCheckBox* rightBox(int item) const
     {
         return box(item, tamsel::AnswerKey[static_cast<size_t>(item - 1)].correct);
+    }
+    tamsel::TabbedDialog* answerSheet() const
+    {
+        return find<tamsel::TabbedDialog>(QStringLiteral("SSTab1"));
+    }
+    // Ticks a box as a student would: its tab selected, a click on its square.
+    void tick(int item, int choice) const
+    {
+        answerSheet()->setCurrentIndex(item - 1);
+        QCheckBox* b = box(item, choice);
+        QTest::mouseClick(b, Qt::LeftButton, {}, QPoint(8, b->height() / 2));
     }
     // The window takes the keyboard focus, as a click on it would; false when it never does.
     [[nodiscard]] bool activate() const

@@ -3,6 +3,7 @@
 #include "ExamWindowFixture.h"
 #include "controls/Densities.h"
 #include "controls/PictureBox.h"
+#include "controls/RichTextBox.h"
 #include "controls/TabbedDialog.h"
 #include "marking/AnswerKey.h"
 #include "pictures/IconImages.h"
@@ -15,9 +16,11 @@
 #include <QMenuBar>
 #include <QSet>
 #include <QSignalSpy>
+#include <QStyleOptionButton>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextEdit>
+#include <QWheelEvent>
 
 using namespace tamsel;
 
@@ -37,8 +40,11 @@ private Q_SLOTS:
     void answerSheetHoldsEveryItem();
     void itemsFitTheirPages();
     void emptyTabControlIgnoresKeys();
+    void keysAnswerTheSheet();
+    void bookletZoomsAndComesBack();
+    void boxOutlinesStandOutFromThePicture();
     void fontsMapToJapaneseFaces();
-    void backRowComesToTheFront();
+    void tabsStayWhereTheyAre();
     void onlyATabShowsThePointer();
     void onlyTheSelectedPageTakesFocus();
     void scoreMarksTheSheet();
@@ -52,10 +58,7 @@ private Q_SLOTS:
     void picturesComeInTheScreensDensity();
 
 private:
-    TabbedDialog* answerSheet() const { return find<TabbedDialog>(QStringLiteral("SSTab1")); }
     QLabel* mark(int item) const;
-    // Ticks a box as a student would: its tab selected, a click on its square.
-    void tick(int item, int choice);
     void tickEveryRightBox()
     {
         for (int n = 1; n <= itemCount; ++n)
@@ -71,14 +74,6 @@ QLabel* TestExamWindow::mark(int item) const
             return m;
     }
     qFatal("no mark %d", item);
-}
-
-void TestExamWindow::tick(int item, int choice)
-{
-    answerSheet()->setCurrentIndex(item - 1);
-    QCheckBox* b = box(item, choice);
-    QVERIFY(b->isVisible());
-    QTest::mouseClick(b, Qt::LeftButton, {}, QPoint(8, b->height() / 2));
 }
 
 void TestExamWindow::windowAtLoad()
@@ -190,6 +185,90 @@ void TestExamWindow::itemsFitTheirPages()
     }
 }
 
+void TestExamWindow::keysAnswerTheSheet()
+{
+    QVERIFY(activate());
+    TabbedDialog* sheet = answerSheet();
+    sheet->setFocus();
+    // A digit clicks that choice's box of the item in view, which takes the focus.
+    QTest::keyClick(sheet, Qt::Key_4);
+    QVERIFY(box(1, 4)->isChecked());
+    QCOMPARE(QApplication::focusWidget(), box(1, 4));
+    // Left and Right move between the item's boxes and stop at its ends.
+    const std::pair<Qt::Key, int> moves[] = {
+        {Qt::Key_Right, 5}, {Qt::Key_Right, 5}, {Qt::Key_Left, 4}, {Qt::Key_Left, 3}};
+    for (const auto& [key, choice] : moves) {
+        QTest::keyClick(QApplication::focusWidget(), key);
+        QCOMPARE(QApplication::focusWidget(), box(1, choice));
+    }
+    // The same digit again clears the box; the keypad's digits work too; a digit past the
+    // item's last box does nothing.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_4);
+    QVERIFY(!box(1, 4)->isChecked());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_2, Qt::KeypadModifier);
+    QVERIFY(box(1, 2)->isChecked());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_8);
+    QCOMPARE(QApplication::focusWidget(), box(1, 2));
+    // The next item opens on its first box.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_PageDown, Qt::ControlModifier);
+    QCOMPARE(sheet->currentIndex(), 1);
+    QCOMPARE(QApplication::focusWidget(), box(2, 1));
+}
+
+void TestExamWindow::bookletZoomsAndComesBack()
+{
+    auto* booklet = find<RichTextBox>(QStringLiteral("RichTextBox1"));
+    const auto firstSize = [booklet] {
+        return booklet->document()->begin().begin().fragment().charFormat().fontPointSize();
+    };
+    QCOMPARE(firstSize(), 8.0);
+    for (int press = 0; press < 10; ++press)
+        QTest::keyClick(booklet, Qt::Key_Plus, Qt::ControlModifier);
+    QCOMPARE(firstSize(), 24.0);
+    QTest::keyClick(booklet, Qt::Key_Minus, Qt::ControlModifier);
+    QCOMPARE(firstSize(), 20.0);
+    QWheelEvent wheel(QPointF(10, 10), booklet->mapToGlobal(QPointF(10, 10)), {}, {0, -120},
+                      Qt::NoButton, Qt::ControlModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(booklet->viewport(), &wheel);
+    QCOMPARE(firstSize(), 16.0);
+    QTest::keyClick(booklet, Qt::Key_0, Qt::ControlModifier);
+    QCOMPARE(firstSize(), 8.0);
+    QCOMPARE(booklet->document()->toPlainText(), booklet->toPlainText());
+}
+
+void TestExamWindow::boxOutlinesStandOutFromThePicture()
+{
+    // Every box's outline, on the window as drawn, stands out at least 3:1 from the picture or
+    // frame just outside it.
+    const auto luminance = [](QColor c) {
+        const auto linear = [](double v) {
+            return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF()) + 0.0722 * linear(c.blueF());
+    };
+    const auto contrast = [&](QColor a, QColor b) {
+        const double la = luminance(a), lb = luminance(b);
+        return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+    };
+    for (int item : {1, 16, 34}) {
+        answerSheet()->setCurrentIndex(item - 1);
+        QCheckBox* check = box(item, 1);
+        QStyleOptionButton option;
+        option.initFrom(check);
+        const QRect indicator =
+            check->style()->subElementRect(QStyle::SE_CheckBoxIndicator, &option, check);
+        const QImage shown = window->grab().toImage();
+        const QPoint edge =
+            check->mapTo(window.get(), indicator.topLeft()) + QPoint(0, indicator.height() / 2);
+        const QColor outline = shown.pixelColor(edge);
+        const QColor outside = shown.pixelColor(edge - QPoint(2, 0));
+        QVERIFY2(
+            contrast(outline, outside) >= 3.0,
+            qPrintable(
+                QStringLiteral("item %1: %2 on %3").arg(item).arg(outline.name(), outside.name())));
+    }
+}
+
 void TestExamWindow::emptyTabControlIgnoresKeys()
 {
     TabbedDialog empty(12, 20, nullptr);
@@ -260,35 +339,38 @@ void TestExamWindow::fontsMapToJapaneseFaces()
     QCOMPARE(missing, QStringList());
 }
 
-void TestExamWindow::backRowComesToTheFront()
+void TestExamWindow::tabsStayWhereTheyAre()
 {
     TabbedDialog* sheet = answerSheet();
     const int pageTop = 60;
     QCOMPARE(sheet->tabRect(0).bottom() + 1, pageTop);
 
-    // A click on a tab in the back row selects it and brings its row next to the page.
+    // A click on a tab in the top row selects it, and every tab stays where it was: the pointer
+    // is still over the tab it chose.
+    std::vector<QRect> before;
+    for (int i = 0; i < sheet->count(); ++i)
+        before.push_back(sheet->tabRect(i));
     const QRect back = sheet->tabRect(30);
     QVERIFY(back.bottom() + 1 < pageTop);
     QTest::mouseClick(sheet, Qt::LeftButton, {}, back.center());
     QCOMPARE(sheet->currentIndex(), 30);
-    QCOMPARE(sheet->rowPosition(2), 0);
-    QCOMPARE(sheet->tabRect(30).bottom() + 1, pageTop);
-    QCOMPARE(sheet->tabRect(24).bottom() + 1, pageTop);
-    QVERIFY(sheet->tabRect(0).bottom() + 1 < pageTop);
+    for (int i = 0; i < sheet->count(); ++i)
+        QCOMPARE(sheet->tabRect(i), before[static_cast<size_t>(i)]);
     QVERIFY(sheet->page(30)->isVisible());
     QVERIFY(!sheet->page(0)->isVisible());
 
-    // The arrow keys walk the tabs.
+    // The arrow keys walk the tabs, Up and Down the rows, without turning them round.
     sheet->setFocus();
-    QTest::keyClick(sheet, Qt::Key_Right);
-    QCOMPARE(sheet->currentIndex(), 31);
-    QTest::keyClick(sheet, Qt::Key_End);
-    QCOMPARE(sheet->currentIndex(), 33);
-    QTest::keyClick(sheet, Qt::Key_Right);
-    QCOMPARE(sheet->currentIndex(), 33);
-    QTest::keyClick(sheet, Qt::Key_Home);
-    QCOMPARE(sheet->currentIndex(), 0);
-    QCOMPARE(sheet->rowPosition(0), 0);
+    const std::pair<Qt::Key, int> walk[] = {
+        {Qt::Key_Right, 31}, {Qt::Key_End, 33}, {Qt::Key_Right, 33}, {Qt::Key_Down, 21},
+        {Qt::Key_Down, 9},   {Qt::Key_Down, 9}, {Qt::Key_Up, 21},    {Qt::Key_Home, 0},
+    };
+    for (const auto& [key, tab] : walk) {
+        QTest::keyClick(sheet, key);
+        QCOMPARE(sheet->currentIndex(), tab);
+    }
+    for (int i = 0; i < sheet->count(); ++i)
+        QCOMPARE(sheet->tabRect(i), before[static_cast<size_t>(i)]);
 }
 
 namespace {
@@ -458,7 +540,7 @@ void TestExamWindow::accessibility()
 
     QAccessibleInterface* scoreText = QAccessible::queryAccessibleInterface(score());
     pressScore();
-    QCOMPARE(scoreText->text(QAccessible::Name), QStringLiteral("0"));
+    QCOMPARE(scoreText->text(QAccessible::Name), QStringLiteral("0 点"));
 }
 
 void TestExamWindow::bookletTabShowsTheBooklet()

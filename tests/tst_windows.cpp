@@ -4,6 +4,7 @@
 // close button closes only the exam window.
 
 #include "ExamWindowFixture.h"
+#include "controls/Announcer.h"
 #include "controls/RichTextBox.h"
 #include "design/DesignText.h"
 #include "design/HelpWindowDesign.h"
@@ -50,6 +51,7 @@ private Q_SLOTS:
     void passRateOpensTheBandsWindow_data();
     void passRateOpensTheBandsWindow();
     void secondClickRaisesTheOpenWindow();
+    void passLineWindowSpeaksItsVerdictAndClosesByKey();
     void bandsStandSideBySideAndKeepTheirText();
     void closedWindowIsBuiltAfreshFromItsDesign();
     void passLineWindowsAsDesigned_data();
@@ -150,6 +152,43 @@ void TestWindows::secondClickRaisesTheOpenWindow()
     press("cmd合格率");
     QCOMPARE(shelf->window(QStringLiteral("frm合格ライン6")), first);
     QCOMPARE(openWindows("frm合格ライン6").size(), 1);
+}
+
+void TestWindows::passLineWindowSpeaksItsVerdictAndClosesByKey()
+{
+    QVERIFY(activate());
+    QWidget* focused = button(QStringLiteral("cmd合格率"));
+    scoreThenPassRate(); // 0 points
+    QWidget* shown = shelf->window(QStringLiteral("frm合格ライン6"));
+    QVERIFY(shown);
+    const QString verdict =
+        QStringLiteral("予測不能 受験する資格はありません。 勉強しないで体を鍛えましょう。");
+    QCOMPARE(shown->accessibleDescription(), verdict);
+    QCOMPARE(shown->findChild<RichTextBox*>()->accessibleName(),
+             QStringLiteral("大学別合格ライン"));
+    // It says its verdict when it opens, and again when Pass rate raises it.
+    auto* announcer = shown->findChild<Announcer*>();
+    QVERIFY(announcer && announcer->isVisible());
+    QCOMPARE(announcer->accessibleName(), verdict);
+    announcer->hide();
+    press("cmd合格率");
+    QVERIFY(announcer->isVisible());
+
+    // Esc closes it, and the exam window takes the keyboard back where it was.
+    QVERIFY(QTest::qWaitForWindowActive(shown));
+    QTest::keyClick(shown, Qt::Key_Escape);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(!shelf->window(QStringLiteral("frm合格ライン6")));
+    QVERIFY(QTest::qWaitForWindowActive(window.get()));
+    QCOMPARE(QApplication::focusWidget(), focused);
+
+    // Ctrl+W closes the help window.
+    window->mnuAbout_Click();
+    QWidget* help = shelf->window(QStringLiteral("frmヘルプ"));
+    QVERIFY(QTest::qWaitForWindowActive(help));
+    QTest::keyClick(help, Qt::Key_W, Qt::ControlModifier);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(!shelf->window(QStringLiteral("frmヘルプ")));
 }
 
 void TestWindows::bandsStandSideBySideAndKeepTheirText()

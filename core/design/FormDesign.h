@@ -52,6 +52,7 @@ struct RichTextBoxDesign {
     TwipsRect rect;
     FontDesign font;
     const char* document;
+    const char* accessibleName = nullptr; // what a screen reader calls the box
 };
 
 // Captions carry their access key after "&", as in "終了(&Q)".

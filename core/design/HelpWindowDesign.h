@@ -14,7 +14,7 @@ inline constexpr DocumentFormDesign window{
      white,
      nullptr,
      programIcon},
-    {"RichTextBox1", {0, 0, 11895, 8655}, {msGothic, 9.0, false}, ":/help.rtf"},
+    {"RichTextBox1", {0, 0, 11895, 8655}, {msGothic, 9.0, false}, ":/help.rtf", "ソフトの説明"},
     {},
 };
 

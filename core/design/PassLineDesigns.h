@@ -67,7 +67,8 @@ constexpr DocumentFormDesign window(const char* name, const std::array<LabelDesi
 {
     const int top = labels[0].rect.top + 1080;
     const TwipsRect box{0, top, boxWidth, clientArea.height + 60 - top};
-    return {form(name), {"RichTextBox1", box, tableFont, tableDocument}, labels};
+    return {
+        form(name), {"RichTextBox1", box, tableFont, tableDocument, "大学別合格ライン"}, labels};
 }
 
 // Window n of the score bands is element n - 1.

@@ -1,5 +1,6 @@
 #include "controls/PictureBox.h"
 
+#include "controls/FocusRing.h"
 #include "controls/WholeBorder.h"
 
 #include <QPainter>
@@ -34,6 +35,8 @@ void PictureBox::paintEvent(QPaintEvent*)
         painter.restore();
     }
     drawWholeBorder(painter, devicePixelRatioF(), [&] { drawFrame(&painter); });
+    if (hasFocus())
+        drawFocusRing(painter, contentsRect(), palette());
 }
 
 } // namespace tamsel

@@ -4,7 +4,8 @@
 // high-density screen the box draws the picture's sharpest version that it holds, at that size.
 // The border is drawn last, so that the picture never covers it where the screen's scale puts
 // the edge of the picture inside a border pixel. It owns its picture only. A backdrop is the
-// client area behind a window's controls; a figure is a picture in its own right.
+// client area behind a window's controls; a figure is a picture in its own right, which shows a
+// focus ring while it has the keyboard's focus.
 
 #include "controls/Densities.h"
 

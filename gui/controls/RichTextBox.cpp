@@ -1,11 +1,17 @@
 #include "controls/RichTextBox.h"
 
+#include "controls/FocusRing.h"
 #include "controls/WholeBorder.h"
 #include "documents/RtfReader.h"
 #include "startup/FontConfiguration.h"
 
 #include <QFocusFrame>
+#include <QKeyEvent>
+#include <QTextBlock>
+#include <QWheelEvent>
+
 #include <QPainter>
+#include <algorithm>
 
 namespace tamsel {
 
@@ -25,6 +31,9 @@ protected:
     {
         QPainter painter(this);
         drawWholeBorder(painter, devicePixelRatioF(), [&] { box_->drawFrame(&painter); });
+        if (box_->hasFocus())
+            drawFocusRing(painter, box_->frameRect().marginsRemoved(QMargins(1, 1, 1, 1)),
+                          box_->palette());
     }
 
 private:
@@ -48,9 +57,84 @@ RichTextBox::RichTextBox(QWidget* parent)
 
 void RichTextBox::setRtf(QByteArrayView rtf)
 {
+    // Nothing is typed into the box, and a zoom is no edit to undo.
+    document()->setUndoRedoEnabled(false);
+    runs_.clear();
+    zoomStep_ = 0;
     RtfReader::import(document(), rtf, systemFaces());
     // A document opens at its beginning, wherever reading it left the cursor.
     moveCursor(QTextCursor::Start);
+}
+
+void RichTextBox::keyPressEvent(QKeyEvent* event)
+{
+    if (event->modifiers() & Qt::ControlModifier) {
+        switch (event->key()) {
+        case Qt::Key_Plus:
+        case Qt::Key_Equal:
+            zoomTo(zoomStep_ + 1);
+            return;
+        case Qt::Key_Minus:
+            zoomTo(zoomStep_ - 1);
+            return;
+        case Qt::Key_0:
+            zoomTo(0);
+            return;
+        default:
+            break;
+        }
+    }
+    QTextEdit::keyPressEvent(event);
+}
+
+void RichTextBox::wheelEvent(QWheelEvent* event)
+{
+    if (!(event->modifiers() & Qt::ControlModifier)) {
+        QTextEdit::wheelEvent(event);
+        return;
+    }
+    if (const int delta = event->angleDelta().y(); delta != 0)
+        zoomTo(zoomStep_ + (delta > 0 ? 1 : -1));
+    event->accept();
+}
+
+void RichTextBox::zoomTo(int step)
+{
+    step = std::clamp(step, 0, static_cast<int>(zoomFactors.size()) - 1);
+    if (step == zoomStep_)
+        return;
+    if (runs_.empty()) {
+        for (QTextBlock block = document()->begin(); block.isValid(); block = block.next()) {
+            for (auto it = block.begin(); !it.atEnd(); ++it) {
+                const QTextFragment fragment = it.fragment();
+                runs_.push_back({fragment.position(), fragment.length(),
+                                 fragment.charFormat().fontPointSize()});
+            }
+        }
+    }
+    zoomStep_ = step;
+    QTextCursor cursor(document());
+    cursor.beginEditBlock();
+    for (const Run& run : runs_) {
+        QTextCharFormat size;
+        size.setFontPointSize(run.points * zoomFactor());
+        cursor.setPosition(run.position);
+        cursor.setPosition(run.position + run.length, QTextCursor::KeepAnchor);
+        cursor.mergeCharFormat(size);
+    }
+    cursor.endEditBlock();
+}
+
+void RichTextBox::focusInEvent(QFocusEvent* event)
+{
+    QTextEdit::focusInEvent(event);
+    border_->update();
+}
+
+void RichTextBox::focusOutEvent(QFocusEvent* event)
+{
+    QTextEdit::focusOutEvent(event);
+    border_->update();
 }
 
 void RichTextBox::resizeEvent(QResizeEvent* event)

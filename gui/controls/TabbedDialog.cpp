@@ -53,6 +53,8 @@ void TabbedDialog::addTab(const QString& caption)
 {
     auto* page = new QWidget(this);
     captions_.push_back(caption);
+    descriptions_.emplace_back();
+    marked_.push_back(false);
     pages_.push_back(page);
     if (current_ < 0)
         current_ = 0;
@@ -72,34 +74,53 @@ void TabbedDialog::setCurrentIndex(int index)
         return;
     const int previous = current_;
     current_ = index;
-    // Focus on the page about going out of sight moves to the tab strip, so it never falls out
-    // of the dialog onto the next control of the window.
-    if (previous >= 0 &&
-        pages_[static_cast<size_t>(previous)]->isAncestorOf(QApplication::focusWidget()))
-        setFocus(Qt::TabFocusReason);
-    pages_[static_cast<size_t>(current_)]->setVisible(true);
+    QWidget* shown = pages_[static_cast<size_t>(current_)];
+    const bool focusOnPage = previous >= 0 && pages_[static_cast<size_t>(previous)]->isAncestorOf(
+                                                  QApplication::focusWidget());
+    shown->setVisible(true);
     if (previous >= 0)
         pages_[static_cast<size_t>(previous)]->setVisible(false);
-    // The rows may have turned round under a pointer that has not moved.
-    hovered_ = underMouse() ? tabAt(mapFromGlobal(QCursor::pos())) : -1;
+    // Focus on the page going out of sight moves on to the first control of the page coming into
+    // view, as it was working on the page; it never falls out of the dialog onto the next control
+    // of the window.
+    if (focusOnPage) {
+        QWidget* first = shown->nextInFocusChain();
+        while (first != shown && shown->isAncestorOf(first) &&
+               !(first->focusPolicy() & Qt::TabFocus && first->isEnabled()))
+            first = first->nextInFocusChain();
+        if (shown->isAncestorOf(first))
+            first->setFocus(Qt::TabFocusReason);
+        else
+            setFocus(Qt::TabFocusReason);
+    }
     update();
 
     TabbedDialogAccessible::notifyTabChange(this, previous);
 }
 
-int TabbedDialog::rowPosition(int row) const
+void TabbedDialog::setTabMarked(int index, bool marked)
 {
-    const int rows = rowCount();
-    const int frontRow = current_ < 0 ? 0 : current_ / tabsPerRow_;
-    return (row - frontRow + rows) % rows;
+    if (marked_.at(static_cast<size_t>(index)) == marked)
+        return;
+    marked_[static_cast<size_t>(index)] = marked;
+    update(tabRect(index));
 }
 
+void TabbedDialog::setTabDescription(int index, const QString& description)
+{
+    if (descriptions_.at(static_cast<size_t>(index)) == description)
+        return;
+    descriptions_[static_cast<size_t>(index)] = description;
+    TabbedDialogAccessible::notifyDescriptionChange(this, index);
+}
+
+// The first row stands next to the page, later rows above it.
 QRect TabbedDialog::tabRect(int index) const
 {
     const int row = index / tabsPerRow_;
     const int column = index % tabsPerRow_;
     const int tabWidth = width() / tabsPerRow_;
-    const int y = (rowCount() - 1 - rowPosition(row)) * rowHeight_;
+    const int y = (rowCount() - 1 - row) * rowHeight_;
     return {column * tabWidth, y, tabWidth, rowHeight_};
 }
 
@@ -136,13 +157,14 @@ void TabbedDialog::paintEvent(QPaintEvent*)
     painter.fillRect(frame.rect, palette().button());
     painter.drawPrimitive(QStyle::PE_FrameTabWidget, frame);
 
-    // Back rows first, so that each row in front overlaps the one behind it.
-    for (int position = rowCount() - 1; position >= 0; --position) {
-        for (int i = 0; i < count(); ++i) {
-            if (rowPosition(i / tabsPerRow_) == position)
-                paintTab(painter, i);
-        }
+    // Top rows first, so that each row overlaps the one above it; the selected tab last, over
+    // its neighbours.
+    for (int i = count() - 1; i >= 0; --i) {
+        if (i != current_)
+            paintTab(painter, i);
     }
+    if (current_ >= 0)
+        paintTab(painter, current_);
 }
 
 // Tabs are drawn here rather than by the style: the styles assume a single row of tabs sized to
@@ -157,10 +179,10 @@ void TabbedDialog::paintTab(QPainter& painter, int index)
 
     const QColor face = palette().button().color();
     QLinearGradient fill(shape.topLeft(), shape.bottomLeft());
-    fill.setColorAt(0, selected  ? face.lighter(104)
+    fill.setColorAt(0, selected  ? palette().base().color()
                        : hovered ? face.lighter(103)
                                  : face.darker(102));
-    fill.setColorAt(1, selected ? face : face.darker(hovered ? 101 : 108));
+    fill.setColorAt(1, selected ? palette().base().color() : face.darker(hovered ? 101 : 108));
 
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
@@ -174,16 +196,19 @@ void TabbedDialog::paintTab(QPainter& painter, int index)
     outline.quadTo(r.topRight(), QPointF(r.right(), r.top() + radius));
     outline.lineTo(r.bottomRight());
     painter.fillPath(outline, fill);
-    painter.setPen(palette().dark().color());
+    painter.setPen(selected ? QPen(selectionColour(), 2) : QPen(palette().dark().color()));
     painter.drawPath(outline);
     painter.restore();
 
     // The selected tab and the focus are told by lines that stand out at least 3:1 from the tab's
-    // face, not by its shading alone: a bar along the selected tab's top edge, and a solid outline
-    // in the text's colour round the caption while the tab list has the focus.
+    // face, not by its shading alone: an outline and a bar along the selected tab's top edge in
+    // the selection's colour, and a solid outline in the text's colour round the caption while
+    // the tab list has the focus.
     if (selected)
-        painter.fillRect(QRect(shape.left() + 2, shape.top() + 1, shape.width() - 4, 2),
+        painter.fillRect(QRect(shape.left() + 1, shape.top() + 1, shape.width() - 2, 3),
                          selectionColour());
+    if (marked_[static_cast<size_t>(index)])
+        paintMark(painter, shape);
 
     const QColor text =
         palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::ButtonText);
@@ -194,6 +219,18 @@ void TabbedDialog::paintTab(QPainter& painter, int index)
         painter.setPen(text);
         painter.drawRect(shape.adjusted(3, 4, -4, -3));
     }
+}
+
+// A filled dot in the tab's top right corner, in the text's colour.
+void TabbedDialog::paintMark(QPainter& painter, const QRect& shape)
+{
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(palette().color(QPalette::ButtonText));
+    constexpr qreal radius = 2.5;
+    painter.drawEllipse(QPointF(shape.right() - 5.5, shape.top() + 8.5), radius, radius);
+    painter.restore();
 }
 
 QColor TabbedDialog::selectionColour() const
@@ -234,10 +271,10 @@ void TabbedDialog::keyPressEvent(QKeyEvent* event)
         target = count() - 1;
         break;
     case Qt::Key_Up:
-        target = tabInNeighbouringRow(1);
+        target = tabInRow(1);
         break;
     case Qt::Key_Down:
-        target = tabInNeighbouringRow(rowCount() - 1);
+        target = tabInRow(-1);
         break;
     default:
         QWidget::keyPressEvent(event);
@@ -246,21 +283,14 @@ void TabbedDialog::keyPressEvent(QKeyEvent* event)
     setCurrentIndex(std::clamp(target, 0, count() - 1));
 }
 
-// The tab in the same column of the row that stands rowsBack behind the front row; a shorter row
-// gives its last tab. With one row it is the current tab.
-int TabbedDialog::tabInNeighbouringRow(int rowsBack) const
+// A shorter row gives its last tab; past the first or last row the current tab stays.
+int TabbedDialog::tabInRow(int rows) const
 {
-    const int rows = rowCount();
-    const int row = (current_ / tabsPerRow_ + rowsBack) % rows;
+    const int row = current_ / tabsPerRow_ + rows;
+    if (row < 0 || row >= rowCount())
+        return current_;
     const int column = current_ % tabsPerRow_;
     return std::min(row * tabsPerRow_ + column, count() - 1);
-}
-
-// The first click of a double click on a back row brings that row to the front; the second
-// must not select whatever tab has moved under the pointer.
-void TabbedDialog::mouseDoubleClickEvent(QMouseEvent* event)
-{
-    event->accept();
 }
 
 // Qt reports the focus on the tab list as a whole once this returns; the selected tab follows it,

@@ -1,9 +1,10 @@
 #pragma once
 // A tabbed dialog with a fixed number of equal-width tabs per row, stacked in as many rows as the
 // tabs need. Each tab owns a page; controls are placed on a page in coordinates measured from the
-// dialog's top-left, tab rows included. The row of the selected tab always stands in front, next
-// to the page, and the rows behind it rotate as in the multi-row tab controls users know.
-// It owns the tabs and pages, not what lies on them.
+// dialog's top-left, tab rows included. The rows stay where they are, the first next to the
+// page, so that a tab never moves from under the pointer that chose it; the selected tab stands
+// out by its face and outline wherever its row is. A tab can carry a mark (an answered item, say)
+// and a description for assistive technology. It owns the tabs and pages, not what lies on them.
 
 #include <QColor>
 #include <QString>
@@ -33,13 +34,17 @@ public:
     QWidget* page(int index) const { return pages_.at(static_cast<size_t>(index)); }
     QRect tabRect(int index) const;
     int rowCount() const { return (count() + tabsPerRow_ - 1) / tabsPerRow_; }
-    // Zero for the row in front, next to the page; higher numbers stand further back.
-    int rowPosition(int row) const;
+
+    // A mark on the tab, drawn in its corner.
+    void setTabMarked(int index, bool marked);
+    bool isTabMarked(int index) const { return marked_.at(static_cast<size_t>(index)); }
+    // What assistive technology says of the tab besides its caption.
+    void setTabDescription(int index, const QString& description);
+    QString tabDescription(int index) const { return descriptions_.at(static_cast<size_t>(index)); }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
-    void mouseDoubleClickEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -50,10 +55,12 @@ private:
     QRect panelRect() const;
     void layoutPages();
     int tabAt(const QPoint& pos) const;
-    int tabInNeighbouringRow(int rowsBack) const;
+    // The tab in the same column of the row rows away (up the strip for positive rows).
+    int tabInRow(int rows) const;
     // Selects the tab step places on, wrapping round at either end.
     void stepTab(int step);
     void paintTab(QPainter& painter, int index);
+    void paintMark(QPainter& painter, const QRect& shape);
     // The bar that marks the selected tab.
     QColor selectionColour() const;
 
@@ -62,6 +69,8 @@ private:
     int current_ = -1;
     int hovered_ = -1; // the tab under the pointer
     std::vector<QString> captions_;
+    std::vector<QString> descriptions_;
+    std::vector<bool> marked_;
     std::vector<QWidget*> pages_;
 };
 

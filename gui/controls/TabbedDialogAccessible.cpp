@@ -34,7 +34,16 @@ public:
 
     QString text(QAccessible::Text t) const override
     {
-        return t == QAccessible::Name && isValid() ? dialog_->tabText(index_) : QString();
+        if (!isValid())
+            return {};
+        switch (t) {
+        case QAccessible::Name:
+            return dialog_->tabText(index_);
+        case QAccessible::Description:
+            return dialog_->tabDescription(index_);
+        default:
+            return {};
+        }
     }
     void setText(QAccessible::Text, const QString&) override {}
 
@@ -105,6 +114,13 @@ void TabbedDialogAccessible::notifyTabChange(TabbedDialog* dialog, int previous)
         QAccessible::updateAccessibility(&selection);
     }
     notifyFocus(dialog);
+}
+
+void TabbedDialogAccessible::notifyDescriptionChange(TabbedDialog* dialog, int index)
+{
+    QAccessibleEvent change(dialog, QAccessible::DescriptionChanged);
+    change.setChild(index);
+    QAccessible::updateAccessibility(&change);
 }
 
 void TabbedDialogAccessible::notifyFocus(TabbedDialog* dialog)

@@ -1,6 +1,7 @@
 #pragma once
 // What assistive technology sees of a TabbedDialog: a page tab list whose first children are the
-// tabs, each a page tab named by its caption that its action selects, followed by the pages.
+// tabs, each a page tab named by its caption and described by its description, that its action
+// selects, followed by the pages.
 
 #include <QAccessibleWidget>
 #include <QHash>
@@ -20,6 +21,8 @@ public:
     // Tells assistive technology that the selected tab moved from previous to the current one:
     // the old tab is deselected, the new one selected and, with the focus on the strip, focused.
     static void notifyTabChange(TabbedDialog* dialog, int previous);
+    // Tells it that a tab's description changed.
+    static void notifyDescriptionChange(TabbedDialog* dialog, int index);
     // Tells it that the focus is on the selected tab, once the strip has taken the focus.
     static void notifyFocus(TabbedDialog* dialog);
 

@@ -1,5 +1,6 @@
 #include "forms/FormBuilder.h"
 
+#include "controls/Announcer.h"
 #include "controls/Densities.h"
 #include "controls/PictureBox.h"
 #include "controls/RichTextBox.h"
@@ -11,6 +12,7 @@
 #include <QMainWindow>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QShortcut>
 
 namespace tamsel {
 namespace {
@@ -78,6 +80,8 @@ QLabel* designLabel(QLabel* label, const LabelDesign& design)
 RichTextBox* makeRichTextBox(const RichTextBoxDesign& design, QWidget* parent)
 {
     auto* box = asDesigned(new RichTextBox(parent), design);
+    if (design.accessibleName)
+        box->setAccessibleName(designText(design.accessibleName));
     QFile document(designText(design.document));
     if (document.open(QIODevice::ReadOnly))
         box->setRtf(document.readAll());
@@ -134,8 +138,19 @@ QWidget* buildDocumentForm(const DocumentFormDesign& design)
     window->setFixedSize(client->size());
     // Qt's focus chain follows the order of creation, which is the design's tab order.
     makeRichTextBox(design.document, client);
+    QStringList verdict;
     for (const LabelDesign& label : design.labels)
-        makeLabel(label, client);
+        verdict << makeLabel(label, client)->text().simplified();
+    // What the window's labels say is what it is about: a screen reader gets it as the window's
+    // description, and hears it whenever the window comes up.
+    window->setAccessibleDescription(verdict.join(u' '));
+    // The window has no buttons: Esc and Ctrl+W close it, as they close a desktop's viewers.
+    for (const QKeySequence& keys :
+         {QKeySequence(Qt::Key_Escape), QKeySequence(Qt::CTRL | Qt::Key_W)})
+        QObject::connect(new QShortcut(keys, window), &QShortcut::activated, window,
+                         &QWidget::close);
+    if (!verdict.isEmpty())
+        new Announcer(client);
     return window;
 }
 

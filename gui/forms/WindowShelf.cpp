@@ -1,7 +1,10 @@
 #include "forms/WindowShelf.h"
 
+#include "controls/Announcer.h"
 #include "forms/FormBuilder.h"
 #include "forms/ScreenPlacement.h"
+
+#include <QApplication>
 
 namespace tamsel {
 
@@ -17,14 +20,20 @@ QWidget* WindowShelf::show(const DocumentFormDesign& design)
     if (held) {
         held->raise();
         held->activateWindow();
-        return held;
+    } else {
+        QWidget* window = buildDocumentForm(design);
+        window->setAttribute(Qt::WA_DeleteOnClose);
+        held = window;
+        centreOnScreen(window);
+        // Closed, it gives the keyboard back to the window it was opened from.
+        if (QWidget* opener = QApplication::activeWindow())
+            QObject::connect(window, &QObject::destroyed, opener,
+                             [opener] { opener->activateWindow(); });
+        window->show();
     }
-    QWidget* window = buildDocumentForm(design);
-    window->setAttribute(Qt::WA_DeleteOnClose);
-    held = window;
-    centreOnScreen(window);
-    window->show();
-    return window;
+    if (auto* announcer = held->findChild<Announcer*>())
+        announcer->announce(held->accessibleDescription());
+    return held;
 }
 
 QWidget* WindowShelf::window(const QString& name) const

@@ -2,7 +2,9 @@
 // The single-instance windows that the exam window opens beside itself: each is built from its
 // design the first time it is shown, shown modeless with no owner, destroyed when the user closes
 // it and built afresh at the next show. A show while it is open raises and activates it instead
-// of making a copy. The shelf holds guarded pointers only: the windows own themselves.
+// of making a copy; a window that has something to say (a pass-line window's verdict) says it to
+// a screen reader whenever it comes up. Closed, a window gives the keyboard back to the window it
+// was opened from. The shelf holds guarded pointers only: the windows own themselves.
 
 #include "design/FormDesign.h"
 

@@ -1,5 +1,9 @@
 #include "startup/KeyboardStyle.h"
 
+#include "controls/FocusRing.h"
+
+#include <QCheckBox>
+#include <QPainter>
 #include <QStyleOptionMenuItem>
 
 namespace tamsel {
@@ -25,6 +29,30 @@ void KeyboardStyle::drawControl(ControlElement element, const QStyleOption* opti
         }
     }
     QProxyStyle::drawControl(element, option, painter, widget);
+}
+
+void KeyboardStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* option,
+                                  QPainter* painter, const QWidget* widget) const
+{
+    switch (element) {
+    case PE_IndicatorCheckBox:
+        QProxyStyle::drawPrimitive(element, option, painter, widget);
+        painter->save();
+        painter->setPen(QColor(outline));
+        painter->setBrush(Qt::NoBrush);
+        painter->drawRect(QRectF(option->rect).adjusted(0.5, 0.5, -0.5, -0.5));
+        painter->restore();
+        return;
+    case PE_FrameFocusRect:
+        if (qobject_cast<const QCheckBox*>(widget)) {
+            drawFocusRing(*painter, option->rect.adjusted(-2, -1, 2, 1), option->palette);
+            return;
+        }
+        break;
+    default:
+        break;
+    }
+    QProxyStyle::drawPrimitive(element, option, painter, widget);
 }
 
 } // namespace tamsel

@@ -29,6 +29,10 @@ void prepareApplication()
             QFont::insertSubstitution(windowsFace, QString::fromUtf16(face.installedFace));
     }
     QApplication::setStyle(new KeyboardStyle);
+    // The windows bring their own light pictures and colours, so their controls keep the style's
+    // light palette whatever the desktop's theme: a dark one would lose their text and outlines
+    // against the pictures.
+    QApplication::setPalette(QApplication::style()->standardPalette());
     QApplication::setFont(makeFont(examdesign::form.font));
 
     // The program is Japanese whatever the locale: Qt's own menus and dialogs too.

@@ -1,6 +1,7 @@
 #include "windows/frmTamsel.h"
 
 #include "controls/Announcer.h"
+#include "controls/AnswerSheetKeys.h"
 #include "controls/Densities.h"
 #include "controls/DisplayLabel.h"
 #include "controls/PictureBox.h"
@@ -10,15 +11,18 @@
 #include "design/ExamWindowDesign.h"
 #include "design/HelpWindowDesign.h"
 #include "design/PassLineDesigns.h"
+#include "design/SpokenTexts.h"
 #include "forms/FormBuilder.h"
 #include "forms/ScreenPlacement.h"
 #include "forms/WindowShelf.h"
 #include "passline/ScoreBands.h"
+#include "pictures/FigureDescriptions.h"
 #include "pictures/IconImages.h"
 #include "sound/MediaPlayer.h"
 #include "system/AppFolder.h"
 #include "system/Clock.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QGroupBox>
@@ -51,15 +55,6 @@ TabbedDialog* makeTabbedDialog(const design::TabbedDialogDesign& d, QWidget* par
     dialog->setGeometry(toPixels(d.rect));
     dialog->setAccessibleName(designText(d.accessibleName));
     return dialog;
-}
-
-// What a display says with its frame text: the display's text in the frame text's gap ("あと",
-// the time, "分"), or before a frame text that has no gap ("72", "点").
-QString readTogether(const QLabel* frame, const QLabel* display)
-{
-    QStringList words = frame->text().simplified().split(u' ');
-    words.insert(words.size() > 1 ? 1 : 0, display->text());
-    return words.join(u' ');
 }
 
 BoxState boxStateOf(Qt::CheckState state)
@@ -108,22 +103,26 @@ frmTamsel::frmTamsel(const Clock& clock, MediaPlayer& player, WindowShelf& shelf
 
 // Controls are made in their tab order, since Qt's focus chain follows the order of creation.
 // Each display comes right after its frame text: it stands in front of it, in the gap left for
-// it, and assistive technology reads the two one after the other, the frame text labelling it.
+// it, and assistive technology reads the two one after the other. The displays speak a whole
+// phrase ("あと 59 分", "72 点"), and no name carries the layout spaces of a caption.
 void frmTamsel::buildControls(QWidget* client)
 {
     cmdスタート = makeButton(design::startButton, client);
     buildBookletViewer(client);
-    Label1 = makeLabel(design::timeFrameLabel, client);
+    makeLabel(design::timeFrameLabel, client)
+        ->setAccessibleName(QString::fromUtf16(spoken::timeFrame));
     lbl秒 = designLabel(new DisplayLabel(client), design::timeDisplay);
-    Label1->setBuddy(lbl秒);
     cmd得点 = makeButton(design::scoreButton, client);
-    Label2 = makeLabel(design::scoreFrameLabel, client);
+    cmd得点->setAccessibleName(QString::fromUtf16(spoken::scoreButton));
+    makeLabel(design::scoreFrameLabel, client);
     lbl得点 = designLabel(new DisplayLabel(client), design::scoreDisplay);
-    Label2->setBuddy(lbl得点);
     makeLabel(design::averageLabel, client);
     cmd合格率 = makeButton(design::passRateButton, client);
     buildAnswerSheet(client);
     announcer_ = new Announcer(client);
+    new AnswerSheetKeys(SSTab1, [this](int item) -> const std::vector<QCheckBox*>& {
+        return chkTamsel[static_cast<size_t>(item)];
+    });
 
     connect(cmdスタート, &QPushButton::clicked, this, &frmTamsel::cmdスタート_Click);
     connect(cmd得点, &QPushButton::clicked, this, &frmTamsel::cmd得点_Click);
@@ -140,13 +139,17 @@ void frmTamsel::buildBookletViewer(QWidget* client)
         QWidget* control = nullptr;
         switch (page.kind) {
         case design::PageKind::Document:
-            control = makeRichTextBox(
+            RichTextBox1 = makeRichTextBox(
                 {page.controlName, page.rect, design::form.font, page.resource}, nullptr);
+            control = RichTextBox1;
             break;
         case design::PageKind::Figure: {
             auto* picture = new PictureBox(nullptr, PictureBox::Kind::Figure);
             picture->setFrameStyle(QFrame::Panel | QFrame::Sunken);
             picture->setPicture(DensityPicture::decodeWhenNeeded(resource));
+            // A figure is a stop of the keyboard, so that a screen reader reads what it shows.
+            picture->setFocusPolicy(Qt::StrongFocus);
+            picture->setAccessibleDescription(figureDescription(resource));
             control = picture;
             break;
         }
@@ -179,6 +182,7 @@ void frmTamsel::buildAnswerSheet(QWidget* client)
         SSTab1->place(tab, frame,
                       toPixels(TwipsRect{look.frameLeft, design::frameTop, look.frameWidth,
                                          design::frameHeight}));
+        SSTab1->setTabDescription(tab, QString::fromUtf16(spoken::unanswered));
         auto& boxes = chkTamsel[static_cast<size_t>(n - 1)];
         for (int box = 1; box <= item.boxCount; ++box) {
             auto* check =
@@ -193,6 +197,7 @@ void frmTamsel::buildAnswerSheet(QWidget* client)
             if (box == 2 && look.smallSecondBox)
                 check->setFont(makeFont(design::smallBoxFont));
             boxes.push_back(check);
+            connect(check, &QCheckBox::toggled, this, [this, n] { showAnswered(n); });
         }
 
         auto* ring = new QLabel;
@@ -220,21 +225,37 @@ SheetBoxes frmTamsel::readAnswerSheet() const
     return sheet;
 }
 
+void frmTamsel::showAnswered(int item)
+{
+    const auto& boxes = chkTamsel[static_cast<size_t>(item - 1)];
+    const bool answered = std::any_of(boxes.begin(), boxes.end(),
+                                      [](const QCheckBox* box) { return box->isChecked(); });
+    SSTab1->setTabMarked(item - 1, answered);
+    SSTab1->setTabDescription(item - 1,
+                              QString::fromUtf16(answered ? spoken::answered : spoken::unanswered));
+}
+
 void frmTamsel::cmdスタート_Click()
 {
     tmr時間->start();
     countdown_.start(clock_.secondsSinceEpoch());
-    lbl秒->setText(countdown_.display());
+    showTime(countdown_.display());
+    // The Start button goes out of use: the focus goes on to the booklet, where the attempt
+    // begins, rather than to whatever control comes next.
+    if (cmdスタート->hasFocus())
+        RichTextBox1->setFocus(Qt::OtherFocusReason);
     cmdスタート->setEnabled(false);
     showScore(QString());
     for (QLabel* mark : pctマル)
         mark->setVisible(false);
+    announcer_->announce(spoken::attemptStarted());
 }
 
 void frmTamsel::tmr時間_Timer()
 {
-    if (countdown_.tick(clock_.secondsSinceEpoch()))
-        lbl秒->setText(countdown_.display());
+    const bool changed = countdown_.tick(clock_.secondsSinceEpoch());
+    if (changed)
+        showTime(countdown_.display());
 
     MMControl1.setFileName(chimePath_);
     MMControl1.open();
@@ -243,13 +264,26 @@ void frmTamsel::tmr時間_Timer()
     if (lbl秒->text() == Countdown::timeUpText) {
         tmr時間->stop();
         PlaySound();
-        announcer_->announce(readTogether(Label1, lbl秒));
+        announcer_->announce(spoken::timeUp());
+        // A student whose sound is off sees the window ask for attention.
+        QApplication::alert(this);
+    } else if (changed &&
+               std::ranges::count(spoken::announcedMinutes, countdown_.RemainingMinutes()) > 0) {
+        announcer_->announce(lbl秒->accessibleName());
     }
+}
+
+void frmTamsel::showTime(const QString& time)
+{
+    lbl秒->setText(time);
+    lbl秒->setAccessibleName(time.isEmpty() ? QString()
+                                            : spoken::remainingTime(countdown_.RemainingMinutes()));
 }
 
 void frmTamsel::showScore(const QString& score)
 {
     setTextAndFit(lbl得点, score, twipsToPixels(design::scoreDisplay.rect.width));
+    lbl得点->setAccessibleName(score.isEmpty() ? QString() : spoken::score(score.toInt()));
 }
 
 QString frmTamsel::AppFolder()
@@ -266,7 +300,7 @@ void frmTamsel::PlaySound()
 void frmTamsel::cmd得点_Click()
 {
     cmdスタート->setEnabled(true);
-    lbl秒->setText(QString());
+    showTime(QString());
     tmr時間->stop();
 
     const SheetMarking marking = markSheet(readAnswerSheet());
@@ -283,7 +317,7 @@ void frmTamsel::cmd得点_Click()
         }
     }
     showScore(QString::number(marking.TotalScore));
-    announcer_->announce(readTogether(Label2, lbl得点));
+    announcer_->announce(lbl得点->accessibleName());
 }
 
 void frmTamsel::cmd合格率_Click()

@@ -10,6 +10,7 @@
 
 #include <QMainWindow>
 
+#include <algorithm>
 #include <array>
 #include <vector>
 
@@ -52,7 +53,10 @@ private:
     tamsel::SheetBoxes readAnswerSheet() const;
     void PlaySound();
     static QString AppFolder();
+    void showTime(const QString& time);
     void showScore(const QString& score);
+    // Marks the tab of an item with a ticked box, and says so to assistive technology.
+    void showAnswered(int item);
 
     const tamsel::Clock& clock_;
     tamsel::MediaPlayer& MMControl1;
@@ -64,9 +68,8 @@ private:
     QPushButton* cmd得点 = nullptr;
     QPushButton* cmd合格率 = nullptr;
     tamsel::TabbedDialog* stb英語 = nullptr;
+    QWidget* RichTextBox1 = nullptr;
     tamsel::TabbedDialog* SSTab1 = nullptr;
-    QLabel* Label1 = nullptr;
-    QLabel* Label2 = nullptr;
     QLabel* lbl得点 = nullptr;
     QLabel* lbl秒 = nullptr;
     std::array<std::vector<QCheckBox*>, tamsel::itemCount> chkTamsel; // [n - 1][box - 1]

@@ -1,0 +1,25 @@
+// The floor for the program's start-up: what Qt needs to show this booklet at all. A bare main
+// window whose only content is a text box holding the booklet's plain text (the file named on the
+// command line) in the installed Japanese serif face at 8 pt, at the booklet box's size.
+
+#include <QApplication>
+#include <QFile>
+#include <QMainWindow>
+#include <QTextEdit>
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    QFile text(QApplication::arguments().value(1));
+    if (!text.open(QIODevice::ReadOnly))
+        return 1;
+    QMainWindow window;
+    window.setWindowTitle(QStringLiteral("Floor"));
+    auto* box = new QTextEdit;
+    box->setFont(QFont(QStringLiteral("IPAMincho"), 8));
+    box->setPlainText(QString::fromUtf8(text.readAll()));
+    box->setFixedSize(649, 385);
+    window.setCentralWidget(box);
+    window.show();
+    return QApplication::exec();
+}

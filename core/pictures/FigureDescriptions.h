@@ -1,0 +1,12 @@
+#pragma once
+// What each figure of the booklet shows, in words, for a student who cannot see it: the text
+// alternatives that the figures' generator writes beside the pictures from the data it draws.
+
+#include <QString>
+
+namespace tamsel {
+
+// The description of the figure at resourcePath (":/figure1.jpg"); empty for any other path.
+QString figureDescription(const QString& resourcePath);
+
+} // namespace tamsel
