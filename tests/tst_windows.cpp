@@ -62,6 +62,8 @@ private Q_SLOTS:
     void closeButtonClosesOnlyTheExamWindow();
     void framesAreCentredAndKeepTheirTitleBarOnScreen_data();
     void framesAreCentredAndKeepTheirTitleBarOnScreen();
+    void windowsFitEveryScreen_data();
+    void windowsFitEveryScreen();
 
 private:
     // Ticks the keyed answer of the first items until their points reach at least target.
@@ -361,6 +363,53 @@ void TestWindows::framesAreCentredAndKeepTheirTitleBarOnScreen()
     QFETCH(QRect, available);
     QFETCH(QPoint, topLeft);
     QCOMPARE(centredFramePosition(frame, available), topLeft);
+}
+
+void TestWindows::windowsFitEveryScreen_data()
+{
+    QTest::addColumn<QSize>("screen");
+    QTest::addColumn<qreal>("scale");
+    for (const QSize screen : {QSize(800, 600), QSize(1024, 768), QSize(1366, 768)}) {
+        for (const qreal scale : {1.0, 1.25, 1.5})
+            QTest::addRow("%dx%d at %d %%", screen.width(), screen.height(), int(scale * 100))
+                << screen << scale;
+    }
+}
+
+void TestWindows::windowsFitEveryScreen()
+{
+    // The exam window's client area and menu bar, on a screen of that size and scale in the
+    // window's pixels, framed by a title bar.
+    QFETCH(QSize, screen);
+    QFETCH(qreal, scale);
+    const QSize client(792, 554);
+    constexpr int menu = 21;
+    constexpr int bar = 15;
+    const QMargins frame(1, 24, 1, 1);
+    const QRect available({}, (QSizeF(screen) / scale).toSize());
+    const ClientFit fit = fitClient(client, menu, available, frame, bar);
+
+    // The frame stands whole on the screen.
+    QVERIFY(available.size().grownBy(-frame).expandedTo(fit.window) ==
+            available.size().grownBy(-frame));
+    // A window that fits shows its whole client area; one that does not scrolls, and what it
+    // shows is no smaller than needed to reach every control: the client area less the bars.
+    const bool fits = client.width() + 2 <= available.width() &&
+                      client.height() + menu + 25 <= available.height();
+    QCOMPARE(fit.scrolls, !fits);
+    if (fits) {
+        QCOMPARE(fit.window, QSize(client.width(), client.height() + menu));
+    } else {
+        const QSize shown = fit.window - QSize(0, menu);
+        const bool across = shown.width() < client.width();
+        const bool down = shown.height() < client.height();
+        QVERIFY(across || down);
+        // Room is left for each scroll bar that shows, and no more than the screen allows.
+        QCOMPARE(fit.window.width(),
+                 std::min(client.width() + (down ? bar : 0), available.width() - 2));
+        QCOMPARE(fit.window.height(),
+                 std::min(client.height() + menu + (across ? bar : 0), available.height() - 25));
+    }
 }
 
 QTEST_MAIN(TestWindows)

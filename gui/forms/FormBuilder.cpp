@@ -5,14 +5,19 @@
 #include "controls/PictureBox.h"
 #include "controls/RichTextBox.h"
 #include "design/DesignText.h"
+#include "forms/ScreenPlacement.h"
 #include "startup/FontConfiguration.h"
 
 #include <QFile>
 #include <QLabel>
+#include <QLayout>
 #include <QMainWindow>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
 #include <QShortcut>
+#include <QStyle>
 
 namespace tamsel {
 namespace {
@@ -129,13 +134,34 @@ PictureBox* buildForm(QWidget* window, const FormDesign& design)
     return client;
 }
 
+void setClientArea(QMainWindow* window, QWidget* client)
+{
+    const QScreen* screen = window->screen();
+    const int menuHeight = window->menuWidget() ? window->menuWidget()->sizeHint().height() : 0;
+    const ClientFit fit = screen
+                              ? fitClient(client->size(), menuHeight, screen->availableGeometry(),
+                                          likelyFrameMargins(window),
+                                          window->style()->pixelMetric(QStyle::PM_ScrollBarExtent))
+                              : ClientFit{};
+    if (!fit.scrolls) {
+        window->setCentralWidget(client);
+        window->layout()->setSizeConstraint(QLayout::SetFixedSize);
+        return;
+    }
+    auto* area = new QScrollArea;
+    area->setObjectName(QStringLiteral("clientScroll"));
+    area->setFrameShape(QFrame::NoFrame);
+    area->setWidget(client);
+    window->setCentralWidget(area);
+    window->setFixedSize(fit.window);
+}
+
 QWidget* buildDocumentForm(const DocumentFormDesign& design)
 {
     // A main window, as the exam window is, so that assistive technology sees a frame.
     auto* window = new QMainWindow;
     PictureBox* client = buildForm(window, design.form);
-    window->setCentralWidget(client);
-    window->setFixedSize(client->size());
+    setClientArea(window, client);
     // Qt's focus chain follows the order of creation, which is the design's tab order.
     makeRichTextBox(design.document, client);
     QStringList verdict;

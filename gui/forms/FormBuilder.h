@@ -10,6 +10,7 @@
 #include <span>
 
 class QLabel;
+class QMainWindow;
 class QMenuBar;
 class QPushButton;
 class QWidget;
@@ -32,6 +33,11 @@ void buildMenus(QMenuBar* bar, std::span<const MenuDesign> menus);
 // Gives window the design's name, caption, font and icon, and returns its client area: fixed at
 // the design's size, showing the background picture or colour. Controls go on the client area.
 PictureBox* buildForm(QWidget* window, const FormDesign& design);
+
+// Makes client the window's client area, below its menu bar: fixed at its size where the window
+// fits its screen's free area, frame included; in a scroll area as large as fits where it does
+// not (a small screen at a large scale), so that every control can still be reached.
+void setClientArea(QMainWindow* window, QWidget* client);
 
 // A new top-level window built from a design, its controls in tab order.
 QWidget* buildDocumentForm(const DocumentFormDesign& design);

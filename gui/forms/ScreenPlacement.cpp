@@ -100,6 +100,32 @@ private:
 
 } // namespace
 
+ClientFit fitClient(QSize client, int menuHeight, const QRect& available, const QMargins& frame,
+                    int scrollBarExtent)
+{
+    const int widest = available.width() - frame.left() - frame.right();
+    const int tallest = available.height() - frame.top() - frame.bottom();
+    QSize needed(client.width(), client.height() + menuHeight);
+    if (needed.width() <= widest && needed.height() <= tallest)
+        return {needed, false};
+    // A scroll bar across takes height, one down takes width, which may call for the other.
+    bool across = needed.width() > widest;
+    if (needed.height() + (across ? scrollBarExtent : 0) > tallest) {
+        needed.rwidth() += scrollBarExtent;
+        across = needed.width() > widest;
+    }
+    if (across)
+        needed.rheight() += scrollBarExtent;
+    return {needed.boundedTo(QSize(widest, tallest)), true};
+}
+
+QMargins likelyFrameMargins(const QWidget* window)
+{
+    const QMargins known = expectedFrameMargins(window);
+    // Without a window of the program framed yet: a thin border and a common title bar.
+    return known.isNull() ? QMargins(1, 24, 1, 1) : known;
+}
+
 QPoint centredFramePosition(QSize frame, const QRect& available)
 {
     QRect placed({}, frame);

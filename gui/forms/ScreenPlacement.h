@@ -20,4 +20,18 @@ QPoint centredFramePosition(QSize frame, const QRect& available);
 // Centres window's frame on its screen, now and once more when the window manager has framed it.
 void centreOnScreen(QWidget* window);
 
+// The size of a window whose client area, below a menu bar of menuHeight, may not fit the free
+// area of its screen with its frame: the whole window where it fits; otherwise as much as fits,
+// the client area then scrolling, with room for the scroll bars it needs.
+struct ClientFit {
+    QSize window;
+    bool scrolls = false;
+};
+ClientFit fitClient(QSize client, int menuHeight, const QRect& available, const QMargins& frame,
+                    int scrollBarExtent);
+
+// The frame the window manager will give window: that of another shown window of the program,
+// or a common title bar's where there is none yet.
+QMargins likelyFrameMargins(const QWidget* window);
+
 } // namespace tamsel

@@ -87,8 +87,8 @@ frmTamsel::frmTamsel(const Clock& clock, MediaPlayer& player, WindowShelf& shelf
 
     PictureBox* client = buildForm(this, design::form);
     client->setObjectName(QStringLiteral("client"));
-    setCentralWidget(client);
     buildControls(client);
+    setClientArea(this, client);
 
     tmr時間 = new QTimer(this);
     tmr時間->setObjectName(QStringLiteral("tmr時間"));
@@ -96,7 +96,6 @@ frmTamsel::frmTamsel(const Clock& clock, MediaPlayer& player, WindowShelf& shelf
     tmr時間->setTimerType(Qt::PreciseTimer);
     connect(tmr時間, &QTimer::timeout, this, &frmTamsel::tmr時間_Timer);
 
-    layout()->setSizeConstraint(QLayout::SetFixedSize);
     centreOnScreen(this);
     cmdスタート->setFocus();
 }
