@@ -9,8 +9,10 @@ Usage: tests/install/check_package.py <dir> <version>
   PulseAudio client, the fonts its documents resolve to);
 - those dependencies are met here: apt would install the package and nothing else with it;
 - its desktop entry passes desktop-file-validate and starts a command the package puts on the
-  PATH, with an icon the package puts in the hicolor theme; its AppStream metainfo passes
-  appstreamcli validate and names that entry;
+  PATH, with an icon the package puts in the hicolor theme, and its actions open each companion
+  document (answers and explanations, question paper; HTML and PDF) by the path the package
+  installs it at, with xdg-open, which the package recommends; its AppStream metainfo passes
+  appstreamcli validate, names that entry and mentions the documents;
 - dpkg installs it into an empty scratch database and root, and removing it leaves no file behind.
 """
 
@@ -23,6 +25,11 @@ import tempfile
 NEEDED = ("libqt6core6", "libqt6gui6", "libqt6widgets6", "libqt6multimedia6",
           "qt6-translations-l10n", "libpulse0", "fonts-ipafont-gothic", "fonts-ipafont-mincho",
           "fonts-dejavu-core")
+
+# The companion documents, and the figures the HTML shows from one folder up.
+COMPANION = tuple(f"usr/share/doc/tamsel/companion/{name}.{kind}"
+                  for name in ("answers", "paper") for kind in ("html", "pdf"))
+FIGURES = tuple(f"usr/share/doc/tamsel/figure{n}@2x.png" for n in range(1, 8))
 
 failures = []
 
@@ -40,7 +47,7 @@ def run(*command, **kwargs):
 
 def fields(deb):
     out = run("dpkg-deb", "--field", str(deb), "Package", "Version", "Architecture", "Section",
-              "Depends").stdout
+              "Depends", "Recommends").stdout
     return dict(line.split(": ", 1) for line in out.splitlines() if ": " in line)
 
 
@@ -64,6 +71,8 @@ def check_fields(deb, version):
     check(deb.name == f"tamsel_{version}_{architecture}.deb", f"file name {deb.name}")
     missing = set(NEEDED) - depended_on(control.get("Depends", ""))
     check(not missing, f"depends on what the program needs at run time (missing: {sorted(missing)})")
+    check("xdg-utils" in depended_on(control.get("Recommends", "")),
+          f"recommends xdg-utils for the entry's actions: {control.get('Recommends')}")
 
 
 def check_installable(deb):
@@ -95,6 +104,16 @@ def check_desktop_files(root):
     icon = group.get("Icon", "")
     sizes = sorted((root / "usr/share/icons/hicolor").glob(f"*/apps/{icon}.png"))
     check(len(sizes) >= 4, f"its icon {icon} is in the hicolor theme in {len(sizes)} sizes")
+    missing = [path for path in COMPANION + FIGURES if not (root / path).is_file()]
+    check(not missing, f"it holds the companion documents and their figures (missing: {missing})")
+    opened = []
+    for action in group.get("Actions", "").rstrip(";").split(";"):
+        section = desktop[f"Desktop Action {action}"] if action else {}
+        command = section.get("Exec", "").split()
+        if len(command) == 2 and command[0] == "xdg-open" and "Name[ja]" in section:
+            opened.append(command[1].lstrip("/"))
+    check(sorted(opened) == sorted(COMPANION),
+          f"its actions open each companion document with xdg-open: {opened}")
 
     metainfo = sorted((root / "usr/share/metainfo").glob("*.metainfo.xml"))
     if not check(len(metainfo) == 1, f"one metainfo file: {[m.name for m in metainfo]}"):
@@ -103,8 +122,10 @@ def check_desktop_files(root):
     check(result.returncode == 0, f"appstreamcli validate {metainfo[0].name}: "
           + (result.stdout.strip().splitlines() or ["clean"])[-1])
     launchable = f'<launchable type="desktop-id">{entry.name}</launchable>'
-    check(launchable in metainfo[0].read_text(encoding="utf-8"),
-          "the metainfo launches the desktop entry")
+    described = metainfo[0].read_text(encoding="utf-8")
+    check(launchable in described, "the metainfo launches the desktop entry")
+    check("解答・解説" in described and "問題冊子" in described,
+          "the metainfo mentions the answers and explanations and the question paper")
 
 
 def files_under(root):

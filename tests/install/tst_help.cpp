@@ -4,6 +4,8 @@
 // a user gets and no other, with the sizes it states; the version, the date and the package's
 // file name in the install and removal steps are the package's own; the launcher leads to the
 // program, and the chime lies beside the program's real path, where the program looks for it.
+// The folder the study steps send a student to holds the companion documents, and the figures
+// their HTML shows lie where it looks for them.
 
 #include "documents/RtfReader.h"
 
@@ -131,6 +133,8 @@ private Q_SLOTS:
     void launcherLeadsToTheProgramBesideItsChime_data() { rootsData(); }
     void launcherLeadsToTheProgramBesideItsChime();
     void releaseFactsAreThePackages();
+    void companionDocumentsAreWhereTheStepsSay_data() { rootsData(); }
+    void companionDocumentsAreWhereTheStepsSay();
     void stepsNameThePackage();
 };
 
@@ -178,6 +182,29 @@ void TestHelp::launcherLeadsToTheProgramBesideItsChime()
     const QFileInfo chime(program.dir().filePath(u"Zikan.wav"_qs));
     QVERIFY(chime.isFile() && !chime.isSymLink());
     QCOMPARE(chime.size(), QFileInfo(QStringLiteral(TAMSEL_CONTENT_DIR "/Zikan.wav")).size());
+}
+
+void TestHelp::companionDocumentsAreWhereTheStepsSay()
+{
+    QFETCH(QString, root);
+    static const QRegularExpression folder(u"(/usr/share/doc/\\S+/companion)"_qs);
+    const QString steps = readMeLines().join(u'\n');
+    const QString named = folder.match(steps).captured(1);
+    QVERIFY2(!named.isEmpty(), "the read-me names no folder of the companion documents");
+    const QDir companion(root + named);
+    QCOMPARE(
+        companion.entryList(QDir::Files, QDir::Name),
+        QStringList({u"answers.html"_qs, u"answers.pdf"_qs, u"paper.html"_qs, u"paper.pdf"_qs}));
+    static const QRegularExpression picture(u"<img src=\"([^\"]+)\""_qs);
+    QFile answers(companion.filePath(u"answers.html"_qs));
+    QVERIFY(answers.open(QIODevice::ReadOnly));
+    int shown = 0;
+    for (const QRegularExpressionMatch& m :
+         picture.globalMatch(QString::fromUtf8(answers.readAll()))) {
+        ++shown;
+        QVERIFY2(QFileInfo(companion.filePath(m.captured(1))).isFile(), qPrintable(m.captured(1)));
+    }
+    QVERIFY(shown > 0);
 }
 
 void TestHelp::releaseFactsAreThePackages()

@@ -1,0 +1,230 @@
+// The answers and explanations (content/companion/answers.html) held to the program: every item's
+// caption, right choice and points to the answer sheet and the built-in key, and every choice text
+// it quotes to the question booklet as the program's own rich-text reader reads it. The booklet
+// and the key are the reference; the explanations are what is checked.
+
+#include "TestFiles.h"
+#include "documents/RtfReader.h"
+#include "marking/AnswerKey.h"
+#include "marking/AnswerSheet.h"
+
+#include <QMap>
+#include <QRegularExpression>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextDocument>
+
+#include <memory>
+
+using tamsel::answerItems;
+using tamsel::AnswerKey;
+using tamsel::itemCount;
+
+namespace {
+
+QString captionOf(int item)
+{
+    const std::string_view label = answerItems[static_cast<size_t>(item)].label;
+    return QString::fromLatin1(label.data(), static_cast<qsizetype>(label.size()));
+}
+
+QString circled(int choice)
+{
+    return QString(QChar(static_cast<char16_t>(u'①' + choice - 1)));
+}
+
+QString unescaped(QString text)
+{
+    return text.replace(u"&lt;"_qs, u"<"_qs)
+        .replace(u"&gt;"_qs, u">"_qs)
+        .replace(u"&quot;"_qs, u"\""_qs)
+        .replace(u"&#x27;"_qs, u"'"_qs)
+        .replace(u"&amp;"_qs, u"&"_qs);
+}
+
+// The choice lists of the booklet by sub-question, "4A1" for 第4問Ａ問１: each list's intro line
+// ("（５）の解答群", empty for a list that follows the instruction) and its choice texts.
+struct ChoiceList {
+    QString intro;
+    QStringList choices;
+};
+
+QMap<QString, QList<ChoiceList>> choiceLists(const QTextDocument& booklet)
+{
+    static const QRegularExpression heading(u"^第([1-9１-９])問　"_qs);
+    static const QRegularExpression section(u"^([ＡＢ])　"_qs);
+    static const QRegularExpression subQuestion(u"^問([１-９])　"_qs);
+    static const QRegularExpression choice(u"([①-⑧])、((?:(?![①-⑧]、).)*)"_qs);
+    QMap<QString, QList<ChoiceList>> lists;
+    int question = 0;
+    QString letter;
+    QString current; // the sub-question being read, empty outside one
+    bool listOpen = false;
+    for (QTextBlock block = booklet.begin(); block.isValid(); block = block.next()) {
+        const QString text = block.text();
+        if (const auto m = heading.match(text); m.hasMatch()) {
+            question = m.captured(1)[0].digitValue();
+            letter.clear();
+            current.clear();
+        } else if (const auto s = section.match(text); s.hasMatch()) {
+            letter = s.captured(1) == u"Ａ"_qs ? u"A"_qs : u"B"_qs;
+            current.clear();
+        } else if (const auto q = subQuestion.match(text); q.hasMatch()) {
+            current =
+                QString::number(question) + letter + QString::number(q.captured(1)[0].digitValue());
+            listOpen = false;
+        } else if (current.isEmpty() || text.isEmpty()) {
+            listOpen = false;
+        } else if (text.endsWith(u"の解答群"_qs)) {
+            lists[current].append({text, {}});
+            listOpen = true;
+        } else if (choice.match(text).capturedStart() == 0) {
+            if (!listOpen)
+                lists[current].append(ChoiceList{});
+            listOpen = true;
+            for (const QRegularExpressionMatch& mark : choice.globalMatch(text))
+                lists[current].last().choices << mark.captured(2).trimmed();
+        }
+    }
+    return lists;
+}
+
+// The list an item is answered from: the one whose intro names the item's blank, or the
+// sub-question's only list.
+const ChoiceList* listOf(const QMap<QString, QList<ChoiceList>>& lists, int item)
+{
+    const QStringList parts = captionOf(item).split(u'-');
+    const auto found = lists.find(parts[0] + parts[1]);
+    if (found == lists.end())
+        return nullptr;
+    if (parts.size() > 2) {
+        const QString blank =
+            u"（"_qs + QChar(static_cast<char16_t>(u'０' + parts[2].toInt())) + u"）"_qs;
+        for (const ChoiceList& list : *found) {
+            if (list.intro.contains(blank))
+                return &list;
+        }
+    }
+    return found->size() == 1 ? &found->front() : nullptr;
+}
+
+struct Explained {
+    QString caption;
+    int correct = 0;
+    int points = 0;
+    QString keyText;           // what the student reads as the right choice: "④　…"
+    QString pointsText;        // "3点"
+    QMap<int, QString> others; // the other choices as quoted: "①　…"
+};
+
+} // namespace
+
+class TestCompanion final : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void everyItemIsExplainedInTheSheetsOrder();
+    void explanationsGiveTheKeysAnswerAndPoints_data();
+    void explanationsGiveTheKeysAnswerAndPoints();
+    void answerTableIsTheKeys();
+
+private:
+    QString answers_;
+    QList<Explained> explained_;
+    QMap<QString, QList<ChoiceList>> lists_;
+};
+
+void TestCompanion::initTestCase()
+{
+    answers_ = QString::fromUtf8(readAll(contentPath(u"companion/answers.html"_qs)));
+    QVERIFY(!answers_.isEmpty());
+    const std::unique_ptr<QTextDocument> booklet(
+        tamsel::RtfReader::read(readAll(contentPath(u"booklet.rtf"_qs))));
+    lists_ = choiceLists(*booklet);
+    QVERIFY(!lists_.isEmpty());
+
+    static const QRegularExpression item(
+        u"<section class=\"item\" id=\"item-(\\d+)\" data-item=\"\\d+\" "
+        u"data-caption=\"([^\"]+)\" data-correct=\"(\\d+)\" data-points=\"(\\d+)\">(.*?)</section>"_qs,
+        QRegularExpression::DotMatchesEverythingOption);
+    static const QRegularExpression key(u"<strong class=\"key\">(.*?)</strong>"_qs);
+    static const QRegularExpression points(u"<span class=\"points\">(.*?)</span>"_qs);
+    static const QRegularExpression other(
+        u"<li data-choice=\"(\\d+)\"><span class=\"choice\">(.*?)</span>"_qs);
+    for (const QRegularExpressionMatch& m : item.globalMatch(answers_)) {
+        Explained one{unescaped(m.captured(2)),
+                      m.captured(3).toInt(),
+                      m.captured(4).toInt(),
+                      unescaped(key.match(m.captured(5)).captured(1)),
+                      points.match(m.captured(5)).captured(1),
+                      {}};
+        for (const QRegularExpressionMatch& o : other.globalMatch(m.captured(5)))
+            one.others.insert(o.captured(1).toInt(), unescaped(o.captured(2)));
+        QCOMPARE(m.captured(1).toInt(), explained_.size() + 1);
+        explained_ << one;
+    }
+}
+
+void TestCompanion::everyItemIsExplainedInTheSheetsOrder()
+{
+    QCOMPARE(explained_.size(), itemCount);
+    for (int item = 0; item < itemCount; ++item)
+        QCOMPARE(explained_[item].caption, captionOf(item));
+}
+
+void TestCompanion::explanationsGiveTheKeysAnswerAndPoints_data()
+{
+    QTest::addColumn<int>("item");
+    for (int item = 0; item < itemCount; ++item)
+        QTest::addRow("item %d, tab %s", item + 1, qPrintable(captionOf(item))) << item;
+}
+
+void TestCompanion::explanationsGiveTheKeysAnswerAndPoints()
+{
+    QFETCH(int, item);
+    QVERIFY(item < explained_.size());
+    const Explained& explained = explained_[item];
+    const tamsel::AnswerKeyRow& key = AnswerKey[static_cast<size_t>(item)];
+    const ChoiceList* list = listOf(lists_, item);
+    QVERIFY2(list, "the booklet has no single list for the item");
+    QCOMPARE(list->choices.size(), key.consulted);
+
+    QCOMPARE(explained.correct, key.correct);
+    QCOMPARE(explained.points, key.points);
+    QCOMPARE(explained.pointsText, QString::number(key.points) + u"点"_qs);
+    QCOMPARE(explained.keyText, circled(key.correct) + u'\u3000' + list->choices[key.correct - 1]);
+    // Every other choice the sheet reads is given, in the booklet's words, and the key is not.
+    QCOMPARE(explained.others.size(), key.consulted - 1);
+    QVERIFY(!explained.others.contains(key.correct));
+    for (auto it = explained.others.begin(); it != explained.others.end(); ++it) {
+        QVERIFY2(it.key() >= 1 && it.key() <= key.consulted, qPrintable(it.value()));
+        QCOMPARE(it.value(), circled(it.key()) + u'\u3000' + list->choices[it.key() - 1]);
+    }
+}
+
+void TestCompanion::answerTableIsTheKeys()
+{
+    static const QRegularExpression row(
+        u"<tr data-item=\"(\\d+)\"><th scope=\"row\">\\d+</th><td>([^<]*)</td><td>([^<]*)</td>"
+        u"<td>(\\d+)</td>"_qs);
+    int rows = 0;
+    int total = 0;
+    for (const QRegularExpressionMatch& m : row.globalMatch(answers_)) {
+        const int item = m.captured(1).toInt() - 1;
+        QCOMPARE(item, rows++);
+        QVERIFY(item < itemCount);
+        const tamsel::AnswerKeyRow& key = AnswerKey[static_cast<size_t>(item)];
+        QCOMPARE(m.captured(2), captionOf(item));
+        QCOMPARE(m.captured(3), circled(key.correct));
+        QCOMPARE(m.captured(4).toInt(), key.points);
+        total += key.points;
+    }
+    QCOMPARE(rows, itemCount);
+    QVERIFY2(
+        answers_.contains(u"<th scope=\"row\" colspan=\"3\">合計</th><td>%1</td>"_qs.arg(total)),
+        "the table's total is not the key's");
+}
+
+QTEST_GUILESS_MAIN(TestCompanion)
+#include "tst_companion.moc"

@@ -1,0 +1,578 @@
+#!/usr/bin/python3
+"""Writes the companion booklets that come with Tamsel's paper, each as HTML for the screen and
+PDF for print, into content/companion/:
+
+  answers.html, answers.pdf   解答・解説: for every question its topic, weight and aim; for every
+                              answer item the right choice, its points, why it is right, why each
+                              other choice is wrong and the point to learn, with the figure the
+                              answer rests on; a table of the answers, a table by question and
+                              topic, and the score bands of the pass-line windows with their badges
+  paper.html, paper.pdf       問題冊子: the six questions and seven figures, to read on paper
+
+Only the explanations' prose is written for them (content/explanations.txt). Everything else is
+read from its owner, so that the booklets cannot say other than the program: the key and the
+points from core/marking/AnswerKey.h, the tab captions from core/marking/AnswerSheet.h, the
+questions and choice texts from content/documents/booklet.txt (read as tools/rtfwrite.py reads it),
+the figures and their text alternatives from content/figureN@2x.png and
+content/figure-descriptions.json (tools/make_figures.py), the score bands from
+core/passline/ScoreBands.h and their badges and messages from core/design/PassLineDesigns.h. The
+explanations must give a reason for every choice but the key: a source that disagrees with the
+key does not make a booklet.
+
+The PDF is WeasyPrint's rendering of the same HTML with its print style sheet: A4, IPA Mincho and
+Gothic embedded, the figures at twice the screen resolution, no item or sub-question split
+across pages.
+
+Needs /usr/bin/python3 with python3-weasyprint (Debian package weasyprint), the IPA fonts and, for
+--check, pdfinfo, pdffonts, pdftotext and pdfimages from poppler-utils.
+
+Usage:
+  /usr/bin/python3 tools/make_companion.py           write the four files
+  /usr/bin/python3 tools/make_companion.py --check   make them in a temporary folder; exit 1
+                                                     naming every committed file that differs:
+                                                     the HTML byte for byte; of a PDF, what a
+                                                     reader gets (see pdf_differences)
+  /usr/bin/python3 tools/make_companion.py --check-bytes   the same, the PDFs byte for byte too
+"""
+
+import html
+import json
+import re
+import subprocess
+import sys
+import tempfile
+from pathlib import Path
+
+from committed import mode_of, write_or_check
+from rtfwrite import paragraph_runs
+
+ROOT = Path(__file__).resolve().parent.parent
+CONTENT = ROOT / "content"
+OUT = CONTENT / "companion"
+EXPLANATIONS = CONTENT / "explanations.txt"
+BOOKLET = CONTENT / "documents" / "booklet.txt"
+DESCRIPTIONS = CONTENT / "figure-descriptions.json"
+# The documents stand in content/companion/ and, installed, in share/doc/tamsel/companion/; the
+# figures one folder up in both.
+FIGURE_URL = "../{stem}@2x.png"
+
+CIRCLED = "①②③④⑤⑥⑦⑧"
+FULL_DIGITS = str.maketrans("0123456789", "０１２３４５６７８９")
+HALF_DIGITS = str.maketrans("０１２３４５６７８９", "0123456789")
+
+
+class SourceError(Exception):
+    pass
+
+
+# ---------------------------------------------------------------------------------------------
+# What the program owns
+
+def cpp_source(relative):
+    """A header or source of the program, without its comments."""
+    text = (ROOT / relative).read_text("utf-8")
+    return re.sub(r"//[^\n]*", "", text)
+
+
+def answer_items():
+    """The sheet's items in order, each with its caption, boxes, key and points."""
+    sheet = cpp_source("core/marking/AnswerSheet.h")
+    block = re.search(r"answerItems\{\{(.*?)\}\};", sheet, re.S).group(1)
+    items = [{"caption": c, "boxes": int(b)} for c, b in re.findall(r'\{"([^"]+)",\s*(\d+)\}', block)]
+    key = cpp_source("core/marking/AnswerKey.h")
+    block = re.search(r"AnswerKey\{\{(.*?)\}\};", key, re.S).group(1)
+    rows = re.findall(r"\{(\d+),\s*(\d+),\s*(\d+)\}", block)
+    if len(rows) != len(items) or not items:
+        raise SourceError(f"{len(rows)} key rows for {len(items)} answer items")
+    for number, (item, (consulted, correct, points)) in enumerate(zip(items, rows), start=1):
+        item.update(number=number, consulted=int(consulted), correct=int(correct),
+                    points=int(points))
+        # "4-A1-1": question 4, section A, 問１, the answer slot 1.
+        parts = item["caption"].split("-")
+        sub = parts[1]
+        item["question"] = int(parts[0])
+        item["section"] = sub[0] if sub[0].isalpha() else ""
+        item["number_in_question"] = int(sub.lstrip("AB"))
+        item["slot"] = int(parts[2]) if len(parts) > 2 else 0
+    return items
+
+
+def score_bands(full_marks):
+    """Each pass-line window's scores, as (lowest, highest), with its badge and message."""
+    bands_source = cpp_source("core/passline/ScoreBands.h")
+    block = re.search(r"scoreBands\{\{(.*?)\}\};", bands_source, re.S).group(1)
+    bands = [(test, int(bound), int(window)) for test, bound, window in
+             re.findall(r"ScoreBand::Test::(Equal|AtLeast),\s*(-?\d+),\s*(\d+)", block)]
+    designs = cpp_source("core/design/PassLineDesigns.h")
+    labels = {}
+    for name, body in re.findall(r"labels(\d)\{\{(.*?)\}\};", designs, re.S):
+        badge = re.search(r'badge\("([^"]*)"', body).group(1).strip()
+        message = re.search(r'message\("([^"]*)"', body).group(1).strip()
+        labels[name] = (badge, message)
+    windows = dict(re.findall(r'window\("frm合格ライン(\d)",\s*labels(\d)\)', designs))
+
+    # The first band that holds decides, as passLineWindowFor() does.
+    scores = {}
+    for score in range(full_marks + 1):
+        for test, bound, window in bands:
+            if (score == bound) if test == "Equal" else (score >= bound):
+                scores.setdefault(window, []).append(score)
+                break
+    found = []
+    for _, _, window in bands:
+        reached = scores.get(window, [])
+        if not reached:
+            continue
+        if reached != list(range(reached[0], reached[-1] + 1)):
+            raise SourceError(f"window {window} takes scores that are not one range: {reached}")
+        found.append((reached[0], reached[-1]) + labels[windows[str(window)]])
+    return found
+
+
+# ---------------------------------------------------------------------------------------------
+# The booklet
+
+def booklet_structure():
+    """The booklet as blocks, in order, and each sub-question's choice lists.
+
+    Blocks are (kind, content, place) with kind "heading", "section", "passage", "subquestion",
+    "listintro" (text), "choices" (a list of (circled digit, text)) or "table" (its title and its
+    rows of cells, the first the header); place is (question, section letter, 問 number)."""
+    paragraphs = [text for text, _, _ in paragraph_runs(BOOKLET.read_text("utf-8"))]
+    blocks, lists = [], {}
+    question, section, number = 0, "", 0
+    in_list = False
+    table = None  # the rows still to come of 表１
+    for text in paragraphs:
+        if not text:
+            in_list = False
+            continue
+        place = (question, section, number)
+        if m := re.match("第([1-9１-９])問　", text):
+            question, section, number = int(m.group(1).translate(HALF_DIGITS)), "", 0
+            blocks.append(("heading", text, (question, "", 0)))
+        elif re.match("[ＡＢ]　", text):
+            section, number = chr(ord("A") + ord(text[0]) - ord("Ａ")), 0
+            blocks.append(("section", text, (question, section, 0)))
+        elif m := re.match("問([１-９])　", text):
+            number = int(m.group(1).translate(HALF_DIGITS))
+            blocks.append(("subquestion", text, (question, section, number)))
+            lists.setdefault((question, section, number), [])
+            in_list = False
+        elif re.match("[①-⑧]、", text) and number:
+            choices = [(mark, body.strip()) for mark, body in
+                       re.findall(r"([①-⑧])、((?:(?![①-⑧]、).)*)", text)]
+            if not in_list:
+                lists[place].append({"intro": "", "choices": []})
+            in_list = True
+            lists[place][-1]["choices"] += [body for _, body in choices]
+            blocks.append(("choices", choices, place))
+        elif text.endswith("の解答群") and number:
+            lists[place].append({"intro": text, "choices": []})
+            in_list = True
+            blocks.append(("listintro", text, place))
+        elif text.startswith("表１"):
+            # A title and four rows whose columns are set with ideographic spaces
+            # (tools/proofread.py holds them to it).
+            table = (text, [])
+            blocks.append(("table", table, place))
+        elif table and len(table[1]) < 4:
+            table[1].append(re.split("　+", text.strip("　")))
+        else:
+            blocks.append(("passage", text, place))
+    return blocks, lists
+
+
+def choice_list(item, lists):
+    """The list an item is answered from: where its sub-question names its slot as a blank, the
+    list introduced by that blank; otherwise the sub-question's only list."""
+    found = lists.get((item["question"], item["section"], item["number_in_question"]), [])
+    blank = "（" + str(item["slot"]).translate(FULL_DIGITS) + "）"
+    named = [one for one in found if item["slot"] and blank in one["intro"]]
+    chosen = named or (found if len(found) == 1 else [])
+    if len(chosen) != 1:
+        raise SourceError(f"{item['caption']}: no single choice list in the booklet")
+    if len(chosen[0]["choices"]) != item["consulted"]:
+        raise SourceError(f"{item['caption']}: {len(chosen[0]['choices'])} choices in the booklet, "
+                          f"{item['consulted']} read on the sheet")
+    return chosen[0]
+
+
+def figures():
+    """Each figure's file stem, the figure names it shows (図２, 図３) and its description."""
+    found = []
+    for name, description in json.loads(DESCRIPTIONS.read_text("utf-8")).items():
+        stem = name.rsplit(".", 1)[0]
+        names = re.findall("(図[１-９])は，", description)
+        if not (CONTENT / f"{stem}@2x.png").is_file() or not names:
+            raise SourceError(f"{name}: no @2x picture or no figure named in its description")
+        found.append({"stem": stem, "names": names, "description": description})
+    return found
+
+
+def figure_of(names, all_figures):
+    """The one picture that shows the figures named ("図２、図３")."""
+    found = [figure for figure in all_figures if set(names.split("、")) <= set(figure["names"])]
+    if len(found) != 1:
+        raise SourceError(f"{names} is not one picture among the figures")
+    return found[0]
+
+
+# ---------------------------------------------------------------------------------------------
+# The explanations
+
+def explanations():
+    """The questions' topics and aims, and each item's explanation, by caption."""
+    questions, items = {}, {}
+    current = None
+    for number, line in enumerate(EXPLANATIONS.read_text("utf-8").splitlines(), start=1):
+        where = f"{EXPLANATIONS.name}:{number}"
+        if not line.strip() or line.startswith("@#"):
+            continue
+        if m := re.fullmatch(r"# (\d) (\S+)", line):
+            current = questions.setdefault(int(m.group(1)), {"topic": m.group(2), "aim": ""})
+        elif m := re.fullmatch(r"## (\S+) (\S+)", line):
+            current = items.setdefault(m.group(1), {"topic": m.group(2), "figures": [],
+                                                    "why": [], "others": {}, "point": ""})
+        elif current is None:
+            raise SourceError(f"{where}: text before the first question")
+        elif m := re.fullmatch(r"ねらい: (.+)", line):
+            current["aim"] = m.group(1)
+        elif m := re.fullmatch(r"図: (\S+) \| (.+)", line):
+            current["figures"].append((m.group(1), m.group(2)))
+        elif m := re.fullmatch(r"解説: (.+)", line):
+            current["why"].append(m.group(1))
+        elif m := re.fullmatch(r"([×※])(\d): (.+)", line):
+            current["others"][int(m.group(2))] = (m.group(1), m.group(3))
+        elif m := re.fullmatch(r"ポイント: (.+)", line):
+            current["point"] = m.group(1)
+        else:
+            raise SourceError(f"{where}: not a line of the explanations: {line}")
+    return questions, items
+
+
+def check_explanations(items, questions, explained, lists):
+    """Every item and question explained, and each item's reasons fit its key: a reason for
+    every other choice, none for the key, and "right too" (※) only for the key of another item
+    answered from the same list of choices for no blank, as where two right ones are chosen. A
+    list for blanks (（１）・（２）の解答群) offers the other blank's answer as a wrong one."""
+    captions = [item["caption"] for item in items]
+    if sorted(explained) != sorted(captions):
+        raise SourceError(f"explained items {sorted(set(explained) ^ set(captions))} "
+                          "are not the sheet's")
+    if sorted(questions) != sorted({item["question"] for item in items}):
+        raise SourceError("the explained questions are not the sheet's")
+    for item in items:
+        text = explained[item["caption"]]
+        others = text["others"]
+        expected = set(range(1, item["consulted"] + 1)) - {item["correct"]}
+        if set(others) != expected:
+            raise SourceError(f"{item['caption']}: reasons for choices {sorted(others)}, the key "
+                              f"{item['correct']} wants them for {sorted(expected)}")
+        own = choice_list(item, lists)
+        shared = {other["correct"] for other in items if other is not item
+                  and choice_list(other, lists) is own and not own["intro"]}
+        for choice, (mark, _) in others.items():
+            if (mark == "※") != (choice in shared):
+                raise SourceError(f"{item['caption']}: choice {choice} marked {mark}")
+        if not text["why"] or not text["point"]:
+            raise SourceError(f"{item['caption']}: no explanation or no point to learn")
+
+
+# ---------------------------------------------------------------------------------------------
+# HTML
+
+STYLE = """
+html { font-family: "IPAMincho", "IPA明朝", serif; line-height: 1.7; }
+body { margin: 1em auto; max-width: 46em; padding: 0 1em; }
+h1, h2, h3, h4, th, .badge { font-family: "IPAGothic", "IPAゴシック", sans-serif; }
+h1 { font-size: 1.6em; text-align: center; }
+h2 { font-size: 1.3em; border-bottom: 2px solid #333; margin-top: 1.6em; }
+h3 { font-size: 1.1em; background: #eee; padding: 0.15em 0.4em; }
+h4 { font-size: 1em; margin: 0.8em 0 0.2em; }
+p { margin: 0.3em 0; }
+table { border-collapse: collapse; margin: 0.6em 0; }
+th, td { border: 1px solid #555; padding: 0.15em 0.5em; vertical-align: top; }
+thead th { background: #eee; }
+caption { text-align: left; font-weight: bold; }
+td.blank { min-width: 3em; }
+figure { margin: 0.8em 0; }
+img { max-width: 100%; height: auto; }
+.key { font-size: 1.1em; }
+strong, em { font-family: "IPAGothic", "IPAゴシック", sans-serif; font-weight: normal;
+             font-style: normal; }
+ul.others { padding-left: 1.2em; }
+ul.choices { list-style: none; padding-left: 1em; }
+ul.choices.short li { display: inline-block; margin-right: 2.5em; }
+.place { border-left: 4px solid #c00; padding-left: 0.5em; }
+.point { border: 1px solid #555; padding: 0.3em 0.6em; }
+@page { size: A4; margin: 16mm 15mm 18mm;
+        @bottom-center { content: counter(page) " / " counter(pages); font-size: 9pt; } }
+@media print {
+  html { font-size: 10pt; }
+  body { max-width: none; margin: 0; padding: 0; }
+  section.item, section.subquestion, figure, tr, .keep { break-inside: avoid; }
+  h2, h3, h4 { break-after: avoid; }
+  section.newpage { break-before: page; }
+}
+"""
+
+
+def e(text):
+    return html.escape(text, quote=True)
+
+
+def page(title, body):
+    return ("<!DOCTYPE html>\n<html lang=\"ja\">\n<head>\n<meta charset=\"utf-8\">\n"
+            "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
+            f"<title>{e(title)}</title>\n<style>{STYLE}</style>\n</head>\n<body>\n"
+            + "".join(line + "\n" for line in body) + "</body>\n</html>\n")
+
+
+def figure_html(figure):
+    from PIL import Image  # only for the picture's size, which the HTML states
+    with Image.open(CONTENT / f"{figure['stem']}@2x.png") as picture:
+        width, height = picture.size
+    # The picture carries its own caption (図６), and its text alternative begins with it.
+    return [f"<figure><img src=\"{FIGURE_URL.format(stem=figure['stem'])}\" "
+            f"width=\"{width // 2}\" height=\"{height // 2}\" style=\"width: {width // 2}px\" alt=\"{e(figure['description'])}\"></figure>"]
+
+
+def question_title(number):
+    return "第" + str(number).translate(FULL_DIGITS) + "問"
+
+
+def where(item):
+    section = {"A": "Ａ", "B": "Ｂ"}.get(item["section"], "")
+    return (f"第{str(item['question']).translate(FULL_DIGITS)}問{section}　"
+            f"問{str(item['number_in_question']).translate(FULL_DIGITS)}")
+
+
+def answers_html(items, questions, explained, lists, all_figures, bands):
+    total = sum(item["points"] for item in items)
+    body = ["<h1>生物　解答・解説</h1>",
+            f"<p>全{len(questions)}問・{len(items)}解答・{total}点満点。"
+            "「得　点」で採点したあとに，この冊子で答えを確かめましょう。"
+            "赤い丸の付かなかった解答欄は，解答番号で下の解説を探してください。</p>",
+            "<h2 id=\"table\">正解と配点</h2>",
+            "<table><thead><tr><th scope=\"col\">解答番号</th>"
+            "<th scope=\"col\">解答欄</th><th scope=\"col\">正解</th><th scope=\"col\">配点</th>"
+            "<th scope=\"col\">分野</th><th scope=\"col\">自己採点</th></tr></thead><tbody>"]
+    for item in items:
+        body.append(f"<tr data-item=\"{item['number']}\"><th scope=\"row\">{item['number']}</th>"
+                    f"<td>{e(item['caption'])}</td><td>{CIRCLED[item['correct'] - 1]}</td>"
+                    f"<td>{item['points']}</td>"
+                    f"<td>{e(explained[item['caption']]['topic'])}</td><td class=\"blank\"></td></tr>")
+    body.append(f"</tbody><tfoot><tr><th scope=\"row\" colspan=\"3\">合計</th><td>{total}</td>"
+                "<td></td><td class=\"blank\"></td></tr></tfoot></table>")
+
+    body += ["<h2 id=\"topics\">分野別の配点</h2>",
+             "<p>正解した解答欄の配点を分野ごとに足すと，どこで点を落としたかがわかります。</p>",
+             "<table><thead><tr><th scope=\"col\">大問</th><th scope=\"col\">分野</th>"
+             "<th scope=\"col\">解答欄</th><th scope=\"col\">配点</th><th scope=\"col\">得点</th>"
+             "</tr></thead><tbody>"]
+    for number, question in sorted(questions.items()):
+        topics = {}
+        for item in items:
+            if item["question"] == number:
+                topics.setdefault(explained[item["caption"]]["topic"], []).append(item)
+        weight = sum(i["points"] for group in topics.values() for i in group)
+        for k, (topic, group) in enumerate(topics.items()):
+            head = (f"<th scope=\"rowgroup\" rowspan=\"{len(topics)}\">"
+                    f"{question_title(number)}　{e(question['topic'])}（{weight}点）</th>"
+                    if k == 0 else "")
+            body.append(f"<tr>{head}<td>{e(topic)}</td>"
+                        f"<td>{'，'.join(e(i['caption']) for i in group)}</td>"
+                        f"<td>{sum(i['points'] for i in group)}</td><td class=\"blank\"></td></tr>")
+    body.append("</tbody></table>")
+
+    body += ["<h2 id=\"bands\">合格判定の目安</h2>",
+             "<p>「合格率」ボタンで開く合格判定は，得点によって次のように決まります。"
+             "合格率は説明のための架空の値です。</p>",
+             "<table class=\"keep\"><thead><tr><th scope=\"col\">得点</th><th scope=\"col\">判定</th>"
+             "<th scope=\"col\">ひとこと</th></tr></thead><tbody>"]
+    for low, high, badge, message in bands:
+        scores = f"{low}点" if low == high else f"{low}～{high}点"
+        body.append(f"<tr><th scope=\"row\">{scores}</th><td class=\"badge\">{e(badge)}</td>"
+                    f"<td>{e(message)}</td></tr>")
+    body.append("</tbody></table>")
+
+    for number, question in sorted(questions.items()):
+        own = [item for item in items if item["question"] == number]
+        weight = sum(item["points"] for item in own)
+        body += [f"<section class=\"question\" id=\"q{number}\">",
+                 f"<h2>{question_title(number)}　{e(question['topic'])}（配点　{weight}点）</h2>",
+                 f"<p class=\"aim\"><strong>ねらい</strong>　{e(question['aim'])}</p>"]
+        for item in own:
+            body += item_html(item, explained[item["caption"]], choice_list(item, lists)["choices"],
+                              all_figures)
+        body.append("</section>")
+    return page("生物　解答・解説", body)
+
+
+def item_html(item, text, choices, all_figures):
+    key = CIRCLED[item["correct"] - 1]
+    lines = [f"<section class=\"item\" id=\"item-{item['number']}\" data-item=\"{item['number']}\" "
+             f"data-caption=\"{e(item['caption'])}\" data-correct=\"{item['correct']}\" "
+             f"data-points=\"{item['points']}\">",
+             f"<h3>解答番号{item['number']}　解答欄 {e(item['caption'])}　{where(item)}"
+             f"　<small>{e(text['topic'])}</small></h3>",
+             f"<p>正解　<strong class=\"key\">{key}　{e(choices[item['correct'] - 1])}</strong>"
+             f"　配点 <span class=\"points\">{item['points']}点</span></p>"]
+    for name, place in text["figures"]:
+        lines += figure_html(figure_of(name, all_figures))
+        lines.append(f"<p class=\"place\"><strong>{e(name)}のここを見る</strong>　{e(place)}</p>")
+    lines.append("<h4>解説</h4>")
+    lines += [f"<p>{e(step)}</p>" for step in text["why"]]
+    lines.append("<h4>ほかの選択肢</h4>\n<ul class=\"others\">")
+    for choice, (mark, reason) in sorted(text["others"].items()):
+        verdict = "これも正しい" if mark == "※" else "誤り"
+        lines.append(f"<li data-choice=\"{choice}\"><span class=\"choice\">{CIRCLED[choice - 1]}　"
+                     f"{e(choices[choice - 1])}</span>　<em>{verdict}</em>：{e(reason)}</li>")
+    lines.append("</ul>")
+    lines.append(f"<p class=\"point\"><strong>学習のポイント</strong>　{e(text['point'])}</p>")
+    lines.append("</section>")
+    return lines
+
+
+def paper_html(blocks, all_figures, full_marks, item_count):
+    body = ["<h1>生物　問題冊子</h1>",
+            f"<p class=\"keep\">全{max(p[0] for _, _, p in blocks)}問・{item_count}解答・"
+            f"{full_marks}点満点，試験時間６０分。問題はこの冊子で読み，"
+            "答えは Tamsel の画面の解答用紙に入れてください。</p>"]
+    placed = set()
+    open_sections = []  # what is open: "question", "section", "subquestion"
+
+    def close(down_to):
+        while open_sections and open_sections[-1] in down_to:
+            open_sections.pop()
+            body.append("</section>")
+
+    for kind, text, (question, section, number) in blocks:
+        if kind == "heading":
+            close({"question", "section", "subquestion"})
+            body += [f"<section class=\"question newpage\" id=\"q{question}\">",
+                     f"<h2>{e(text)}</h2>"]
+            open_sections.append("question")
+        elif kind == "section":
+            close({"section", "subquestion"})
+            body += ["<section>", f"<h3>{e(text)}</h3>"]
+            open_sections.append("section")
+        elif kind == "subquestion":
+            close({"subquestion"})
+            label, _, rest = text.partition("　")
+            body += ["<section class=\"subquestion\">", f"<h4>{e(label)}</h4>", f"<p>{e(rest)}</p>"]
+            open_sections.append("subquestion")
+        elif kind == "choices":
+            short = all(len(choice) <= 12 for _, choice in text)
+            body.append(f"<ul class=\"choices{' short' if short else ''}\">"
+                        + "".join(f"<li>{mark}　{e(choice)}</li>" for mark, choice in text)
+                        + "</ul>")
+        elif kind == "table":
+            title, (header, *rows) = text
+            body.append(f"<table class=\"keep\"><caption>{e(title)}</caption><thead><tr>"
+                        + "".join(f"<th scope=\"col\">{e(c)}</th>" for c in header)
+                        + "</tr></thead><tbody>")
+            body += [f"<tr><th scope=\"row\">{e(row[0])}</th>"
+                     + "".join(f"<td>{e(c)}</td>" for c in row[1:]) + "</tr>" for row in rows]
+            body.append("</tbody></table>")
+        else:
+            body.append(f"<p>{e(text)}</p>")
+        if kind in ("passage", "subquestion", "section"):
+            for figure in all_figures:
+                if figure["stem"] not in placed and figure["names"][0] in text:
+                    placed.add(figure["stem"])
+                    body += figure_html(figure)
+    close({"question", "section", "subquestion"})
+    missing = [f["stem"] for f in all_figures if f["stem"] not in placed]
+    if missing:
+        raise SourceError(f"the booklet never cites {missing}")
+    return page("生物　問題冊子", body)
+
+
+# ---------------------------------------------------------------------------------------------
+# PDF
+
+def pdf_of(document_html):
+    from weasyprint import HTML  # noqa: only the writing and checking need it
+    return HTML(string=document_html, base_url=str(OUT) + "/").write_pdf()
+
+
+def poppler(tool, *arguments):
+    return subprocess.run([tool, *arguments], capture_output=True, text=True, check=True).stdout
+
+
+def pdf_facts(data):
+    """What a reader gets of a PDF, which WeasyPrint, Pango or a font update leaves as it is:
+    the text without its layout, every page A4, the fonts all embedded, the pictures' pixel
+    sizes."""
+    with tempfile.NamedTemporaryFile(suffix=".pdf") as file:
+        file.write(data)
+        file.flush()
+        sizes = re.findall(r"Page +\d+ size: +([\d.]+) x ([\d.]+) pts",
+                           poppler("pdfinfo", "-f", "1", "-l", "9999", file.name))
+        fonts = poppler("pdffonts", file.name).splitlines()[2:]
+        images = poppler("pdfimages", "-list", file.name).splitlines()[2:]
+        text = poppler("pdftotext", "-enc", "UTF-8", file.name, "-")
+    return {
+        "text": re.sub(r"\s+", "", text),
+        "pages not A4": [s for s in sizes if abs(float(s[0]) - 595.3) > 1
+                         or abs(float(s[1]) - 841.9) > 1] or (not sizes and ["no page"]),
+        "fonts": sorted({line.split()[0].split("+")[-1] + (" embedded" if line.split()[-5] == "yes"
+                                                         else " NOT embedded")
+                         for line in fonts}),
+        "pictures": sorted(" x ".join(line.split()[3:5]) for line in images),
+    }
+
+
+def pdf_differences(committed, made):
+    found = []
+    old, new = pdf_facts(committed), pdf_facts(made)
+    for what in ("text", "pages not A4", "fonts", "pictures"):
+        if old[what] != new[what]:
+            found.append(f"{what}: {str(old[what])[:200]} where it should be {str(new[what])[:200]}"
+                         if what != "text" else "its text is not what the HTML says")
+    if new["pages not A4"]:
+        found.append(f"pages not A4: {new['pages not A4']}")
+    if any("NOT" in font for font in new["fonts"]):
+        found.append(f"fonts not embedded: {new['fonts']}")
+    return found
+
+
+# ---------------------------------------------------------------------------------------------
+
+def documents():
+    items = answer_items()
+    full_marks = sum(item["points"] for item in items)
+    blocks, lists = booklet_structure()
+    questions, explained = explanations()
+    check_explanations(items, questions, explained, lists)
+    all_figures = figures()
+    bands = score_bands(full_marks)
+    return {"answers.html": answers_html(items, questions, explained, lists, all_figures, bands),
+            "paper.html": paper_html(blocks, all_figures, full_marks, len(items))}
+
+
+def main(argv):
+    mode = mode_of(argv, __doc__)
+    if mode is None:
+        return 2
+    try:
+        made = documents()
+    except SourceError as error:
+        print(f"make_companion: {error}", file=sys.stderr)
+        return 1
+    fresh = True
+    for name, text in made.items():
+        data = text.encode("utf-8")
+        stale = f"content/companion/{name} is stale: run tools/make_companion.py"
+        fresh &= write_or_check(OUT / name, data, mode, stale)
+        pdf = name.replace(".html", ".pdf")
+        fresh &= write_or_check(OUT / pdf, pdf_of(text), mode,
+                                f"content/companion/{pdf} is stale: run tools/make_companion.py",
+                                pdf_differences)
+    return 0 if fresh else 1
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv[1:]))
