@@ -385,7 +385,7 @@ void TestWindows::windowsFitEveryScreen()
     const QSize client(792, 554);
     constexpr int menu = 21;
     constexpr int bar = 15;
-    const QMargins frame(1, 24, 1, 1);
+    const QMargins frame(2, 24, 2, 2);
     const QRect available({}, (QSizeF(screen) / scale).toSize());
     const ClientFit fit = fitClient(client, menu, available, frame, bar);
 
@@ -394,8 +394,8 @@ void TestWindows::windowsFitEveryScreen()
             available.size().grownBy(-frame));
     // A window that fits shows its whole client area; one that does not scrolls, and what it
     // shows is no smaller than needed to reach every control: the client area less the bars.
-    const bool fits = client.width() + 2 <= available.width() &&
-                      client.height() + menu + 25 <= available.height();
+    const bool fits = client.width() + 4 <= available.width() &&
+                      client.height() + menu + 26 <= available.height();
     QCOMPARE(fit.scrolls, !fits);
     if (fits) {
         QCOMPARE(fit.window, QSize(client.width(), client.height() + menu));
@@ -406,9 +406,9 @@ void TestWindows::windowsFitEveryScreen()
         QVERIFY(across || down);
         // Room is left for each scroll bar that shows, and no more than the screen allows.
         QCOMPARE(fit.window.width(),
-                 std::min(client.width() + (down ? bar : 0), available.width() - 2));
+                 std::min(client.width() + (down ? bar : 0), available.width() - 4));
         QCOMPARE(fit.window.height(),
-                 std::min(client.height() + menu + (across ? bar : 0), available.height() - 25));
+                 std::min(client.height() + menu + (across ? bar : 0), available.height() - 26));
     }
 }
 

@@ -122,8 +122,9 @@ ClientFit fitClient(QSize client, int menuHeight, const QRect& available, const 
 QMargins likelyFrameMargins(const QWidget* window)
 {
     const QMargins known = expectedFrameMargins(window);
-    // Without a window of the program framed yet: a thin border and a common title bar.
-    return known.isNull() ? QMargins(1, 24, 1, 1) : known;
+    // Without a window of the program framed yet: a thin border and a common title bar. A pixel
+    // more each way, which a fractional scale can take when it rounds the window's size.
+    return (known.isNull() ? QMargins(1, 23, 1, 1) : known) + QMargins(1, 1, 1, 1);
 }
 
 QPoint centredFramePosition(QSize frame, const QRect& available)

@@ -17,7 +17,8 @@ import subprocess
 import sys
 from pathlib import Path
 
-from tamsel_e2e import (contrast, ExamWindow, HELP, HELP_MENU, is_showing, load_picture,
+from tamsel_e2e import (contrast, device_rect, ExamWindow, HELP, HELP_MENU, is_showing, is_within,
+                        load_picture,
                         output_dir, pages_of, PASS_LINE, PASS_RATE, press, Report, Role, SCORE,
                         scale_factor, screen_extents, screenshot, select_tab, Snapshot, START,
                         tabs_of, toggle, wait_for, wait_until, x_window_geometry, x_window_of)
@@ -30,6 +31,8 @@ MARK_SIZE = 32           # the mark's picture, in the window's pixels
 # Item 1's right choice (④): one right answer shows its mark.
 FIRST_ITEM_KEY = 4
 TWIPS_PER_PIXEL = 15
+# The exam window's client area, in twips.
+CLIENT_WIDTH, CLIENT_HEIGHT = 11880, 8310
 # A line is whole when this share of its pixels, corners left out, has the line's colour.
 WHOLE = 0.95
 # Colours closer than this in every channel count as the same. A sunken panel's light edge is
@@ -279,7 +282,7 @@ def step_pictures():
     boxes = Snapshot(pages_of(ui["sheet"])[0]).all(Role.CHECK_BOX)
     toggle(boxes[FIRST_ITEM_KEY - 1])
     press(ui["exam"].buttons[SCORE])
-    wait_until(lambda: any(d.get_name() == "3" for d in tree.all(Role.LABEL)),
+    wait_until(lambda: any(d.get_name() == "3 点" for d in tree.all(Role.LABEL)),
                what="one right answer to score 3")
     ui["scored"] = "3"
     image = load_picture(screenshot(screenshot_name("pictures")))
@@ -311,6 +314,36 @@ def step_pictures():
         report.check(red > MARK_SIZE * 4, "the mark shows the red ring", f"{red} red pixels")
 
 
+def step_every_control_reachable():
+    """A window too large for the screen at its scale scrolls its client area: scrolled to its
+    right and bottom, the last answer box comes into the window's sight, and scrolled back to
+    its left, 合格率."""
+    wx, wy, ww, wh = x_window_geometry(ui["window"])
+    scale = scale_factor()
+    design_fits = ww >= pixels(CLIENT_WIDTH) * scale and wh >= pixels(CLIENT_HEIGHT) * scale
+    bars = [b for b in ui["tree"].all(Role.SCROLL_BAR) if not is_within(b, ui["booklet"])]
+    report.check(bool(bars) != design_fits,
+                 "the client area scrolls exactly when the window does not fit the screen",
+                 f"window {ww}x{wh} on the screen, {len(bars)} scroll bars")
+
+    def scroll(across_to_end):
+        for bar in bars:
+            value = bar.get_value_iface()
+            _, _, width, height = screen_extents(bar)
+            end = width < height or across_to_end
+            value.set_current_value(value.get_maximum_value() if end else
+                                    value.get_minimum_value())
+
+    last_box = Snapshot(pages_of(ui["sheet"])[0]).all(Role.CHECK_BOX)[-1]
+    for node, what, across_to_end in ((last_box, "item 1's last box", True),
+                                      (ui["exam"].buttons[PASS_RATE], PASS_RATE, False)):
+        scroll(across_to_end)
+        x, y, w, h = device_rect(node)
+        report.check(wx <= x and x + w <= wx + ww and wy <= y and y + h <= wy + wh,
+                     f"{what} comes into the window's sight", f"{(x, y, w, h)} in "
+                     f"{(wx, wy, ww, wh)}")
+
+
 def screenshot_name(what):
     return f"e2e_screens_{what}_{os.environ.get('TAMSEL_E2E_SCREEN', '1280x1024')}_" \
            f"{round(scale_factor() * 100)}.png"
@@ -320,7 +353,7 @@ def step_other_windows():
     exam = ui["exam"]
     if "scored" not in ui:
         press(exam.buttons[SCORE])
-        wait_until(lambda: any(d.get_name() == "0" for d in exam.tree.all(Role.LABEL)),
+        wait_until(lambda: any(d.get_name() == "0 点" for d in exam.tree.all(Role.LABEL)),
                    what="an empty sheet to score 0")
     press(exam.buttons[PASS_RATE])
     pass_line = wait_until(lambda: exam.top_windows(PASS_LINE), what=f"a window {PASS_LINE!r}")[0]
@@ -335,5 +368,6 @@ sys.exit(report.run([
     ("the exam window and its frame", step_window),
     ("the design's geometry on the screen, every border whole", step_design_geometry),
     ("the pictures at the screen's density", step_pictures),
+    ("every control can be reached", step_every_control_reachable),
     ("the pass-line and help windows and their frames", step_other_windows),
 ]))
