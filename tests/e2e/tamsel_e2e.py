@@ -740,10 +740,36 @@ def stop_sound_server():
 # The exam as the student sees it
 
 WINDOW, PASS_LINE, HELP = "問題 （Tamsel）", "合格ライン", "バージョン情報"
-START, SCORE, PASS_RATE = "スタート", "得\u3000点", "合格率"
+# The Score button shows "得　点"; its name has no layout space.
+START, SCORE, PASS_RATE = "スタート", "得点", "合格率"
 GAME_MENU, HELP_MENU = "ゲーム(G)", "ヘルプ(H)"
 CHOICES = "①②③④⑤⑥⑦⑧"
-TIME_TEXT = re.compile(r"^\d:\d\d$")
+# What the displays say to a screen reader while they show something (they show "1:00" and "72"):
+# the minutes left and the score as phrases. Empty displays have empty names.
+TIME_NAME = re.compile(r"^あと (\d+) 分$")
+SCORE_NAME = re.compile(r"^(\d+) 点$")
+# What the exam window announces.
+STARTED = "試験開始。制限時間は 60 分です。"
+TIME_UP = "時間です。あと 0 分"
+ANNOUNCED_MINUTES = [30, 10, 5, 1]
+# The documents' text boxes, by window.
+BOOKLET_TEXT, PASS_LINE_TEXT, HELP_TEXT = "問題", "大学別合格ライン", "ソフトの説明"
+
+
+def time_name(minutes):
+    """The time display's name with minutes left: "あと 59 分"."""
+    return f"あと {minutes} 分"
+
+
+def score_name(points):
+    """The score display's name for a score: "72 点"."""
+    return f"{points} 点"
+
+
+def minutes_left(display):
+    """The minutes the time display says are left, or None while it is empty."""
+    match = TIME_NAME.match(display.get_name())
+    return int(match.group(1)) if match else None
 BOOKLET_TABS = ["問題", "図１", "図２、図３", "図４（実験）", "図５", "図６", "図７", "図８"]
 SHEET_TABS = (["1-A1", "1-A2", "1-A3", "1-B4", "1-B5"]
               + [f"2-{i}" for i in range(1, 6)] + [f"3-{i}" for i in range(1, 6)]
@@ -846,7 +872,7 @@ class ExamWindow:
 
     def time_display(self):
         """The display that shows the remaining time, once the countdown runs; else None."""
-        return next((d for d in self.displays if TIME_TEXT.match(d.get_name())), None)
+        return next((d for d in self.displays if TIME_NAME.match(d.get_name())), None)
 
     def top_windows(self, name=None):
         """The program's top-level windows on the bus, of any role, named name if given."""

@@ -1,5 +1,7 @@
 """The answer sheet end to end: a student ticks boxes with the mouse and through the accessibility
-actions, moves between tabs, presses 得　点 and sees the score and the 正解 marks.
+actions, moves between tabs, presses 得　点 and sees the score and the 正解 marks. Each item's tab
+tells a screen reader whether the item is answered ("未解答", "解答済み"), as the boxes change; the
+rows of tabs stay where they are when a tab of a back row is chosen.
 
 Run it through tests/e2e/run, as ctest does:
     tests/e2e/run build/ci/tamsel tests/e2e/test_answer_sheet.py
@@ -11,10 +13,11 @@ import sys
 from tamsel_e2e import (action_names, BOOKLET_TABS, box_of, check_screenshot, children, CHOICES,
                         click, do_action, ExamWindow, full_text, has_state, is_checked,
                         is_selected, is_showing, KEY, pages_of, press, process_tree,
-                        program_pid, Report, Role, SCORE, screen_extents, select_tab, SHEET_TABS,
-                        START, State, tabs_of, text_boxes, toggle, WINDOW, wait_until)
+                        program_pid, Report, Role, SCORE, score_name, screen_extents, select_tab,
+                        SHEET_TABS, START, State, tabs_of, text_boxes, toggle, WINDOW, wait_until)
 
 MARK, FRAME = "正解", "答え"
+ANSWERED, UNANSWERED = "解答済み", "未解答"
 
 # The six questions' headings as the booklet's text reads them, with their weights.
 HEADING = re.compile(r"^第([１２3-6])問\u3000.*（配点\u3000(\d+)）$")
@@ -111,7 +114,7 @@ def step_buttons():
 
 def step_labels():
     tree = ui["tree"]
-    for text in ("あと\u3000 \u3000\u3000分", "点", "（平均 70,12 点）"):
+    for text in ("あと 分", "点", "（平均 70,12 点）"):
         report.equal(len(tree.all(Role.LABEL, text)), 1, f"label {text!r} is there")
     empty = tree.all(Role.LABEL, "")
     report.equal(len(empty), 2, "two empty displays (time and score) at start")
@@ -188,6 +191,7 @@ def step_sheet_contents():
     report.check(len(boxes_of("4-B3-6")) >= 7, "4-B3-6 has a ⑦ box", len(boxes_of("4-B3-6")))
     report.equal(failures_of(ui["boxes"], lambda b: not is_checked(b)), [],
                  "no box is ticked at start")
+    report.equal(answered_tabs(), [], f"every tab is described {UNANSWERED!r} at start")
     report.equal(failures_of(SHEET_TABS, lambda c: not is_showing(mark_of(c))), [],
                  f"no {MARK!r} shows at start")
     report.equal(failures_of(boxes_of("1-A1"), is_showing), [], "the boxes of 1-A1 show at start")
@@ -195,6 +199,14 @@ def step_sheet_contents():
                   if b.get_description() != "1-A1" and is_showing(b)], [],
                  "no other item's boxes show at start")
     ui["current"] = "1-A1"
+
+
+def answered_tabs():
+    """The items whose tabs say they are answered; every other tab must say it is not."""
+    descriptions = {t.get_name(): t.get_description() for t in ui["sheet_tabs"]}
+    odd = {c: d for c, d in descriptions.items() if d not in (ANSWERED, UNANSWERED)}
+    assert not odd, f"tabs described neither {ANSWERED!r} nor {UNANSWERED!r}: {odd}"
+    return sorted(c for c, d in descriptions.items() if d == ANSWERED)
 
 
 def ticked_boxes():
@@ -243,13 +255,21 @@ def step_more_answers():
     report.equal(ticked_boxes(),
                  ["1-A1 ④", "1-A3 ③", "4-B3-6 ⑤", "4-B3-6 ⑦", "4-B3-7 ①", "4-B3-7 ③"],
                  "the ticked boxes")
+    # One of two ticked boxes cleared: the item stays answered.
+    toggle(box("4-B3-6", 7))
+    ticked.remove(box("4-B3-6", 7))
+    report.equal(answered_tabs(), ["1-A1", "1-A3", "4-B3-6", "4-B3-7"],
+                 f"the tabs of the items with a ticked box, and only those, say {ANSWERED!r}")
 
 
 def step_back_row_tab():
     back = tab("6-A2")
     rows_before = {t.get_name(): screen_extents(t)[1] for t in ui["sheet_tabs"]}
     front_y = max(rows_before.values())
-    report.check(rows_before["6-A2"] < front_y, "6-A2 starts in a row behind the front one",
+    report.equal(sorted(set(rows_before.values()), reverse=True),
+                 [rows_before[SHEET_TABS[i]] for i in (0, 12, 24)],
+                 "three rows of 12 tabs: the first (1-A1 ...) next to the page, the third on top")
+    report.check(rows_before["6-A2"] < front_y, "6-A2 stands in a row behind the front one",
                  rows_before["6-A2"])
     go_to("1-A1")
     click(back)
@@ -262,16 +282,18 @@ def step_back_row_tab():
                  "the boxes of 1-A1 do not")
     report.equal([t.get_name() for t in ui["sheet_tabs"] if is_selected(t)], ["6-A2"],
                  "only 6-A2 is selected")
-    # Its row comes to the front, next to the page; the row that was in front moves back.
+    # The rows stay where they are: the tab stays under the pointer that chose it.
     rows_after = {t.get_name(): screen_extents(t)[1] for t in ui["sheet_tabs"]}
-    report.equal(rows_after["6-A2"], front_y, "the row of 6-A2 moved to the front")
-    report.check(rows_after["1-A1"] < front_y, "the row of 1-A1 moved back", rows_after["1-A1"])
+    moved = {c: (rows_before[c], y) for c, y in rows_after.items() if y != rows_before[c]}
+    report.equal(moved, {}, "no tab moves when a back-row tab is chosen")
     # A wrong answer, ticked with the mouse on the page that just came up.
     target = box("6-A2", 1)
     click_tick_square(target)
     wait_until(lambda: is_checked(target), what="① of 6-A2 to be ticked by the click")
     ticked.append(target)
     report.check(True, "① of 6-A2 (wrong) is ticked by a mouse click")
+    wait_until(lambda: tab("6-A2").get_description() == ANSWERED,
+               what=f"the tab of 6-A2 to say {ANSWERED!r}")
 
 
 def check_marks(shown_tabs, when):
@@ -292,7 +314,7 @@ def check_marks(shown_tabs, when):
 def step_score():
     press(ui[SCORE])
     text = wait_until(score_text, what="the score display to show a score")
-    report.equal(text, str(EXPECTED_SCORE), "score after pressing 得　点")
+    report.equal(text, score_name(EXPECTED_SCORE), "score after pressing 得　点")
     report.equal(ui["time_label"].get_name(), "", "the time display stays empty")
     report.equal(failures_of(SHEET_TABS, lambda c: not is_showing(mark_of(c))), [],
                  "no mark shows while the wrong 6-A2 is on screen")
@@ -321,7 +343,8 @@ def step_score_again_by_mouse():
     click(score)
     wait_until(lambda: has_state(score, State.FOCUSED) and not has_state(score, State.PRESSED),
                what="得　点 to be clicked")
-    report.equal(score_text(), str(EXPECTED_SCORE), "the same score after clicking 得　点 again")
+    report.equal(score_text(), score_name(EXPECTED_SCORE),
+                 "the same score after clicking 得　点 again")
     check_marks(RIGHT_TABS, "after scoring again")
 
 
@@ -330,11 +353,12 @@ def step_untick_and_score_zero():
         go_to(target.get_description())
         toggle(target)
     report.equal(ticked_boxes(), [], "every box is clear again")
+    report.equal(answered_tabs(), [], f"every tab says {UNANSWERED!r} again")
     previous = score_text()
     press(ui[SCORE])
     text = wait_until(lambda: score_text() != previous and score_text(),
                       what=f"the score display to change from {previous!r}")
-    report.equal(text, "0", "score of an empty sheet")
+    report.equal(text, score_name(0), "score of an empty sheet")
     check_marks(set(), "after scoring an empty sheet")
 
 

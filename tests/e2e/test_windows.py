@@ -2,7 +2,9 @@
 band (none without a score, no copy on a second press), the help window opens from the menu with
 real key presses while the countdown runs, and ゲーム → 終了 closes every window, the exam window
 first, and ends the program at once with status 0. Every window that opens is a window to a screen
-reader and shows its document from the top.
+reader and shows its document from the top, in a named text box. A pass-line window is described
+by its badge and message and announces them when it opens and when 合格率 raises it again; Esc
+closes it, and the exam window has the keyboard back with the focus where it was.
 
 A screenshot of the windows where the program puts them (their placement on screens of every
 size is the screens test's).
@@ -15,13 +17,14 @@ Run it through tests/e2e/run with a faketime wrapper, as ctest does:
 import sys
 import time
 
-from tamsel_e2e import (Atspi, box_of, check_screenshot, clock_speed, document_text, ExamWindow,
-                        GAME_MENU, has_state, HELP, HELP_MENU, is_showing, KEY, Listener,
-                        PASS_LINE, PASS_RATE, POINTS, press, process_tree, program_alive,
-                        program_exit_status, program_pid, Report, Role, SCORE, select_tab,
-                        SHEET_TABS, Snapshot, START, State, tabs_of, TIME_TEXT, toggle,
-                        wait_early_in_a_minute, wait_for, wait_program_exit, wait_until, WINDOW,
-                        x_windows)
+from tamsel_e2e import (Atspi, box_of, check_screenshot, clock_speed, do_action, document_text,
+                        ExamWindow, focus_window, GAME_MENU, has_state, HELP, HELP_MENU, HELP_TEXT,
+                        is_showing, is_within, KEY, Listener, PASS_LINE, PASS_LINE_TEXT,
+                        PASS_RATE, POINTS, press, press_keys, process_tree, program_alive,
+                        program_exit_status, program_pid, Report, Role, SCORE, score_name,
+                        select_tab, SHEET_TABS, Snapshot, START, State, tabs_of, text_boxes,
+                        TIME_NAME, time_name, toggle, wait_early_in_a_minute, wait_for,
+                        wait_program_exit, wait_until, WINDOW, x_windows)
 
 SPEED = clock_speed(20)
 # How long to watch for something that must not happen: a window shows within a few tenths.
@@ -32,6 +35,8 @@ NOTHING_HAPPENS = 1.5
 FIRST_ITEMS = SHEET_TABS[:5]
 FIRST_SCORE = sum(POINTS[:5])
 LOW_BAND = (" 合格率 ０％", " 進学は無茶です。 金属バットは捨てておきましょう。")
+# What a screen reader hears of that window: its badge and message.
+LOW_VERDICT = "合格率 ０％ 進学は無茶です。 金属バットは捨てておきましょう。"
 TOP_BAND = (" 合格率 ９９％", " あなたは八百長です。 一流大学でも不正入試できるでしょう。")
 
 report = Report("pass-line and help windows, and the exit command, end to end")
@@ -49,11 +54,13 @@ def labels_of(window):
     return [n.get_name() for n in Snapshot(window).all(Role.LABEL)]
 
 
-def check_new_window(window, what):
+def check_new_window(window, what, text_name):
     """What holds for every window the program opens beside the exam window."""
     report.check(is_showing(window), f"{what} is on screen")
     report.equal(window.get_role().value_nick, Role.FRAME.value_nick,
                  f"{what} is a window (frame) to a screen reader")
+    report.equal([b.get_name() for b in text_boxes(window)], [text_name],
+                 f"{what} holds one text box named {text_name!r}")
     scrolled = [f"{Atspi.Value.get_current_value(b):g} of "
                 f"{Atspi.Value.get_minimum_value(b):g}..{Atspi.Value.get_maximum_value(b):g}"
                 for b in Snapshot(window).all(Role.SCROLL_BAR)
@@ -92,7 +99,7 @@ def start_early_in_a_minute():
     """Presses Start early in a clock minute, so that 1:00 stands long enough to be read."""
     wait_early_in_a_minute(SPEED)
     press(ui[START])
-    return wait_until(lambda: TIME_TEXT.match(time_text()) and time_text(),
+    return wait_until(lambda: TIME_NAME.match(time_text()) and time_text(),
                       what="the time display to show the remaining time")
 
 
@@ -124,6 +131,12 @@ def step_pass_rate_without_score():
                  opened and [f"{w.get_role_name()} {w.get_name()!r}" for w in opened])
 
 
+def verdicts(window):
+    """The announcements heard from inside window, in order."""
+    return [e.name for e in ui["heard"].of("object:state-changed:showing", Role.NOTIFICATION,
+                                           detail=1) if is_within(e.source, window)]
+
+
 def step_first_marking():
     press(ui[START])
     # Start writes the remaining time into one display; the other one is the score.
@@ -131,14 +144,22 @@ def step_first_marking():
                                   what="the time display to show the remaining time")
     ui["score_label"] = next(d for d in ui["exam"].displays if d is not ui["time_label"])
     tick_keyed_answers(FIRST_ITEMS)
-    report.equal(score_and_wait(), str(FIRST_SCORE), f"score of items {FIRST_ITEMS[0]} to "
+    report.equal(score_and_wait(), score_name(FIRST_SCORE), f"score of items {FIRST_ITEMS[0]} to "
                  f"{FIRST_ITEMS[-1]} right")
-    press(ui[PASS_RATE])
+    # 合格率 pressed from the keyboard, as the exam window's user would.
+    ui["heard"] = Listener("object:state-changed:showing")
+    focus_window(ui["exam"].frame)
+    do_action(ui[PASS_RATE], "SetFocus")
+    wait_until(lambda: has_state(ui[PASS_RATE], State.FOCUSED), what="合格率 to take the focus")
+    press_keys("space")
     window = wait_until(lambda: top_windows(PASS_LINE), what=f"a window {PASS_LINE!r}")[0]
     ui["low"] = window
-    check_new_window(window, f"the pass-line window of {FIRST_SCORE} points")
+    check_new_window(window, f"the pass-line window of {FIRST_SCORE} points", PASS_LINE_TEXT)
     report.equal(labels_of(window), list(LOW_BAND), f"its badge and message for {FIRST_SCORE} "
                  "points")
+    report.equal(window.get_description(), LOW_VERDICT, "the window is described by them")
+    wait_for(lambda: verdicts(window), 2.0)
+    report.equal(verdicts(window), [LOW_VERDICT], "it announces them as it opens")
     ui["low_document"] = text = document_text(window)
     report.check(text.strip() and "合格ライン" in text.splitlines()[0],
                  "its box holds the pass-line table, header first", text[:80])
@@ -150,26 +171,48 @@ def step_first_marking():
     windows = top_windows(PASS_LINE)
     report.check(len(windows) == 1 and windows[0] is window and is_showing(window),
                  "the same pass-line window is still there", len(windows))
+    report.equal(verdicts(window), [LOW_VERDICT] * 2, "raised again, it announces them again")
+
+
+def step_escape_closes():
+    window = ui["low"]
+    if not has_state(window, State.ACTIVE):
+        focus_window(window)  # without a window manager a new window may not get the keyboard
+    press_keys("Escape")
+    wait_until(lambda: not top_windows(PASS_LINE), what="Esc to close the pass-line window")
+    report.check(True, "Esc closes the pass-line window")
+    active = wait_for(lambda: has_state(ui["exam"].frame, State.ACTIVE), 2.0)
+    report.check(active, "the exam window has the keyboard back")
+    report.check(wait_for(lambda: has_state(ui[PASS_RATE], State.FOCUSED), 2.0),
+                 "the focus is back on 合格率, where it was")
+    ui["heard"].close()
+    # Opened again, it shows the same verdict.
+    press(ui[PASS_RATE])
+    ui["low"] = window = wait_until(lambda: top_windows(PASS_LINE),
+                                    what=f"the window {PASS_LINE!r} again")[0]
+    report.equal(labels_of(window), list(LOW_BAND), "opened again, it has the same badge and "
+                 "message")
+    ui["low_document"] = document_text(window)
 
 
 def step_second_marking():
     seen = [start_early_in_a_minute()]
-    report.equal(seen[0], "1:00", "Start shows one hour")
+    report.equal(seen[0], time_name(60), "Start shows one hour")
     report.equal(score_text(), "", "Start empties the score display")
     tick_keyed_answers(SHEET_TABS[5:], seen)
-    wait_until(lambda: time_text() != "1:00", timeout=60 / SPEED + 2,
+    wait_until(lambda: time_text() != time_name(60), timeout=60 / SPEED + 2,
                what="the time display to move from 1:00")
     if time_text() != seen[-1]:
         seen.append(time_text())
-    expected = [f"{m // 60}:{m % 60:02d}" for m in range(60, 60 - len(seen), -1)]
+    expected = [time_name(m) for m in range(60, 60 - len(seen), -1)]
     report.equal(seen, expected, "the display counts down from 1:00 while the student answers")
 
-    report.equal(score_and_wait(), "100", "score of every item right")
+    report.equal(score_and_wait(), score_name(100), "score of every item right")
     press(ui[PASS_RATE])
     both = wait_until(lambda: len(top_windows(PASS_LINE)) == 2 and top_windows(PASS_LINE),
                       what=f"a second window {PASS_LINE!r}")
     ui["top"] = window = next(w for w in both if w is not ui["low"])
-    check_new_window(window, "the pass-line window of 100 points")
+    check_new_window(window, "the pass-line window of 100 points", PASS_LINE_TEXT)
     report.equal(labels_of(window), list(TOP_BAND), "its badge and message for 100 points")
     ui["top_document"] = document_text(window)
     report.check(bool(ui["top_document"].strip()), "its box holds the pass-line table")
@@ -182,13 +225,13 @@ def step_second_marking():
 
 def step_help_during_countdown():
     press(ui[START])
-    wait_until(lambda: TIME_TEXT.match(time_text()), what="the countdown to start")
+    wait_until(lambda: TIME_NAME.match(time_text()), what="the countdown to start")
     wait_until(lambda: not has_state(ui[START], State.ENABLED), what="Start to turn unavailable")
     ui["exam"].choose_from_menu(HELP_MENU, "h", "a")
     ui["help"] = window = wait_until(lambda: top_windows(HELP), what=f"a window {HELP!r}")[0]
     shown_at = time_text()
     watched_from = time.monotonic()
-    check_new_window(window, "the help window")
+    check_new_window(window, "the help window", HELP_TEXT)
     report.check(bool(document_text(window).strip()), "the help window holds its document")
 
     ui["exam"].choose_from_menu(HELP_MENU, "h", "a")
@@ -257,6 +300,7 @@ sys.exit(report.run([
     ("the exam window comes up", step_window),
     ("合格率 before any marking", step_pass_rate_without_score),
     ("a first marking and its pass-line window", step_first_marking),
+    ("Esc closes the pass-line window", step_escape_closes),
     ("every item right: a second pass-line window", step_second_marking),
     ("the help window by keyboard while the countdown runs", step_help_during_countdown),
     ("screenshot", step_screenshot),

@@ -14,7 +14,7 @@ import sys
 from tamsel_e2e import (clock_speed, do_action, find, find_all, find_app, find_frame, has_state,
                         HELP, PASS_LINE, PASS_RATE, press, program_exit_status, Report, Role,
                         SCORE, START, start_sound_server, State, stop_sound_server,
-                        wait_program_exit, wait_until, WINDOW)
+                        time_name, wait_program_exit, wait_until, WINDOW)
 
 ABOUT, EXIT = "バージョン情報(A)", "終了(Q)"
 SPEED = clock_speed(600)
@@ -41,7 +41,7 @@ def step_whole_attempt():
     frame = find_frame(app, WINDOW)
     start = find(frame, Role.PUSH_BUTTON, START)
     press(start)
-    wait_until(lambda: find_all(frame, Role.LABEL, predicate=lambda n: n.get_name() == "0:00"),
+    wait_until(lambda: find_all(frame, Role.LABEL, predicate=lambda n: n.get_name() == time_name(0)),
                timeout=3600 / SPEED * 1.5 + 10, what="time-up", interval=0.1)
     press(find(frame, Role.PUSH_BUTTON, SCORE))
     wait_until(lambda: has_state(start, State.ENABLED), what="Score to end the attempt")
