@@ -1,10 +1,14 @@
 """The exam by keyboard alone, end to end under a window manager: real key presses (xdotool) and
 nothing else move the focus, tick the boxes and press the buttons; the accessibility tree only
-watches. A whole attempt reaches 100 points. The keys that page through a tab control keep the
-focus inside it, from anywhere on its pages; Enter and the keypad's Enter press the focused
-button; Up and Down change the answer sheet's rows. The focus always shows: Start's ring at
-launch, the tab list's outline and the selected tab's bar stand out at least 3:1, and a lone Alt
-highlights the menu bar's first menu.
+watches. A whole attempt, from Start to the pass-line window, reaches 100 points in at most
+110 key presses: Start sends the focus to the booklet's text, a choice's digit ticks its box on
+the answer sheet and Ctrl+PgDn from a box goes on to the next item's first box. The keys that
+page through a tab control keep the focus inside it, from anywhere on its pages, and land on the
+next page's first control (a figure in the booklet); Enter and the keypad's Enter press the
+focused button; Up and Down move between the answer sheet's rows, which stay in place; Left and
+Right move between an item's boxes. The focus always shows: Start's ring at launch, the tab
+list's outline and the selected tab's bar stand out at least 3:1, and a lone Alt highlights the
+menu bar's first menu.
 
 Run it through tests/e2e/run, as ctest does:
     tests/e2e/run build/ci/tamsel tests/e2e/test_keyboard.py TAMSEL_E2E_WM=openbox
@@ -12,16 +16,19 @@ Run it through tests/e2e/run, as ctest does:
 
 import sys
 
-from tamsel_e2e import (BOOKLET_TABS, contrast, describe, device_rect, ExamWindow, focus_window,
-                        FocusWatch, GAME_MENU, has_state, is_checked, is_selected, is_within, KEY,
-                        load_picture, pages_of, press_keys, Report, Role, SCORE, screenshot,
-                        SHEET_TABS, Snapshot, START, State, tabs_of, wait_for, wait_until)
+from tamsel_e2e import (BOOKLET_TABS, BOOKLET_TEXT, contrast, describe, device_rect, ExamWindow,
+                        focus_window, FocusWatch, GAME_MENU, has_state, is_checked, is_selected,
+                        is_within, KEY, load_picture, pages_of, PASS_LINE, PASS_RATE, press_keys,
+                        Report, Role, SCORE, score_name, screenshot, SHEET_TABS, Snapshot, START,
+                        State, tabs_of, wait_for, wait_until)
 
 SHEET_TABS_PER_ROW = 12
 # Non-text contrast that a focus indicator and a state must reach (WCAG 2.1, 1.4.11).
 LEAST_CONTRAST = 3.0
 # How many Tab presses may lie between two controls of the window.
 MOST_TABS = 12
+# The most key presses a whole attempt may take, from Start to the pass-line window.
+MOST_KEYS = 110
 
 report = Report("the exam by keyboard alone, end to end")
 ui = {}
@@ -39,13 +46,13 @@ def focus_within(node):
     return lambda focused: is_within(focused, node)
 
 
-def key_until(key, test, what):
+def key_until(key, test, what, press=press_keys):
     """Presses key until the focus passes test; a few presses at most, each waited on until the
     focus has moved."""
     watch = ui["focus"]
     for _ in range(MOST_TABS):
         moves = watch.moves
-        press_keys(key)
+        press(key)
         wait_until(lambda: watch.current() and watch.moves > moves, what=f"{key} to move the focus")
         if test(watch.current()):
             return watch.current()
@@ -71,7 +78,8 @@ def most_contrast_on_line(image, points, against):
 def step_window():
     ui["exam"] = exam = ExamWindow()
     ui.update(exam.buttons, booklet=exam.booklet, sheet=exam.sheet)
-    ui["text"] = exam.tree.one(Role.TEXT, within=exam.booklet)
+    ui["text"] = exam.tree.one(Role.TEXT, BOOKLET_TEXT, within=exam.booklet)
+    ui["figures"] = {f.get_name(): f for f in exam.tree.all(Role.IMAGE, within=exam.booklet)}
     ui["pages"] = pages_of(exam.sheet)
     ui["menu"] = exam.tree.one(Role.MENU_ITEM, GAME_MENU)
     ui["focus"] = FocusWatch()
@@ -160,82 +168,138 @@ def step_tab_strip_focus():
 
 def step_paging_from_inside_pages():
     """Each paging key pressed in the booklet's text: the text's page goes out of sight, and the
-    focus must stay in the viewer rather than fall onto the next control (得　点)."""
+    focus must go on to the figure of the page that comes into view, not fall onto the next
+    control of the window (得　点)."""
     booklet, text = ui["booklet"], ui["text"]
     last = len(BOOKLET_TABS) - 1
     for keys, lands_on in (("ctrl+Next", 1), ("ctrl+Prior", last), ("ctrl+Tab", 1),
                            ("ctrl+shift+Tab", last)):
         if selected_tab(booklet) != BOOKLET_TABS[0]:
+            key_until("shift+Tab", focus_within(booklet), "Shift+Tab to the booklet's tabs")
             press_keys("Home")
             wait_selected(booklet, BOOKLET_TABS[0])
         press_keys("Tab")
         ui["focus"].wait_for(focus_is(text), "Tab to reach the booklet's text")
         press_keys(keys)
         wait_selected(booklet, BOOKLET_TABS[lands_on])
+        figure = ui["figures"][BOOKLET_TABS[lands_on]]
         focused = ui["focus"].wait_for(lambda f: f != text,
                                        f"{keys} to move the focus off the hidden text")
-        report.check(is_within(focused, booklet) and not has_state(ui[SCORE], State.FOCUSED),
-                     f"{keys} from the booklet's text keeps the focus in the booklet viewer",
-                     describe(focused))
+        report.check(focused == figure and not has_state(ui[SCORE], State.FOCUSED),
+                     f"{keys} from the booklet's text lands on the figure of "
+                     f"{BOOKLET_TABS[lands_on]}", describe(focused))
+    key_until("shift+Tab", focus_within(booklet), "Shift+Tab to the booklet's tabs")
     press_keys("Home")
     wait_selected(booklet, BOOKLET_TABS[0])
 
 
-def step_enter_presses_start():
-    key_until("shift+Tab", focus_is(ui[START]), "Shift+Tab to reach Start")
-    press_keys("Return")
-    ui["time"] = wait_until(ui["exam"].time_display, what="Enter on Start to start the countdown")
-    report.check(not has_state(ui[START], State.ENABLED), "Enter pressed Start: it is "
-                 "unavailable while the countdown runs")
-    ui["score"] = next(d for d in ui["exam"].displays if d is not ui["time"])
-
-
 def step_rows():
+    """Up and Down from the answer sheet's tab strip: the row above or below, the same column;
+    past the top or the first row the selection stays (each stay is proven by the next key)."""
     sheet = ui["sheet"]
     key_until("Tab", focus_within(sheet), "Tab to reach the answer sheet")
     report.equal(selected_tab(sheet), SHEET_TABS[0], "the answer sheet opens at its first item")
-    for key, caption in (("Up", SHEET_TABS[SHEET_TABS_PER_ROW]), ("Down", SHEET_TABS[0]),
-                         ("Down", SHEET_TABS[2 * SHEET_TABS_PER_ROW]), ("Up", SHEET_TABS[0])):
+    row = SHEET_TABS_PER_ROW
+    for key, caption, what in (("Up", SHEET_TABS[row], "row 2"),
+                               ("Up", SHEET_TABS[2 * row], "row 3, the top"),
+                               ("Up", None, "nothing above the top row"),
+                               ("Down", SHEET_TABS[row], "row 2: Up stayed on the top row"),
+                               ("Down", SHEET_TABS[0], "row 1"),
+                               ("Down", None, "nothing below the first row"),
+                               ("Up", SHEET_TABS[row], "row 2: Down stayed on the first row"),
+                               ("Down", SHEET_TABS[0], "row 1")):
         press_keys(key)
+        if caption is None:
+            continue
         shown = wait_for(lambda: selected_tab(sheet) == caption, 2.0)
-        report.check(shown, f"{key} goes to {caption}, in the same column of the next row",
+        report.check(shown, f"{key} goes to {caption}, the same column of {what}",
                      selected_tab(sheet))
 
 
+def step_digits_and_arrows():
+    """On the answer sheet a choice's digit, on the main keys or the keypad, is a click on its
+    box: the box takes the focus and toggles; Left and Right move between the item's boxes."""
+    boxes = Snapshot(ui["pages"][0]).all(Role.CHECK_BOX)
+    press_keys("3")
+    ui["focus"].wait_for(focus_is(boxes[2]), "3 to put the focus on box ③")
+    report.check(wait_for(lambda: is_checked(boxes[2]), 2.0), "3 on the tab strip ticks ③")
+    press_keys("Right")
+    ui["focus"].wait_for(focus_is(boxes[3]), "Right to move the focus to ④")
+    press_keys("Left", "Left")
+    ui["focus"].wait_for(focus_is(boxes[1]), "Left twice to move the focus to ②")
+    report.check(is_checked(boxes[2]) and not is_checked(boxes[1]) and not is_checked(boxes[3]),
+                 "Left and Right move the focus and tick nothing")
+    press_keys("KP_3")
+    ui["focus"].wait_for(focus_is(boxes[2]), "the keypad's 3 to put the focus on box ③")
+    report.check(wait_for(lambda: not is_checked(boxes[2]), 2.0),
+                 "the keypad's 3 clears ③ again")
+
+
+class KeyCount:
+    """Real key presses, counted."""
+
+    def __init__(self):
+        self.count = 0
+
+    def __call__(self, *keys):
+        self.count += len(keys)
+        press_keys(*keys)
+
+
 def step_whole_attempt():
-    """Every item: Tab onto its boxes, Tab to the right one, Space, then Ctrl+PgDn from the box
-    to the next item; the focus stays inside the answer sheet all along."""
-    sheet = ui["sheet"]
-    left_sheet = []
+    """From Start to the pass-line window by keyboard alone, every key press counted: Start, on to
+    the answer sheet, every item by its digit and Ctrl+PgDn, 得　点 by the keypad's Enter and
+    合格率 by Enter."""
+    sheet, watch = ui["sheet"], ui["focus"]
+    key_until("shift+Tab", focus_is(ui[START]), "Shift+Tab to reach Start")
+    key = KeyCount()
+    key("Return")
+    time_display = wait_until(ui["exam"].time_display,
+                              what="Enter on Start to start the countdown")
+    report.check(not has_state(ui[START], State.ENABLED), "Enter pressed Start: it is "
+                 "unavailable while the countdown runs")
+    watch.wait_for(focus_is(ui["text"]), "the focus to go to the booklet's text")
+    report.check(True, "Start sends the focus to the booklet's text")
+    score_display = next(d for d in ui["exam"].displays if d is not time_display)
+
+    key_until("Tab", focus_within(sheet), "Tab to reach the answer sheet", press=key)
+    report.equal(selected_tab(sheet), SHEET_TABS[0], "the answer sheet is at its first item")
+    not_first_box = []
     for index, (caption, choice) in enumerate(zip(SHEET_TABS, KEY)):
         wait_selected(sheet, caption)
         boxes = Snapshot(ui["pages"][index]).all(Role.CHECK_BOX)
         target = boxes[choice - 1]
-        press_keys(*["Tab"] * choice)
-        ui["focus"].wait_for(focus_is(target), f"the focus on box {choice} of {caption}")
-        press_keys("space")
-        wait_until(lambda: is_checked(target), what=f"Space to tick box {choice} of {caption}")
+        key(str(choice))
+        watch.wait_for(focus_is(target), f"{choice} to put the focus on box {choice} of {caption}")
+        wait_until(lambda: is_checked(target), what=f"{choice} to tick box {choice} of {caption}")
         if index + 1 < len(SHEET_TABS):
-            press_keys("ctrl+Next")
+            key("ctrl+Next")
             wait_selected(sheet, SHEET_TABS[index + 1])
-            focused = ui["focus"].wait_for(lambda f: not has_state(target, State.FOCUSED),
-                                           f"the focus to leave the hidden page of {caption}")
-            if not is_within(focused, sheet):
-                left_sheet.append(f"{caption}: {describe(focused)}")
-                key_until("Tab", focus_within(sheet), "Tab to come back to the answer sheet")
-    report.equal(left_sheet, [], "Ctrl+PgDn from a check box keeps the focus in the answer sheet")
+            focused = watch.wait_for(lambda f: f != target,
+                                     f"the focus to leave the hidden page of {caption}")
+            first = Snapshot(ui["pages"][index + 1]).all(Role.CHECK_BOX)[0]
+            if focused != first:
+                not_first_box.append(f"{caption}: {describe(focused)}")
+                key_until("Tab", focus_is(first), "Tab to the next item's first box", press=key)
+    report.equal(not_first_box, [], "Ctrl+PgDn from a box lands on the next item's first box")
     ticked = sum(1 for page in ui["pages"] for b in Snapshot(page).all(Role.CHECK_BOX)
                  if is_checked(b))
     report.equal(ticked, len(SHEET_TABS), "one box ticked on every item")
 
-
-def step_score_by_keypad_enter():
-    key_until("shift+Tab", focus_is(ui[SCORE]), "Shift+Tab to reach 得　点")
-    press_keys("KP_Enter")
-    score = wait_until(lambda: ui["score"].get_name(), what="the score display to show a score")
-    report.equal(score, "100", "the keypad's Enter pressed 得　点: every item right")
-    report.equal(ui["time"].get_name(), "", "the time display is empty after the marking")
+    key_until("shift+Tab", focus_is(ui[SCORE]), "Shift+Tab to reach 得　点", press=key)
+    key("KP_Enter")
+    score = wait_until(lambda: score_display.get_name(), what="the score display to show a score")
+    report.equal(score, score_name(100), "the keypad's Enter pressed 得　点: every item right")
+    report.equal(time_display.get_name(), "", "the time display is empty after the marking")
     report.check(has_state(ui[START], State.ENABLED), "Start is available again")
+
+    key_until("Tab", focus_is(ui[PASS_RATE]), "Tab to reach 合格率", press=key)
+    key("Return")
+    wait_until(lambda: ui["exam"].top_windows(PASS_LINE), what="Enter on 合格率 to open the "
+               "pass-line window")
+    print(f"   the whole attempt took {key.count} key presses")
+    report.check(key.count <= MOST_KEYS, f"the whole attempt takes at most {MOST_KEYS} key "
+                 "presses", key.count)
     ui["focus"].close()
 
 
@@ -245,8 +309,7 @@ sys.exit(report.run([
     ("a lone Alt highlights the menu bar", step_lone_alt),
     ("the tab list's focus and selection show", step_tab_strip_focus),
     ("paging keys from inside the booklet", step_paging_from_inside_pages),
-    ("Enter presses Start", step_enter_presses_start),
     ("Up and Down change the answer sheet's rows", step_rows),
-    ("every item answered by keyboard", step_whole_attempt),
-    ("the keypad's Enter presses 得　点", step_score_by_keypad_enter),
+    ("digits, Left and Right on the answer sheet", step_digits_and_arrows),
+    ("a whole attempt by keyboard", step_whole_attempt),
 ]))
