@@ -1,6 +1,7 @@
 // Every document can be read to its end: the booklet in the exam window, the pass-line table and
 // the read-me in their windows. The boxes are clipped by the tab page or the window around them,
-// so the last line must come into the part of the box that the student actually sees.
+// so the last line must come into the part of the box that the student actually sees. And every
+// character is drawn from a face that has it: no box stands in for a missing glyph.
 
 #include "Fakes.h"
 #include "design/HelpWindowDesign.h"
@@ -12,6 +13,8 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
+#include <QFontInfo>
+#include <QFontMetrics>
 #include <QScrollBar>
 #include <QTest>
 #include <QTextBlock>
@@ -114,6 +117,21 @@ void TestDocumentScroll::lastLineComesIntoSight()
                               .arg(line.bottom())
                               .arg(inSight.bottom());
     QVERIFY2(inSight.contains(line), qPrintable(where));
+
+    QStringList missing;
+    for (QTextBlock block = box->document()->begin(); block.isValid(); block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            const QFont font = fragment.charFormat().font().resolve(box->font());
+            const QFontMetrics metrics(font);
+            for (const char32_t c : fragment.text().toUcs4()) {
+                if (c > U' ' && !metrics.inFontUcs4(c))
+                    missing << QString::fromUcs4(&c, 1) + QStringLiteral(" in ") +
+                                   QFontInfo(font).family();
+            }
+        }
+    }
+    QCOMPARE(missing, QStringList());
 }
 
 QTEST_MAIN(TestDocumentScroll)
