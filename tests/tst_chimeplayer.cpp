@@ -1,7 +1,7 @@
 // The chime player with real files: what it plays, what it refuses without blocking, that it
 // plays the bytes it checked whatever takes the file's name later, that opening the same file
 // again reads nothing, and that the program's reader does all that away from the window's thread.
-// The sound module's output with a sound server that never answers.
+// The sound module's output with a sound server that never answers, and without its module.
 #include "chime/ChimePlayer.h"
 #include "chime/ChimeReader.h"
 #include "chime/SoundModuleOutput.h"
@@ -13,8 +13,10 @@
 #include <QTest>
 #include <QtEndian>
 
+#include <cstdio>
 #include <optional>
 
+#include <fcntl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -72,6 +74,7 @@ private Q_SLOTS:
     void chimeThatAppearsLaterIsFound();
     void readingHoldsUpNothing();
     void soundServerThatNeverAnswersHoldsUpNothing();
+    void missingModuleSaysWhyOnce();
 
 private:
     QString chime() const { return QFINDTESTDATA("../content/Zikan.wav"); }
@@ -304,6 +307,33 @@ void TestChimePlayer::soundServerThatNeverAnswersHoldsUpNothing()
     QVERIFY2(elapsed.elapsed() < 300 + BackgroundThread::endMilliseconds + 300,
              "the end of the program waits for the sound thread no longer than it allows");
     ::close(server);
+}
+
+void TestChimePlayer::missingModuleSaysWhyOnce()
+{
+    // What the module's thread writes on stderr goes to a file for the while.
+    const QString said = dir->filePath(QStringLiteral("stderr"));
+    const int file = ::open(QFile::encodeName(said).constData(), O_WRONLY | O_CREAT, 0600);
+    QVERIFY(file >= 0);
+    std::fflush(stderr);
+    const int saved = ::dup(2);
+    ::dup2(file, 2);
+    {
+        SoundModuleOutput module(dir->filePath(QStringLiteral("no-such-module.so")));
+        module.prepare();
+        module.stop();
+        module.play(PcmSound{});
+        QVERIFY(module.finish());
+    }
+    std::fflush(stderr);
+    ::dup2(saved, 2);
+    ::close(saved);
+    ::close(file);
+    QFile written(said);
+    QVERIFY(written.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(written.readAll());
+    QCOMPARE(text.count(QStringLiteral("no chime will sound")), 1);
+    QVERIFY2(text.contains(QStringLiteral("no-such-module.so")), qPrintable(text));
 }
 
 QTEST_MAIN(TestChimePlayer)
