@@ -62,6 +62,7 @@ private Q_SLOTS:
     void closeButtonClosesOnlyTheExamWindow();
     void framesAreCentredAndKeepTheirTitleBarOnScreen_data();
     void framesAreCentredAndKeepTheirTitleBarOnScreen();
+    void controlsStayLightUnderADarkTheme();
     void windowsFitEveryScreen_data();
     void windowsFitEveryScreen();
 
@@ -363,6 +364,31 @@ void TestWindows::framesAreCentredAndKeepTheirTitleBarOnScreen()
     QFETCH(QRect, available);
     QFETCH(QPoint, topLeft);
     QCOMPARE(centredFramePosition(frame, available), topLeft);
+}
+
+void TestWindows::controlsStayLightUnderADarkTheme()
+{
+    // A desktop theme gives kinds of controls dark palettes of their own, as a dark GTK theme does.
+    const QPalette light = QApplication::palette();
+    QPalette dark(Qt::white, Qt::black);
+    const char* const themed[] = {"QAbstractButton", "QTextEdit", "QLabel", "QGroupBox"};
+    for (const char* kind : themed)
+        QApplication::setPalette(dark, kind);
+    close();
+    QVERIFY(open());
+    const auto lightness = [](const QWidget* w, QPalette::ColorRole role) {
+        return w->palette().color(role).lightness();
+    };
+    QVERIFY(lightness(button(QStringLiteral("cmdスタート")), QPalette::Button) > 200);
+    QVERIFY(lightness(find<RichTextBox>(QStringLiteral("RichTextBox1")), QPalette::Base) > 200);
+    QVERIFY(lightness(find<RichTextBox>(QStringLiteral("RichTextBox1")), QPalette::Text) < 60);
+    QVERIFY(lightness(box(1, 1), QPalette::Base) > 200);
+    QVERIFY(lightness(label(QStringLiteral("Label4")), QPalette::WindowText) < 60);
+    window->mnuAbout_Click();
+    QWidget* help = shelf->window(QStringLiteral("frmヘルプ"));
+    QVERIFY(lightness(help->findChild<RichTextBox*>(), QPalette::Base) > 200);
+    for (const char* kind : themed)
+        QApplication::setPalette(light, kind);
 }
 
 void TestWindows::windowsFitEveryScreen_data()

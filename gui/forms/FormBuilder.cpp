@@ -2,6 +2,7 @@
 
 #include "controls/Announcer.h"
 #include "controls/Densities.h"
+#include "controls/LightPalette.h"
 #include "controls/PictureBox.h"
 #include "controls/RichTextBox.h"
 #include "design/DesignText.h"
@@ -102,6 +103,8 @@ void buildMenus(QMenuBar* bar, std::span<const MenuDesign> menus)
     for (const MenuDesign& design : menus) {
         QMenu* menu = bar->addMenu(designText(design.caption));
         menu->setObjectName(designText(design.name));
+        // A pull-down is a window of its own: it takes the palette of the window it belongs to.
+        menu->setAttribute(Qt::WA_WindowPropagation);
         for (const MenuItemDesign& item : design.items)
             menu->addAction(designText(item.caption))->setObjectName(designText(item.name));
     }
@@ -116,6 +119,10 @@ PictureBox* buildForm(QWidget* window, const FormDesign& design)
                            Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                            Qt::WindowCloseButtonHint);
     window->setFont(makeFont(design.font));
+    // The windows bring their own light pictures and colours, so their controls keep the style's
+    // light palette whatever the desktop's theme gives each kind of control: a dark one would
+    // lose their text and outlines against the pictures.
+    window->setPalette(lightPalette());
     if (design.icon) {
         // Every image of the icon, and the drawing at twice the size for a dense screen's frame.
         QIcon icon(designText(design.icon));

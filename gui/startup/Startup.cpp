@@ -1,6 +1,7 @@
 #include "startup/Startup.h"
 
 #include "controls/ControlAccessibles.h"
+#include "controls/LightPalette.h"
 #include "design/ExamWindowDesign.h"
 #include "documents/FontSubstitutes.h"
 #include "forms/FormBuilder.h"
@@ -29,10 +30,9 @@ void prepareApplication()
             QFont::insertSubstitution(windowsFace, QString::fromUtf16(face.installedFace));
     }
     QApplication::setStyle(new KeyboardStyle);
-    // The windows bring their own light pictures and colours, so their controls keep the style's
-    // light palette whatever the desktop's theme: a dark one would lose their text and outlines
-    // against the pictures.
-    QApplication::setPalette(QApplication::style()->standardPalette());
+    // The style's light palette for what has no window of the program's around it (Qt's own
+    // menus); the windows set it for their controls.
+    QApplication::setPalette(lightPalette());
     QApplication::setFont(makeFont(examdesign::form.font));
 
     // The program is Japanese whatever the locale: Qt's own menus and dialogs too.

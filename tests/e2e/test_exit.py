@@ -16,9 +16,9 @@ import subprocess
 import sys
 import time
 
-from tamsel_e2e import (clock_speed, do_action, ExamWindow, find, has_state, press,
+from tamsel_e2e import (clock_speed, do_action, ExamWindow, find, press,
                         process_tree, program_exit_status, program_pid, Report, Role, START,
-                        start_sound_server, State, wait_program_exit, wait_until)
+                        start_sound_server, time_name, wait_program_exit, wait_until)
 
 EXIT = "終了(Q)"
 MODE = os.environ.get("TAMSEL_E2E_SOUND", "silent")
@@ -77,7 +77,7 @@ def step_start():
         report.check(True, "the sound server is stopped")
     else:
         wait_until(lambda: ui["exam"].time_display() and
-                   ui["exam"].time_display().get_name() == "0:00",
+                   ui["exam"].time_display().get_name() == time_name(0),
                    timeout=3600 / SPEED * 1.5 + 10, interval=0.05, what="time-up")
         os.kill(server["pid"], signal.SIGKILL)
         report.check(True, "the sound server is killed while the chime sounds")
