@@ -309,8 +309,9 @@ void TestExamWindow::answerSheetHoldsEveryItem()
 
 void TestExamWindow::fontsMapToJapaneseFaces()
 {
-    const QFontInfo scoreButton(button(QStringLiteral("cmd得点"))->font());
-    QCOMPARE(scoreButton.family(), QStringLiteral("IPAGothic"));
+    const QFont scoreButton = button(QStringLiteral("cmd得点"))->font();
+    QCOMPARE(QFontInfo(scoreButton).family(), QStringLiteral("IPAGothic"));
+    // IPA Gothic has no bold face of its own: Qt draws it bolder.
     QVERIFY(scoreButton.bold());
     QCOMPARE(score()->font().pointSizeF(), 14.25);
     QCOMPARE(label(QStringLiteral("Label1"))->font().pointSizeF(), 12.0);
