@@ -55,6 +55,8 @@ def sound_thread_started():
 def step_server():
     if MODE == "silent":
         os.makedirs(os.path.dirname(socket_path()), exist_ok=True)
+        if os.path.exists(socket_path()):  # left by an earlier run
+            os.unlink(socket_path())
         listener = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
         listener.bind(socket_path())
         listener.listen(8)
