@@ -5,8 +5,20 @@
 #include <cstdio>
 #include <cstdlib>
 #include <utility>
+#include <vector>
 
 namespace tamsel {
+namespace {
+
+// Threads that did not end in time, held until the process ends with them: the list is never
+// destroyed, so that they stay reachable to its last moment.
+std::vector<QThread*>& leftBehind()
+{
+    static auto* threads = new std::vector<QThread*>;
+    return *threads;
+}
+
+} // namespace
 
 BackgroundThread::BackgroundThread(QString name)
     : name_(std::move(name))
@@ -35,19 +47,21 @@ void BackgroundThread::post(std::function<void()> work)
 bool BackgroundThread::finish(int milliseconds)
 {
     if (finished_)
-        return !thread_ || thread_->isFinished();
+        return ended_;
     finished_ = true;
     if (!thread_)
-        return true;
+        return ended_ = true;
     QMetaObject::invokeMethod(context_, [context = context_] {
         delete context;
         QThread::currentThread()->quit();
     });
-    if (!thread_->wait(QDeadlineTimer(milliseconds)))
-        return false; // left to end with the process
+    if (!thread_->wait(QDeadlineTimer(milliseconds))) {
+        leftBehind().push_back(std::exchange(thread_, nullptr));
+        return ended_ = false;
+    }
     delete thread_;
     thread_ = nullptr;
-    return true;
+    return ended_ = true;
 }
 
 void endWithoutWaiting(int status)

@@ -35,6 +35,7 @@ private:
     QThread* thread_ = nullptr;
     QObject* context_ = nullptr; // lives on thread_; the posted work runs in its name
     bool finished_ = false;
+    bool ended_ = false;
 };
 
 // Ends the process at once with status, once its output is flushed: for a program whose
