@@ -1,6 +1,6 @@
 #pragma once
 // Reading committed files for the tests that hold them against their byte layout: the whole
-// file, and the numbers inside it in either byte order.
+// file, and the numbers inside it.
 
 #include <QByteArray>
 #include <QFile>
@@ -25,13 +25,8 @@ inline quint8 u8(const QByteArray& data, qsizetype pos)
     return static_cast<quint8>(data.at(pos));
 }
 
-// Little- and big-endian numbers of type T at pos.
+// A little-endian number of type T at pos.
 template <typename T> T le(const QByteArray& data, qsizetype pos)
 {
     return qFromLittleEndian<T>(data.constData() + pos);
-}
-
-template <typename T> T be(const QByteArray& data, qsizetype pos)
-{
-    return qFromBigEndian<T>(data.constData() + pos);
 }

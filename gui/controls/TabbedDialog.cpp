@@ -53,7 +53,6 @@ void TabbedDialog::addTab(const QString& caption)
 {
     auto* page = new QWidget(this);
     captions_.push_back(caption);
-    descriptions_.emplace_back();
     marked_.push_back(false);
     pages_.push_back(page);
     if (current_ < 0)
@@ -104,14 +103,13 @@ void TabbedDialog::setTabMarked(int index, bool marked)
         return;
     marked_[static_cast<size_t>(index)] = marked;
     update(tabRect(index));
+    TabbedDialogAccessible::notifyDescriptionChange(this, index);
 }
 
-void TabbedDialog::setTabDescription(int index, const QString& description)
+void TabbedDialog::setMarkDescriptions(const QString& marked, const QString& unmarked)
 {
-    if (descriptions_.at(static_cast<size_t>(index)) == description)
-        return;
-    descriptions_[static_cast<size_t>(index)] = description;
-    TabbedDialogAccessible::notifyDescriptionChange(this, index);
+    markedDescription_ = marked;
+    unmarkedDescription_ = unmarked;
 }
 
 // The first row stands next to the page, later rows above it.

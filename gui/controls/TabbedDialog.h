@@ -38,9 +38,12 @@ public:
     // A mark on the tab, drawn in its corner.
     void setTabMarked(int index, bool marked);
     bool isTabMarked(int index) const { return marked_.at(static_cast<size_t>(index)); }
-    // What assistive technology says of the tab besides its caption.
-    void setTabDescription(int index, const QString& description);
-    QString tabDescription(int index) const { return descriptions_.at(static_cast<size_t>(index)); }
+    // What assistive technology says of a tab besides its caption: whether it is marked.
+    void setMarkDescriptions(const QString& marked, const QString& unmarked);
+    QString tabDescription(int index) const
+    {
+        return isTabMarked(index) ? markedDescription_ : unmarkedDescription_;
+    }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -69,7 +72,8 @@ private:
     int current_ = -1;
     int hovered_ = -1; // the tab under the pointer
     std::vector<QString> captions_;
-    std::vector<QString> descriptions_;
+    QString markedDescription_;
+    QString unmarkedDescription_;
     std::vector<bool> marked_;
     std::vector<QWidget*> pages_;
 };

@@ -161,6 +161,8 @@ void frmTamsel::buildBookletViewer(QWidget* client)
 void frmTamsel::buildAnswerSheet(QWidget* client)
 {
     SSTab1 = makeTabbedDialog(design::answerSheet, client);
+    SSTab1->setMarkDescriptions(QString::fromUtf16(spoken::answered),
+                                QString::fromUtf16(spoken::unanswered));
     const QString markPath = designText(design::markPicture);
     const DensityPicture marks(QPixmap::fromImage(richestImage(markPath, 32)),
                                twiceTheSizePath(markPath));
@@ -180,7 +182,6 @@ void frmTamsel::buildAnswerSheet(QWidget* client)
         SSTab1->place(tab, frame,
                       toPixels(TwipsRect{look.frameLeft, design::frameTop, look.frameWidth,
                                          design::frameHeight}));
-        SSTab1->setTabDescription(tab, QString::fromUtf16(spoken::unanswered));
         auto& boxes = chkTamsel[static_cast<size_t>(n - 1)];
         for (int box = 1; box <= item.boxCount; ++box) {
             auto* check =
@@ -229,8 +230,6 @@ void frmTamsel::showAnswered(int item)
     const bool answered = std::any_of(boxes.begin(), boxes.end(),
                                       [](const QCheckBox* box) { return box->isChecked(); });
     SSTab1->setTabMarked(item - 1, answered);
-    SSTab1->setTabDescription(item - 1,
-                              QString::fromUtf16(answered ? spoken::answered : spoken::unanswered));
 }
 
 void frmTamsel::cmdスタート_Click()

@@ -55,7 +55,7 @@ private:
     static QString AppFolder();
     void showTime(const QString& time);
     void showScore(const QString& score);
-    // Marks the tab of an item with a ticked box, and says so to assistive technology.
+    // Marks the tab of an item with a ticked box.
     void showAnswered(int item);
 
     const tamsel::Clock& clock_;

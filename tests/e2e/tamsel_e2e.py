@@ -747,7 +747,6 @@ CHOICES = "①②③④⑤⑥⑦⑧"
 # What the displays say to a screen reader while they show something (they show "1:00" and "72"):
 # the minutes left and the score as phrases. Empty displays have empty names.
 TIME_NAME = re.compile(r"^あと (\d+) 分$")
-SCORE_NAME = re.compile(r"^(\d+) 点$")
 # What the exam window announces.
 STARTED = "試験開始。制限時間は 60 分です。"
 TIME_UP = "時間です。あと 0 分"
@@ -765,11 +764,6 @@ def score_name(points):
     """The score display's name for a score: "72 点"."""
     return f"{points} 点"
 
-
-def minutes_left(display):
-    """The minutes the time display says are left, or None while it is empty."""
-    match = TIME_NAME.match(display.get_name())
-    return int(match.group(1)) if match else None
 BOOKLET_TABS = ["問題", "図１", "図２、図３", "図４（実験）", "図５", "図６", "図７", "図８"]
 SHEET_TABS = (["1-A1", "1-A2", "1-A3", "1-B4", "1-B5"]
               + [f"2-{i}" for i in range(1, 6)] + [f"3-{i}" for i in range(1, 6)]
