@@ -5,12 +5,14 @@
 #include "documents/RtfReader.h"
 #include "startup/FontConfiguration.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QFocusFrame>
 #include <QKeyEvent>
+#include <QPainter>
 #include <QTextBlock>
+#include <QThread>
 #include <QWheelEvent>
 
-#include <QPainter>
 #include <algorithm>
 
 namespace tamsel {
@@ -55,8 +57,17 @@ RichTextBox::RichTextBox(QWidget* parent)
     border_->raise();
 }
 
+RichTextBox::~RichTextBox()
+{
+    // A document still being read is waited for, and goes with the box.
+    if (readAhead_.valid())
+        readAhead_.get();
+}
+
 void RichTextBox::setRtf(QByteArrayView rtf)
 {
+    if (readAhead_.valid())
+        readAhead_.get();
     // Nothing is typed into the box, and a zoom is no edit to undo.
     document()->setUndoRedoEnabled(false);
     runs_.clear();
@@ -64,6 +75,38 @@ void RichTextBox::setRtf(QByteArrayView rtf)
     RtfReader::import(document(), rtf, systemFaces());
     // A document opens at its beginning, wherever reading it left the cursor.
     moveCursor(QTextCursor::Start);
+}
+
+void RichTextBox::setRtfReadAhead(QByteArray rtf)
+{
+    if (readAhead_.valid())
+        readAhead_.get();
+    runs_.clear();
+    zoomStep_ = 0;
+    readAhead_ = std::async(std::launch::async,
+                            [rtf = std::move(rtf), &faces = systemFaces(), home = thread()] {
+                                auto read = std::make_unique<QTextDocument>();
+                                read->setUndoRedoEnabled(false);
+                                RtfReader::import(read.get(), rtf, faces);
+                                read->moveToThread(home);
+                                return read;
+                            });
+}
+
+void RichTextBox::takeDocumentReadAhead()
+{
+    std::unique_ptr<QTextDocument> read = readAhead_.get();
+    // Until the box gives the document its width, it has none: taking it in lays nothing out
+    // at another width, and the box's face, set before it has a layout, costs no layout.
+    read->setPageSize(QSizeF(0, 0));
+    read->setDefaultFont(font());
+    read->setParent(this);
+    // The box's own empty document goes with the text control that made it.
+    setDocument(read.release());
+    moveCursor(QTextCursor::Start);
+    // Asking for its size lays it out to its end now, rather than in steps after the first
+    // picture that would move the scroll bar.
+    document()->documentLayout()->documentSize();
 }
 
 void RichTextBox::keyPressEvent(QKeyEvent* event)
@@ -140,6 +183,8 @@ void RichTextBox::focusOutEvent(QFocusEvent* event)
 void RichTextBox::resizeEvent(QResizeEvent* event)
 {
     QTextEdit::resizeEvent(event);
+    if (readAhead_.valid())
+        takeDocumentReadAhead();
     border_->setGeometry(rect());
     border_->raise();
 }

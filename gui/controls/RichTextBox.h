@@ -11,6 +11,8 @@
 #include <QTextEdit>
 
 #include <array>
+#include <future>
+#include <memory>
 #include <vector>
 
 namespace tamsel {
@@ -20,9 +22,14 @@ class RichTextBox final : public QTextEdit {
 
 public:
     explicit RichTextBox(QWidget* parent = nullptr);
+    ~RichTextBox() override;
 
     // Shows the document written in rtf (code page 932, NUL-terminated as stored).
     void setRtf(QByteArrayView rtf);
+    // The same, read on a thread of its own while the window around the box is being built. The
+    // box takes the document when it first gets its size and lays it out whole there, at its
+    // width, once: its first picture is its last.
+    void setRtfReadAhead(QByteArray rtf);
 
     // The text's sizes as factors of the document's own.
     static constexpr std::array zoomFactors{1.0, 1.25, 1.5, 1.75, 2.0, 2.5, 3.0};
@@ -44,10 +51,12 @@ private:
     };
 
     void zoomTo(int step);
+    void takeDocumentReadAhead();
 
     friend class BorderOnTop;
     QWidget* border_ = nullptr;
     std::vector<Run> runs_; // read at the first zoom
+    std::future<std::unique_ptr<QTextDocument>> readAhead_;
     int zoomStep_ = 0;
 };
 
