@@ -24,10 +24,12 @@ AnswerSheetKeys::AnswerSheetKeys(TabbedDialog* sheet, Boxes boxes)
             connect(shortcut, &QShortcut::activated, this, [this, choice] { choose(choice); });
         }
     }
-    for (int item = 0; item < sheet->count(); ++item) {
-        for (QCheckBox* box : boxes_(item))
-            box->installEventFilter(this);
-    }
+}
+
+void AnswerSheetKeys::watch(const std::vector<QCheckBox*>& itemBoxes)
+{
+    for (QCheckBox* box : itemBoxes)
+        box->installEventFilter(this);
 }
 
 void AnswerSheetKeys::choose(int choice)

@@ -21,6 +21,8 @@ public:
 
     // boxes gives the boxes of the item on page item of sheet, in their order.
     AnswerSheetKeys(TabbedDialog* sheet, Boxes boxes);
+    // Left and Right move among these boxes of one item, made after the keys.
+    void watch(const std::vector<QCheckBox*>& itemBoxes);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -71,6 +71,7 @@ void TabbedDialog::setCurrentIndex(int index)
 {
     if (index < 0 || index >= count() || index == current_)
         return;
+    Q_EMIT currentAboutToChange(index);
     const int previous = current_;
     current_ = index;
     QWidget* shown = pages_[static_cast<size_t>(current_)];
@@ -82,12 +83,13 @@ void TabbedDialog::setCurrentIndex(int index)
     // Focus on the page going out of sight moves on to the first control of the page coming into
     // view, as it was working on the page; it never falls out of the dialog onto the next control
     // of the window.
+    // A page's controls may have been made after later pages, so the whole chain is looked at.
     if (focusOnPage) {
         QWidget* first = shown->nextInFocusChain();
-        while (first != shown && shown->isAncestorOf(first) &&
-               !(first->focusPolicy() & Qt::TabFocus && first->isEnabled()))
+        while (first != shown && !(shown->isAncestorOf(first) &&
+                                   first->focusPolicy() & Qt::TabFocus && first->isEnabled()))
             first = first->nextInFocusChain();
-        if (shown->isAncestorOf(first))
+        if (first != shown)
             first->setFocus(Qt::TabFocusReason);
         else
             setFocus(Qt::TabFocusReason);

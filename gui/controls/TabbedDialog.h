@@ -45,6 +45,10 @@ public:
         return isTabMarked(index) ? markedDescription_ : unmarkedDescription_;
     }
 
+Q_SIGNALS:
+    // Another page is about to come into view: what is to be on it can still be made.
+    void currentAboutToChange(int index);
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;

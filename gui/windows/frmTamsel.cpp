@@ -118,9 +118,6 @@ void frmTamsel::buildControls(QWidget* client)
     cmd合格率 = makeButton(design::passRateButton, client);
     buildAnswerSheet(client);
     announcer_ = new Announcer(client);
-    new AnswerSheetKeys(SSTab1, [this](int item) -> const std::vector<QCheckBox*>& {
-        return chkTamsel[static_cast<size_t>(item)];
-    });
 
     connect(cmdスタート, &QPushButton::clicked, this, &frmTamsel::cmdスタート_Click);
     connect(cmd得点, &QPushButton::clicked, this, &frmTamsel::cmd得点_Click);
@@ -163,55 +160,83 @@ void frmTamsel::buildAnswerSheet(QWidget* client)
     SSTab1 = makeTabbedDialog(design::answerSheet, client);
     SSTab1->setMarkDescriptions(QString::fromUtf16(spoken::answered),
                                 QString::fromUtf16(spoken::unanswered));
+    for (const AnswerItem& item : answerItems)
+        SSTab1->addTab(designText(item.label));
     const QString markPath = designText(design::markPicture);
     const DensityPicture marks(QPixmap::fromImage(richestImage(markPath, 32)),
                                twiceTheSizePath(markPath));
-    const QPixmap mark = marks.forDensity(SSTab1->devicePixelRatioF());
-    for (int n = 1; n <= itemCount; ++n) {
-        const AnswerItem& item = answerItems[static_cast<size_t>(n - 1)];
-        const design::AnswerItemDesign& look =
-            design::answerItemDesigns[static_cast<size_t>(n - 1)];
-        const QString label = designText(item.label);
-        const int tab = n - 1;
-        SSTab1->addTab(label);
+    markPicture_ = marks.forDensity(SSTab1->devicePixelRatioF());
+    answerKeys_ = new AnswerSheetKeys(SSTab1, [this](int item) -> const std::vector<QCheckBox*>& {
+        return chkTamsel[static_cast<size_t>(item)];
+    });
 
-        auto* frame = new QGroupBox(designText(design::frameCaption));
-        frame->setObjectName(QStringLiteral("Frame%1").arg(n));
-        // The boxes take the frame for their label, so they are read with their item.
-        frame->setAccessibleName(label + u' ' + frame->title());
-        SSTab1->place(tab, frame,
-                      toPixels(TwipsRect{look.frameLeft, design::frameTop, look.frameWidth,
-                                         design::frameHeight}));
-        auto& boxes = chkTamsel[static_cast<size_t>(n - 1)];
-        for (int box = 1; box <= item.boxCount; ++box) {
-            auto* check =
-                new QCheckBox(designText(choiceCaptions[static_cast<size_t>(box - 1)]), frame);
-            check->setObjectName(QStringLiteral("chkTamsel%1").arg(n));
-            check->setProperty("Index", box);
-            check->setAccessibleDescription(label);
-            const int width =
-                box == 1 && look.wideFirstBox ? design::wideBoxWidth : design::boxWidth;
-            check->setGeometry(toPixels(TwipsRect{(*look.boxLefts)[static_cast<size_t>(box - 1)],
-                                                  design::boxTop, width, design::boxHeight}));
-            if (box == 2 && look.smallSecondBox)
-                check->setFont(makeFont(design::smallBoxFont));
-            boxes.push_back(check);
-            connect(check, &QCheckBox::toggled, this, [this, n] { showAnswered(n); });
-        }
+    // Only the first item's page is in sight at first. The others are made once the sheet has
+    // shown its first picture, or before, the moment anything needs them: another page coming
+    // into view, the start, the marking.
+    buildAnswerItem(1);
+    connect(SSTab1, &TabbedDialog::currentAboutToChange, this, &frmTamsel::buildAnswerSheetPages);
+    SSTab1->installEventFilter(this);
+}
 
-        auto* ring = new QLabel;
-        ring->setObjectName(QStringLiteral("pctマル"));
-        ring->setProperty("Index", n);
-        ring->setPixmap(mark);
-        ring->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-        ring->setAccessibleName(designText(design::markName));
-        ring->setAccessibleDescription(label);
-        SSTab1->place(tab, ring,
-                      toPixels(TwipsRect{look.markLeft, design::markTop, design::markSize,
-                                         design::markSize}));
-        ring->hide();
-        pctマル[static_cast<size_t>(n - 1)] = ring;
+bool frmTamsel::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == SSTab1 && event->type() == QEvent::Paint) {
+        SSTab1->removeEventFilter(this);
+        QMetaObject::invokeMethod(this, &frmTamsel::buildAnswerSheetPages, Qt::QueuedConnection);
     }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void frmTamsel::buildAnswerSheetPages()
+{
+    while (itemsBuilt_ < itemCount)
+        buildAnswerItem(itemsBuilt_ + 1);
+}
+
+void frmTamsel::buildAnswerItem(int n)
+{
+    const AnswerItem& item = answerItems[static_cast<size_t>(n - 1)];
+    const design::AnswerItemDesign& look = design::answerItemDesigns[static_cast<size_t>(n - 1)];
+    const QString label = designText(item.label);
+    const int tab = n - 1;
+
+    auto* frame = new QGroupBox(designText(design::frameCaption));
+    frame->setObjectName(QStringLiteral("Frame%1").arg(n));
+    // The boxes take the frame for their label, so they are read with their item.
+    frame->setAccessibleName(label + u' ' + frame->title());
+    SSTab1->place(tab, frame,
+                  toPixels(TwipsRect{look.frameLeft, design::frameTop, look.frameWidth,
+                                     design::frameHeight}));
+    auto& boxes = chkTamsel[static_cast<size_t>(n - 1)];
+    for (int box = 1; box <= item.boxCount; ++box) {
+        auto* check =
+            new QCheckBox(designText(choiceCaptions[static_cast<size_t>(box - 1)]), frame);
+        check->setObjectName(QStringLiteral("chkTamsel%1").arg(n));
+        check->setProperty("Index", box);
+        check->setAccessibleDescription(label);
+        const int width = box == 1 && look.wideFirstBox ? design::wideBoxWidth : design::boxWidth;
+        check->setGeometry(toPixels(TwipsRect{(*look.boxLefts)[static_cast<size_t>(box - 1)],
+                                              design::boxTop, width, design::boxHeight}));
+        if (box == 2 && look.smallSecondBox)
+            check->setFont(makeFont(design::smallBoxFont));
+        boxes.push_back(check);
+        connect(check, &QCheckBox::toggled, this, [this, n] { showAnswered(n); });
+    }
+    answerKeys_->watch(boxes);
+
+    auto* ring = new QLabel;
+    ring->setObjectName(QStringLiteral("pctマル"));
+    ring->setProperty("Index", n);
+    ring->setPixmap(markPicture_);
+    ring->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    ring->setAccessibleName(designText(design::markName));
+    ring->setAccessibleDescription(label);
+    SSTab1->place(tab, ring,
+                  toPixels(TwipsRect{look.markLeft, design::markTop, design::markSize,
+                                     design::markSize}));
+    ring->hide();
+    pctマル[static_cast<size_t>(n - 1)] = ring;
+    itemsBuilt_ = n;
 }
 
 SheetBoxes frmTamsel::readAnswerSheet() const
@@ -243,6 +268,7 @@ void frmTamsel::cmdスタート_Click()
         RichTextBox1->setFocus(Qt::OtherFocusReason);
     cmdスタート->setEnabled(false);
     showScore(QString());
+    buildAnswerSheetPages();
     for (QLabel* mark : pctマル)
         mark->setVisible(false);
     announcer_->announce(spoken::attemptStarted());
@@ -300,6 +326,7 @@ void frmTamsel::cmd得点_Click()
     showTime(QString());
     tmr時間->stop();
 
+    buildAnswerSheetPages();
     const SheetMarking marking = markSheet(readAnswerSheet());
     for (size_t n = 0; n < pctマル.size(); ++n) {
         switch (marking.outcomes[n]) {

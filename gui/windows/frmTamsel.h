@@ -9,6 +9,7 @@
 #include "marking/Marking.h"
 
 #include <QMainWindow>
+#include <QPixmap>
 
 #include <algorithm>
 #include <array>
@@ -22,6 +23,7 @@ class QTimer;
 
 namespace tamsel {
 class Announcer;
+class AnswerSheetKeys;
 class Clock;
 class MediaPlayer;
 class TabbedDialog;
@@ -45,11 +47,15 @@ public:
 protected:
     // The countdown goes with the window: no tick and no chime come after it closed.
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildControls(QWidget* client);
     void buildBookletViewer(QWidget* client);
     void buildAnswerSheet(QWidget* client);
+    void buildAnswerItem(int n);
+    // The pages of the answer sheet not made yet.
+    void buildAnswerSheetPages();
     tamsel::SheetBoxes readAnswerSheet() const;
     void PlaySound();
     static QString AppFolder();
@@ -74,6 +80,9 @@ private:
     QLabel* lbl秒 = nullptr;
     std::array<std::vector<QCheckBox*>, tamsel::itemCount> chkTamsel; // [n - 1][box - 1]
     std::array<QLabel*, tamsel::itemCount> pctマル{};                 // [n - 1]
+    int itemsBuilt_ = 0;
+    QPixmap markPicture_;
+    tamsel::AnswerSheetKeys* answerKeys_ = nullptr;
     QTimer* tmr時間 = nullptr;
     tamsel::Announcer* announcer_ = nullptr; // speaks the score and time-up to a screen reader
 };
