@@ -231,9 +231,9 @@ void frmTamsel::buildAnswerItem(int n)
     ring->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     ring->setAccessibleName(designText(design::markName));
     ring->setAccessibleDescription(label);
-    SSTab1->place(tab, ring,
-                  toPixels(TwipsRect{look.markLeft, design::markTop, design::markSize,
-                                     design::markSize}));
+    SSTab1->place(
+        tab, ring,
+        toPixels(TwipsRect{look.markLeft, design::markTop, design::markSize, design::markSize}));
     ring->hide();
     pctマル[static_cast<size_t>(n - 1)] = ring;
     itemsBuilt_ = n;
