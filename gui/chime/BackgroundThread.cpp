@@ -32,7 +32,7 @@ BackgroundThread::~BackgroundThread()
 
 void BackgroundThread::post(std::function<void()> work)
 {
-    if (finished_)
+    if (ended_)
         return;
     if (!thread_) {
         thread_ = new QThread;
@@ -46,22 +46,21 @@ void BackgroundThread::post(std::function<void()> work)
 
 bool BackgroundThread::finish(int milliseconds)
 {
-    if (finished_)
-        return ended_;
-    finished_ = true;
+    if (ended_)
+        return *ended_;
     if (!thread_)
-        return ended_ = true;
+        return *(ended_ = true);
     QMetaObject::invokeMethod(context_, [context = context_] {
         delete context;
         QThread::currentThread()->quit();
     });
     if (!thread_->wait(QDeadlineTimer(milliseconds))) {
         leftBehind().push_back(std::exchange(thread_, nullptr));
-        return ended_ = false;
+        return *(ended_ = false);
     }
     delete thread_;
     thread_ = nullptr;
-    return ended_ = true;
+    return *(ended_ = true);
 }
 
 void endWithoutWaiting(int status)

@@ -8,6 +8,7 @@
 #include <QString>
 
 #include <functional>
+#include <optional>
 
 class QObject;
 class QThread;
@@ -34,8 +35,7 @@ private:
     QString name_;
     QThread* thread_ = nullptr;
     QObject* context_ = nullptr; // lives on thread_; the posted work runs in its name
-    bool finished_ = false;
-    bool ended_ = false;
+    std::optional<bool> ended_;  // what finish() found, once it has run
 };
 
 // Ends the process at once with status, once its output is flushed: for a program whose

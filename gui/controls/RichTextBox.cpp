@@ -57,21 +57,20 @@ RichTextBox::RichTextBox(QWidget* parent)
     border_->raise();
 }
 
-RichTextBox::~RichTextBox()
+void RichTextBox::startAnotherDocument()
 {
-    // A document still being read is waited for, and goes with the box.
+    // A document still being read is waited for and dropped.
     if (readAhead_.valid())
         readAhead_.get();
+    runs_.clear();
+    zoomStep_ = 0;
 }
 
 void RichTextBox::setRtf(QByteArrayView rtf)
 {
-    if (readAhead_.valid())
-        readAhead_.get();
+    startAnotherDocument();
     // Nothing is typed into the box, and a zoom is no edit to undo.
     document()->setUndoRedoEnabled(false);
-    runs_.clear();
-    zoomStep_ = 0;
     RtfReader::import(document(), rtf, systemFaces());
     // A document opens at its beginning, wherever reading it left the cursor.
     moveCursor(QTextCursor::Start);
@@ -79,10 +78,7 @@ void RichTextBox::setRtf(QByteArrayView rtf)
 
 void RichTextBox::setRtfReadAhead(QByteArray rtf)
 {
-    if (readAhead_.valid())
-        readAhead_.get();
-    runs_.clear();
-    zoomStep_ = 0;
+    startAnotherDocument();
     readAhead_ = std::async(std::launch::async,
                             [rtf = std::move(rtf), &faces = systemFaces(), home = thread()] {
                                 auto read = std::make_unique<QTextDocument>();

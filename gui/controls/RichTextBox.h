@@ -22,7 +22,6 @@ class RichTextBox final : public QTextEdit {
 
 public:
     explicit RichTextBox(QWidget* parent = nullptr);
-    ~RichTextBox() override;
 
     // Shows the document written in rtf (code page 932, NUL-terminated as stored).
     void setRtf(QByteArrayView rtf);
@@ -51,11 +50,14 @@ private:
     };
 
     void zoomTo(int step);
+    void startAnotherDocument();
     void takeDocumentReadAhead();
 
     friend class BorderOnTop;
     QWidget* border_ = nullptr;
     std::vector<Run> runs_; // read at the first zoom
+    // From std::async: a box that goes before the reading is done waits for it, and the
+    // document goes with it.
     std::future<std::unique_ptr<QTextDocument>> readAhead_;
     int zoomStep_ = 0;
 };

@@ -82,8 +82,8 @@ void TabbedDialog::setCurrentIndex(int index)
         pages_[static_cast<size_t>(previous)]->setVisible(false);
     // Focus on the page going out of sight moves on to the first control of the page coming into
     // view, as it was working on the page; it never falls out of the dialog onto the next control
-    // of the window.
-    // A page's controls may have been made after later pages, so the whole chain is looked at.
+    // of the window. A page's controls may have been made after later pages', so the whole chain
+    // is looked at.
     if (focusOnPage) {
         QWidget* first = shown->nextInFocusChain();
         while (first != shown && !(shown->isAncestorOf(first) &&

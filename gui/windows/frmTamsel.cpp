@@ -189,8 +189,10 @@ bool frmTamsel::eventFilter(QObject* watched, QEvent* event)
 
 void frmTamsel::buildAnswerSheetPages()
 {
-    while (itemsBuilt_ < itemCount)
-        buildAnswerItem(itemsBuilt_ + 1);
+    for (int n = 1; n <= itemCount; ++n) {
+        if (!pctマル[static_cast<size_t>(n - 1)])
+            buildAnswerItem(n);
+    }
 }
 
 void frmTamsel::buildAnswerItem(int n)
@@ -236,7 +238,6 @@ void frmTamsel::buildAnswerItem(int n)
         toPixels(TwipsRect{look.markLeft, design::markTop, design::markSize, design::markSize}));
     ring->hide();
     pctマル[static_cast<size_t>(n - 1)] = ring;
-    itemsBuilt_ = n;
 }
 
 SheetBoxes frmTamsel::readAnswerSheet() const

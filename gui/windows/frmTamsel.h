@@ -79,8 +79,7 @@ private:
     QLabel* lbl得点 = nullptr;
     QLabel* lbl秒 = nullptr;
     std::array<std::vector<QCheckBox*>, tamsel::itemCount> chkTamsel; // [n - 1][box - 1]
-    std::array<QLabel*, tamsel::itemCount> pctマル{};                 // [n - 1]
-    int itemsBuilt_ = 0;
+    std::array<QLabel*, tamsel::itemCount> pctマル{};                 // [n - 1]; null until made
     QPixmap markPicture_;
     tamsel::AnswerSheetKeys* answerKeys_ = nullptr;
     QTimer* tmr時間 = nullptr;
