@@ -8,15 +8,19 @@
 #include <QStringList>
 
 #include <functional>
+#include <optional>
 
+// The wall clock at now; the forward-only clock follows it unless a test sets it apart, to move
+// the wall clock by hand.
 class FakeClock final : public tamsel::Clock {
 public:
-    qint64 secondsSinceEpoch() const override { return now; }
+    tamsel::ClockReading read() const override { return {now, elapsed.value_or(now * 1000)}; }
     void set(const char* localTime)
     {
         now = QDateTime::fromString(QString::fromLatin1(localTime), Qt::ISODate).toSecsSinceEpoch();
     }
     qint64 now = 0;
+    std::optional<qint64> elapsed; // milliseconds
 };
 
 // Records every operation in order, e.g. "file:/x/Zikan.wav", "Open", "Prev", "Play".

@@ -75,9 +75,10 @@ void TestCountdown::displayFormat()
 {
     QFETCH(qint64, secondsLater);
     QFETCH(QString, text);
+    const qint64 start = at("2026-12-08T10:15:00");
     Countdown countdown;
-    countdown.start(at("2026-12-08T10:15:00"));
-    countdown.tick(at("2026-12-08T10:15:00") + secondsLater);
+    countdown.start({start, 0});
+    countdown.tick({start + secondsLater, secondsLater * 1000});
     QCOMPARE(countdown.display(), text);
     QCOMPARE(countdown.RemainingTime().toString(u"h:mm:ss"), text + QStringLiteral(":00"));
 }
@@ -86,7 +87,8 @@ void TestCountdown::minutesFollowTheClock_data()
 {
     // Steps on 2026-12-08: "@t" starts at t, "t+" is a tick at t that changes the display and
     // "t-" one that does not, "t..u-" a tick every second from t to u. A time without a colon is
-    // in seconds since 1970.
+    // in seconds since 1970. Real time passes as the wall clock moves unless a step says "t~r":
+    // the wall clock reads t when r seconds have really passed since the start.
     QTest::addColumn<QString>("steps");
     QTest::addColumn<int>("minutes"); // left after the last step
     QTest::newRow("start mid-minute waits for the clock minute")
@@ -99,7 +101,12 @@ void TestCountdown::minutesFollowTheClock_data()
     // The count goes on from the corrected clock: an attempt is not frozen until the clock
     // catches up with where it stood.
     QTest::newRow("clock put back takes nothing off")
-        << "@10:15:40 10:16:00+ 09:50:00- 09:50:30- 09:51:00+" << 58;
+        << "@10:15:40 10:16:00+ 09:50:00~21- 09:50:30~51- 09:51:00~81+" << 58;
+    // A wall clock set forward, by hand or by a large network time step, shortens nothing.
+    QTest::newRow("clock set forward takes off only the time that passed")
+        << "@10:15:40 10:16:00+ 10:26:05~26- 10:27:00~80+" << 58;
+    QTest::newRow("clock set back and forward again takes off nothing more")
+        << "@10:15:40 10:16:00+ 10:06:10~30- 10:16:10~40- 10:17:00~80+" << 58;
     QTest::newRow("a sleeping machine comes back further on") << "@10:15:40 10:25:30+" << 50;
     QTest::newRow("never below zero") << "@10:15:40 13:00:00+ 13:01:00-" << 0;
     QTest::newRow("clock before 1970") << "@-30 -1- 0+" << 59; // 23:59:30 UTC on 1969-12-31
@@ -116,15 +123,21 @@ void TestCountdown::minutesFollowTheClock()
                                    : text.toLongLong();
     };
     Countdown countdown;
+    qint64 started = 0;
     for (const QString& step : steps.split(u' ')) {
         if (step.startsWith(u'@')) {
-            countdown.start(time(step.mid(1)));
+            started = time(step.mid(1));
+            countdown.start({started, started * 1000});
             QCOMPARE(countdown.display(), QStringLiteral("1:00"));
             continue;
         }
-        const QStringList range = step.chopped(1).split(QStringLiteral(".."));
-        for (qint64 s = time(range.first()); s <= time(range.last()); ++s)
-            QVERIFY2(countdown.tick(s) == step.endsWith(u'+'), qPrintable(step));
+        const QStringList wallAndReal = step.chopped(1).split(u'~');
+        const QStringList range = wallAndReal.first().split(QStringLiteral(".."));
+        for (qint64 s = time(range.first()); s <= time(range.last()); ++s) {
+            const qint64 real =
+                wallAndReal.size() > 1 ? started + wallAndReal.last().toLongLong() : s;
+            QVERIFY2(countdown.tick({s, real * 1000}) == step.endsWith(u'+'), qPrintable(step));
+        }
     }
     QCOMPARE(countdown.RemainingMinutes(), minutes);
 }

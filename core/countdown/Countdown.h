@@ -1,12 +1,16 @@
 #pragma once
 // The attempt's remaining time, in whole minutes, moving with the clock's minutes. It is fed clock
-// readings (seconds since the epoch) and knows nothing of timers, labels or sounds.
+// readings and knows nothing of timers, labels or sounds.
 //
 // Each reading takes off as many minutes as clock-minute boundaries were crossed since the last
 // reading (or Start), counted in whole minutes since the epoch: a late tick loses no minute, two
 // ticks in one minute take off one, a clock put back takes off nothing (and the count goes on
 // from where the clock now stands), and a machine that slept comes back as far on as the clock
-// went. Time-zone and daylight-saving changes move nothing.
+// went. Time-zone and daylight-saving changes move nothing. The minutes taken off never exceed
+// the time that really passed since Start, as the forward-only clock tells it, so a wall clock
+// set forward (by hand, or by a large network time step) cannot shorten the attempt.
+
+#include "system/Clock.h"
 
 #include <QString>
 #include <QTime>
@@ -19,9 +23,9 @@ public:
     // What the display shows when time is up.
     static constexpr QStringView timeUpText = u"0:00";
 
-    void start(qint64 secondsSinceEpoch);
+    void start(ClockReading now);
     // Returns whether the remaining time changed.
-    bool tick(qint64 secondsSinceEpoch);
+    bool tick(ClockReading now);
 
     int RemainingMinutes() const { return remainingMinutes_; }
     // The remaining time packed as a time of day: 60 minutes make one hour.
@@ -31,7 +35,8 @@ public:
 
 private:
     int remainingMinutes_ = attemptMinutes;
-    qint64 lastMinute_ = 0; // the clock minute of the last reading
+    qint64 lastMinute_ = 0;     // the clock minute of the last reading
+    qint64 startedElapsed_ = 0; // the forward-only clock at Start
 };
 
 } // namespace tamsel

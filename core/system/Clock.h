@@ -1,19 +1,26 @@
 #pragma once
-// The wall clock, as the countdown reads it. Tests put a fake in its place.
+// The clocks the countdown reads: the wall clock, whose minutes it follows, and a clock that only
+// moves forward and keeps counting while the machine sleeps, which bounds how much time can have
+// passed whatever is done to the wall clock. Tests put a fake in their place.
 
-#include <QDateTime>
+#include <QtGlobal>
 
 namespace tamsel {
+
+struct ClockReading {
+    qint64 secondsSinceEpoch = 0;
+    qint64 elapsedMilliseconds = 0; // since an arbitrary moment; never goes back
+};
 
 class Clock {
 public:
     virtual ~Clock() = default;
-    virtual qint64 secondsSinceEpoch() const = 0;
+    virtual ClockReading read() const = 0;
 };
 
 class SystemClock final : public Clock {
 public:
-    qint64 secondsSinceEpoch() const override { return QDateTime::currentSecsSinceEpoch(); }
+    ClockReading read() const override;
 };
 
 } // namespace tamsel

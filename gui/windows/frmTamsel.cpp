@@ -261,7 +261,7 @@ void frmTamsel::showAnswered(int item)
 void frmTamsel::cmdスタート_Click()
 {
     tmr時間->start();
-    countdown_.start(clock_.secondsSinceEpoch());
+    countdown_.start(clock_.read());
     showTime(countdown_.display());
     // The Start button goes out of use: the focus goes on to the booklet, where the attempt
     // begins, rather than to whatever control comes next.
@@ -277,7 +277,7 @@ void frmTamsel::cmdスタート_Click()
 
 void frmTamsel::tmr時間_Timer()
 {
-    const bool changed = countdown_.tick(clock_.secondsSinceEpoch());
+    const bool changed = countdown_.tick(clock_.read());
     if (changed)
         showTime(countdown_.display());
 
