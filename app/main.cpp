@@ -1,6 +1,5 @@
 #include "chime/ChimePlayer.h"
-#include "chime/ChimeReader.h"
-#include "chime/SoundModuleOutput.h"
+#include "chime/PulseOutput.h"
 #include "forms/WindowShelf.h"
 #include "startup/FontConfiguration.h"
 #include "startup/PlatformCheck.h"
@@ -30,9 +29,7 @@ int main(int, char* argv[])
     tamsel::prepareApplication();
 
     const tamsel::SystemClock clock;
-    tamsel::ThreadedChimeReader chimeReader;
-    tamsel::SoundModuleOutput sound(tamsel::programFolder() + QStringLiteral("tamsel-sound.so"));
-    tamsel::ChimePlayer chime(chimeReader, sound);
+    tamsel::ChimePlayer chime(std::make_unique<tamsel::PulseOutput>());
     tamsel::WindowShelf shelf;
     // The exam window goes when it is closed, its countdown with it; the program ends with the
     // last open window.
@@ -41,12 +38,10 @@ int main(int, char* argv[])
     window->show();
     const int status = QApplication::exec();
 
-    // The threads end before what their work refers to goes. One that is stuck (in a sound
-    // server that never answers, say) holds locks that the libraries' static destructors would
-    // wait for at exit: the program then ends without them.
-    const bool readerEnded = chimeReader.finish();
-    const bool soundEnded = sound.finish();
-    if (!readerEnded || !soundEnded)
+    // The sound thread ends before the libraries go. One that is stuck (in a sound server that
+    // never answers, say) holds locks that the libraries' static destructors would wait for at
+    // exit: the program then ends without them.
+    if (!chime.finish())
         tamsel::endWithoutWaiting(status);
     return status;
 }

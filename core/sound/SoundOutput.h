@@ -1,24 +1,27 @@
 #pragma once
-// Where the chime's samples go: the sound device, through a module loaded when an attempt first
-// needs it, or a stand-in in tests. Every call returns at once; whatever fails stays inside.
+// Where the chime's samples go: the sound server in the program, a recorder in tests. It is used
+// on the sound thread alone, one sound at a time.
 
 #include "sound/WaveFormat.h"
 
-#include <QtPlugin>
+#include <QString>
+
+#include <functional>
 
 namespace tamsel {
 
 class SoundOutput {
 public:
+    enum class Outcome { Played, Stopped, NoSound };
+    struct Result {
+        Outcome outcome = Outcome::Played;
+        QString whyNoSound; // for a student reading the program's output, when nothing sounded
+    };
+
     virtual ~SoundOutput() = default;
-    // Gets ready to play, so that the first sound does not wait for the device.
-    virtual void prepare() = 0;
-    // Plays sound from its beginning, in place of anything playing.
-    virtual void play(const PcmSound& sound) = 0;
-    virtual void stop() = 0;
+    // Plays sound from its beginning and returns once it has been heard to its end, or soon
+    // after stopping() turns true.
+    virtual Result play(const PcmSound& sound, const std::function<bool()>& stopping) = 0;
 };
 
 } // namespace tamsel
-
-#define TAMSEL_SOUND_OUTPUT_IID "org.tamsel.SoundOutput/1.0"
-Q_DECLARE_INTERFACE(tamsel::SoundOutput, TAMSEL_SOUND_OUTPUT_IID)

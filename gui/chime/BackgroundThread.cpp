@@ -30,21 +30,29 @@ BackgroundThread::~BackgroundThread()
     finish();
 }
 
-void BackgroundThread::post(std::function<void()> work)
+bool BackgroundThread::post(std::function<void()> work)
 {
     if (ended_)
-        return;
+        return false;
     if (!thread_) {
         thread_ = new QThread;
         thread_->setObjectName(name_);
         context_ = new QObject;
         context_->moveToThread(thread_);
         thread_->start();
+        // Where the system can make no more threads, QThread only warns.
+        if (!thread_->isRunning()) {
+            delete context_;
+            delete std::exchange(thread_, nullptr);
+            ended_ = true;
+            return false;
+        }
     }
     QMetaObject::invokeMethod(context_, std::move(work));
+    return true;
 }
 
-bool BackgroundThread::finish(int milliseconds)
+bool BackgroundThread::finish(QDeadlineTimer deadline)
 {
     if (ended_)
         return *ended_;
@@ -54,7 +62,7 @@ bool BackgroundThread::finish(int milliseconds)
         delete context;
         QThread::currentThread()->quit();
     });
-    if (!thread_->wait(QDeadlineTimer(milliseconds))) {
+    if (!thread_->wait(deadline)) {
         leftBehind().push_back(std::exchange(thread_, nullptr));
         return *(ended_ = false);
     }

@@ -5,6 +5,7 @@
 // left behind, and the program then ends without running its static destructors, which could
 // wait on that thread forever.
 
+#include <QDeadlineTimer>
 #include <QString>
 
 #include <functional>
@@ -23,13 +24,14 @@ public:
     BackgroundThread& operator=(const BackgroundThread&) = delete;
 
     // Runs work on the thread after what was posted before; the thread starts at the first post.
-    void post(std::function<void()> work);
+    // False when the work will not run: the thread has finished, or no thread could be made.
+    bool post(std::function<void()> work);
     // How long the end of the thread is waited for, unless told otherwise.
     static constexpr int endMilliseconds = 500;
 
-    // Lets the posted work end and the thread with it, waiting at most milliseconds: true when it
-    // ended (or never started). The thread takes no work after this.
-    bool finish(int milliseconds = endMilliseconds);
+    // Lets the posted work end and the thread with it, waiting until deadline at most: true when
+    // it ended (or never started). The thread takes no work after this.
+    bool finish(QDeadlineTimer deadline = QDeadlineTimer(endMilliseconds));
 
 private:
     QString name_;

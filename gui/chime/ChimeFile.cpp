@@ -2,6 +2,9 @@
 
 #include <QFile>
 
+#include <cerrno>
+#include <cstring>
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -29,11 +32,6 @@ private:
     int fd_ = -1;
 };
 
-bool sameFile(const struct stat& a, const struct stat& b)
-{
-    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
-}
-
 // The whole of a regular file, read from the descriptor that was checked.
 QByteArray readAll(int fd, qint64 size)
 {
@@ -52,36 +50,36 @@ QByteArray readAll(int fd, qint64 size)
     return bytes;
 }
 
+ChimeFile noSound(const char* why)
+{
+    return {std::nullopt, QString::fromUtf8(why)};
+}
+
 } // namespace
 
-std::optional<ChimeLook> lookAtChime(const QString& path, const std::optional<ChimeStamp>& last)
+ChimeFile readChimeFile(const QString& path)
 {
-    // What the name stands for is asked without opening it, so that no device is ever opened and
-    // no pipe can make the reader wait for a writer.
-    const QByteArray name = QFile::encodeName(path);
-    const FileDescriptor named(::open(name.constData(), O_PATH | O_CLOEXEC));
+    // The name is resolved once, to a descriptor that gives no access and so opens no device and
+    // waits for no pipe's writer; what it stands for is checked through that descriptor.
+    const FileDescriptor named(::open(QFile::encodeName(path).constData(), O_PATH | O_CLOEXEC));
     struct stat status {};
-    ChimeLook look{{path}, std::nullopt};
-    ChimeStamp& stamp = look.stamp;
-    if (named.get() >= 0 && ::fstat(named.get(), &status) == 0) {
-        stamp.regular = S_ISREG(status.st_mode);
-        stamp.size = status.st_size;
-        stamp.modifiedMilliseconds =
-            qint64(status.st_mtim.tv_sec) * 1000 + status.st_mtim.tv_nsec / 1'000'000;
-    }
-    if (last == stamp)
-        return std::nullopt;
-    if (!stamp.regular || stamp.size > largestChimeBytes)
-        return look;
+    if (named.get() < 0 || ::fstat(named.get(), &status) != 0)
+        return noSound(std::strerror(errno));
+    if (!S_ISREG(status.st_mode))
+        return noSound("not a regular file");
+    if (status.st_size > largestChimeBytes)
+        return noSound("larger than 16 MiB");
 
-    // Opened for reading only if it is still the file that was looked at; should anything else
-    // have taken its name in between, it cannot block nor become the controlling terminal.
-    const FileDescriptor file(
-        ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
-    struct stat opened {};
-    if (file.get() >= 0 && ::fstat(file.get(), &opened) == 0 && sameFile(status, opened))
-        look.sound = readPcmSound(readAll(file.get(), stamp.size));
-    return look;
+    // Reopened for reading through that descriptor: the file read is the one checked, whatever
+    // has taken its name since.
+    const QByteArray checked = "/proc/self/fd/" + QByteArray::number(named.get());
+    const FileDescriptor file(::open(checked.constData(), O_RDONLY | O_NOCTTY | O_CLOEXEC));
+    if (file.get() < 0)
+        return noSound(std::strerror(errno));
+    std::optional<PcmSound> sound = readPcmSound(readAll(file.get(), status.st_size));
+    if (!sound)
+        return noSound("not an 8- or 16-bit PCM wave file");
+    return {std::move(sound), {}};
 }
 
 } // namespace tamsel

@@ -1,48 +1,48 @@
 #pragma once
-// The media player of the exam window. Every "Open" has the chime's file looked at by a reader
-// (see ChimeFile.h: what is read, and what never is), away from the window's thread; the sound
-// that reader found is the one played. Opens that come while a look is under way make one more
-// look once it is done, and a "Play" that comes meanwhile plays what the looks end with.
+// The media player of the exam window. Its work (reading the chime's file, playing it) runs on a
+// sound thread of its own, in the order the window asks for it, so that no file and no sound
+// server, however slow or strange, holds up the window. The file is read at the first "Open" of
+// its name; later opens of the same name cost nothing. "Prev" stops a chime that is sounding, and
+// "Play" plays what the read found. When no chime can sound (no playable file, no sound server),
+// it says why once on stderr.
+//
+// It owns the sound thread and the output, which the thread alone uses; the thread's work holds
+// nothing of the window's thread but what it was given.
 
-#include "chime/ChimeFile.h"
+#include "chime/BackgroundThread.h"
 #include "sound/MediaPlayer.h"
 
-#include <QObject>
+#include <QDeadlineTimer>
 
-#include <optional>
+#include <memory>
 
 namespace tamsel {
 
-class ChimeReader;
 class SoundOutput;
 
 class ChimePlayer final : public MediaPlayer {
 public:
-    // The player looks at files through reader and sends what it plays to output; both outlive
-    // it.
-    ChimePlayer(ChimeReader& reader, SoundOutput& output);
+    explicit ChimePlayer(std::unique_ptr<SoundOutput> output);
+    ~ChimePlayer() override;
+    ChimePlayer(const ChimePlayer&) = delete;
+    ChimePlayer& operator=(const ChimePlayer&) = delete;
 
     void setFileName(const QString& path) override;
     void open() override;
     void prev() override;
     void play() override;
 
-    // Whether the looks so far found a chime it can play.
-    bool isPlayable() const { return sound_.has_value(); }
+    // Stops the chime and ends the sound thread, waiting for it until deadline at most: false
+    // when it is stuck (in a sound server that never answers, say) and was left behind.
+    bool finish(QDeadlineTimer deadline = QDeadlineTimer(BackgroundThread::endMilliseconds));
 
 private:
-    void look();
-    void onLooked(std::optional<ChimeLook> look);
+    struct Chime;
 
-    ChimeReader& reader_;
-    SoundOutput& output_;
-    QObject context_; // the looks report back in its name
+    std::shared_ptr<Chime> chime_;
     QString fileName_;
-    std::optional<ChimeStamp> opened_;
-    std::optional<PcmSound> sound_;
-    bool looking_ = false;
-    bool lookAgain_ = false;
-    bool playWhenLooked_ = false;
+    QString opened_; // the name whose file was read
+    BackgroundThread thread_{QStringLiteral("sound")};
 };
 
 } // namespace tamsel

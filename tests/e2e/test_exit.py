@@ -1,7 +1,7 @@
 """The way out never waits on the sound: whatever the sound server does, the program is gone
 within a second of 終了 closing its last window, with status 0.
 
-TAMSEL_E2E_SOUND picks what the server does once the chime is ready to play:
+TAMSEL_E2E_SOUND picks what the server does when the chime is to sound at time-up:
   silent   a listener on the server's socket takes the connection and never answers
   stopped  a real PulseAudio server, stopped with SIGSTOP
   killed   a real PulseAudio server, killed while the chime sounds at time-up
@@ -40,7 +40,7 @@ def sound_server_pid():
 
 
 def sound_thread_started():
-    """The program's thread named "sound", which the chime's first preparation starts."""
+    """The program's thread named "sound", which the first tick starts to read the chime."""
     for pid in process_tree(program_pid()):
         try:
             for task in os.listdir(f"/proc/{pid}/task"):
@@ -69,18 +69,18 @@ def step_server():
 def step_start():
     ui["exam"] = exam = ExamWindow()
     press(exam.buttons[START])
-    wait_until(sound_thread_started, what="the chime to be prepared on the sound thread")
+    wait_until(sound_thread_started, what="the chime to be read on the sound thread")
+    if MODE == "stopped":
+        os.kill(server["pid"], signal.SIGSTOP)
+        report.check(True, "the sound server is stopped before time-up")
+    wait_until(lambda: ui["exam"].time_display() and
+               ui["exam"].time_display().get_name() == time_name(0),
+               timeout=3600 / SPEED * 1.5 + 10, interval=0.05, what="time-up")
     if MODE == "silent":
         server["listener"].settimeout(10)
         server["connection"] = server["listener"].accept()[0]
-        report.check(True, "the program connects to the silent server")
-    elif MODE == "stopped":
-        os.kill(server["pid"], signal.SIGSTOP)
-        report.check(True, "the sound server is stopped")
-    else:
-        wait_until(lambda: ui["exam"].time_display() and
-                   ui["exam"].time_display().get_name() == time_name(0),
-                   timeout=3600 / SPEED * 1.5 + 10, interval=0.05, what="time-up")
+        report.check(True, "the program connects to the silent server at time-up")
+    elif MODE == "killed":
         os.kill(server["pid"], signal.SIGKILL)
         report.check(True, "the sound server is killed while the chime sounds")
 
@@ -99,7 +99,7 @@ def step_exit():
 try:
     sys.exit(report.run([
         ("a sound server", step_server),
-        ("Start prepares the chime", step_start),
+        ("Start, and time-up", step_start),
         ("終了", step_exit),
     ]))
 finally:
