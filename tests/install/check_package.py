@@ -5,8 +5,8 @@ Usage: tests/install/check_package.py <dir> <version>
   <dir> holds the package and, in unpacked/, its files (tests/install/package makes both).
 
 - its control fields: name, version, architecture, section, and a dependency on everything the
-  program needs at run time besides itself (Qt with its window-system plugins and multimedia, the
-  PulseAudio client, the fonts its documents resolve to);
+  program needs at run time besides itself (Qt with its window-system plugins, the PulseAudio
+  simple client, the fonts its documents resolve to) and none on Qt Multimedia;
 - those dependencies are met here: apt would install the package and nothing else with it;
 - its desktop entry passes desktop-file-validate and starts a command the package puts on the
   PATH, with an icon the package puts in the hicolor theme, and its actions open each companion
@@ -22,9 +22,11 @@ import subprocess
 import sys
 import tempfile
 
-NEEDED = ("libqt6core6", "libqt6gui6", "libqt6widgets6", "libqt6multimedia6",
-          "qt6-translations-l10n", "libpulse0", "fonts-ipafont-gothic", "fonts-ipafont-mincho",
+NEEDED = ("libqt6core6", "libqt6gui6", "libqt6widgets6", "libpulse0",
+          "qt6-translations-l10n", "fonts-ipafont-gothic", "fonts-ipafont-mincho",
           "fonts-dejavu-core")
+# The chime plays through PulseAudio's simple API: Qt Multimedia and its tree are not wanted.
+NOT_WANTED = ("libqt6multimedia6",)
 
 # The companion documents, and the figures the HTML shows from one folder up.
 COMPANION = tuple(f"usr/share/doc/tamsel/companion/{name}.{kind}"
@@ -71,6 +73,8 @@ def check_fields(deb, version):
     check(deb.name == f"tamsel_{version}_{architecture}.deb", f"file name {deb.name}")
     missing = set(NEEDED) - depended_on(control.get("Depends", ""))
     check(not missing, f"depends on what the program needs at run time (missing: {sorted(missing)})")
+    unwanted = set(NOT_WANTED) & depended_on(control.get("Depends", ""))
+    check(not unwanted, f"depends on no sound library beyond PulseAudio's ({sorted(unwanted)})")
     check("xdg-utils" in depended_on(control.get("Recommends", "")),
           f"recommends xdg-utils for the entry's actions: {control.get('Recommends')}")
 
