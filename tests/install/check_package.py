@@ -7,6 +7,8 @@ Usage: tests/install/check_package.py <dir> <version>
 - its control fields: name, version, architecture, section, and a dependency on everything the
   program needs at run time besides itself (Qt with its window-system plugins, the PulseAudio
   simple client, the fonts its documents resolve to) and none on Qt Multimedia;
+- the program is hardened as Debian's packages are: stack protection, relocations read-only and
+  resolved at start;
 - those dependencies are met here: apt would install the package and nothing else with it;
 - its desktop entry passes desktop-file-validate and starts a command the package puts on the
   PATH, with an icon the package puts in the hicolor theme, and its actions open each companion
@@ -77,6 +79,15 @@ def check_fields(deb, version):
     check(not unwanted, f"depends on no sound library beyond PulseAudio's ({sorted(unwanted)})")
     check("xdg-utils" in depended_on(control.get("Recommends", "")),
           f"recommends xdg-utils for the entry's actions: {control.get('Recommends')}")
+
+
+def check_hardening(program):
+    dynamic = run("readelf", "--dynamic", "--wide", str(program)).stdout
+    segments = run("readelf", "--segments", "--wide", str(program)).stdout
+    symbols = run("readelf", "--dyn-syms", "--wide", str(program)).stdout
+    check("BIND_NOW" in dynamic and "GNU_RELRO" in segments,
+          "the program's relocations are resolved at start and read-only (-z now, relro)")
+    check("__stack_chk_fail" in symbols, "the program is built with stack protection")
 
 
 def check_installable(deb):
@@ -173,6 +184,7 @@ def main(argv):
         return 1
     check_fields(debs[0], version)
     check_installable(debs[0])
+    check_hardening(folder / "unpacked/usr/libexec/tamsel/tamsel")
     check_desktop_files(folder / "unpacked")
     check_install_and_removal(debs[0], folder / "unpacked")
     print(f"{len(failures)} failed" if failures else "all passed")
