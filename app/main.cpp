@@ -3,6 +3,7 @@
 #include "forms/WindowShelf.h"
 #include "startup/FontConfiguration.h"
 #include "startup/PlatformCheck.h"
+#include "startup/SessionBus.h"
 #include "startup/Startup.h"
 #include "system/AppFolder.h"
 #include "system/Clock.h"
@@ -21,6 +22,7 @@ int main(int, char* argv[])
                       nullptr};
     int qtArgc = platforms.isEmpty() ? 1 : 3;
     std::future<void> fontConfiguration = tamsel::readFontConfigurationAhead();
+    tamsel::nameTheSessionBus();
     tamsel::watchPlatformStart();
     QApplication app(qtArgc, qtArgv);
     tamsel::stopWatchingPlatform();
