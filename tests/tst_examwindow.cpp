@@ -194,13 +194,22 @@ void TestExamWindow::keysAnswerTheSheet()
     QTest::keyClick(sheet, Qt::Key_4);
     QVERIFY(box(1, 4)->isChecked());
     QCOMPARE(QApplication::focusWidget(), box(1, 4));
-    // Left and Right move between the item's boxes and stop at its ends.
-    const std::pair<Qt::Key, int> moves[] = {
-        {Qt::Key_Right, 5}, {Qt::Key_Right, 5}, {Qt::Key_Left, 4}, {Qt::Key_Left, 3}};
-    for (const auto& [key, choice] : moves) {
-        QTest::keyClick(QApplication::focusWidget(), key);
+    // Left and Right move between the item's boxes and stop at its ends; the keypad's arrows
+    // (NumLock off) do the same and never leave the item either.
+    const struct {
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        int choice;
+    } moves[] = {{Qt::Key_Right, {}, 5},
+                 {Qt::Key_Right, {}, 5},
+                 {Qt::Key_Right, Qt::KeypadModifier, 5},
+                 {Qt::Key_Left, Qt::KeypadModifier, 4},
+                 {Qt::Key_Left, {}, 3}};
+    for (const auto& [key, modifiers, choice] : moves) {
+        QTest::keyClick(QApplication::focusWidget(), key, modifiers);
         QCOMPARE(QApplication::focusWidget(), box(1, choice));
     }
+    QCOMPARE(sheet->currentIndex(), 0);
     // The same digit again clears the box; the keypad's digits work too; a digit past the
     // item's last box does nothing.
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_4);
