@@ -47,6 +47,7 @@ private Q_SLOTS:
     void tabsStayWhereTheyAre();
     void onlyATabShowsThePointer();
     void onlyTheSelectedPageTakesFocus();
+    void pagingKeepsTheFocusOnThePages();
     void scoreMarksTheSheet();
     void scoreHidesMarksShownBefore();
     void scoreLeavesMarkOfGrayedRightBox();
@@ -442,6 +443,31 @@ void TestExamWindow::onlyTheSelectedPageTakesFocus()
                                "chkTamsel163", "chkTamsel164", "chkTamsel165", "chkTamsel166",
                                "chkTamsel167", "cmdスタート"};
     QCOMPARE(chain, expected);
+}
+
+// Paging from an answer box hands the focus straight to the box of the page coming into view:
+// nothing outside the pages takes it on the way, where a screen reader would say its name.
+void TestExamWindow::pagingKeepsTheFocusOnThePages()
+{
+    QVERIFY(activate());
+    TabbedDialog* sheet = answerSheet();
+    sheet->setCurrentIndex(2);
+    box(3, 2)->setFocus();
+    QWidgetList focused;
+    const QMetaObject::Connection recording =
+        connect(qApp, &QApplication::focusChanged, this,
+                [&focused](QWidget*, QWidget* now) { focused << now; });
+    for (const Qt::Key key : {Qt::Key_PageUp, Qt::Key_PageDown, Qt::Key_PageDown})
+        QTest::keyClick(QApplication::focusWidget(), key, Qt::ControlModifier);
+    disconnect(recording);
+
+    QCOMPARE(sheet->currentIndex(), 3);
+    QCOMPARE(QApplication::focusWidget(), box(4, 1));
+    QVERIFY(!focused.isEmpty());
+    for (const QWidget* widget : focused) {
+        QVERIFY2(widget && widget != sheet && sheet->isAncestorOf(widget),
+                 qPrintable(widget ? widget->objectName() : QStringLiteral("nothing")));
+    }
 }
 
 void TestExamWindow::scoreMarksTheSheet()

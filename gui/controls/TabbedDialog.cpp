@@ -78,12 +78,11 @@ void TabbedDialog::setCurrentIndex(int index)
     const bool focusOnPage = previous >= 0 && pages_[static_cast<size_t>(previous)]->isAncestorOf(
                                                   QApplication::focusWidget());
     shown->setVisible(true);
-    if (previous >= 0)
-        pages_[static_cast<size_t>(previous)]->setVisible(false);
     // Focus on the page going out of sight moves on to the first control of the page coming into
-    // view, as it was working on the page; it never falls out of the dialog onto the next control
-    // of the window. A page's controls may have been made after later pages', so the whole chain
-    // is looked at.
+    // view, as it was working on the page. It moves before the old page hides: a hidden page
+    // would hand it to the next control of the window first, whose name a screen reader would
+    // say. A page's controls may have been made after later pages', so the whole chain is looked
+    // at.
     if (focusOnPage) {
         QWidget* first = shown->nextInFocusChain();
         while (first != shown && !(shown->isAncestorOf(first) &&
@@ -94,6 +93,8 @@ void TabbedDialog::setCurrentIndex(int index)
         else
             setFocus(Qt::TabFocusReason);
     }
+    if (previous >= 0)
+        pages_[static_cast<size_t>(previous)]->setVisible(false);
     update();
 
     TabbedDialogAccessible::notifyTabChange(this, previous);
