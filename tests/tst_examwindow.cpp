@@ -48,6 +48,8 @@ private Q_SLOTS:
     void onlyATabShowsThePointer();
     void onlyTheSelectedPageTakesFocus();
     void pagingKeepsTheFocusOnThePages();
+    void startHandsTheFocusToThePageInView_data();
+    void startHandsTheFocusToThePageInView();
     void scoreMarksTheSheet();
     void scoreHidesMarksShownBefore();
     void scoreLeavesMarkOfGrayedRightBox();
@@ -468,6 +470,31 @@ void TestExamWindow::pagingKeepsTheFocusOnThePages()
         QVERIFY2(widget && widget != sheet && sheet->isAncestorOf(widget),
                  qPrintable(widget ? widget->objectName() : QStringLiteral("nothing")));
     }
+}
+
+void TestExamWindow::startHandsTheFocusToThePageInView_data()
+{
+    QTest::addColumn<int>("page");
+    QTest::addColumn<QString>("control");
+    QTest::newRow("booklet page: the booklet") << 0 << u"RichTextBox1"_qs;
+    QTest::newRow("figure page: the figure") << 4 << u"Picture4"_qs;
+}
+
+// Start goes out of use as it is pressed: the focus goes on to the booklet viewer's page in
+// view, to a control the student sees with its focus ring.
+void TestExamWindow::startHandsTheFocusToThePageInView()
+{
+    QFETCH(int, page);
+    QFETCH(QString, control);
+    QVERIFY(activate());
+    find<TabbedDialog>(u"stb英語"_qs)->setCurrentIndex(page);
+    QPushButton* start = button(u"cmdスタート"_qs);
+    start->setFocus();
+    QTest::keyClick(start, Qt::Key_Space);
+    QVERIFY(!start->isEnabled());
+    QWidget* focused = QApplication::focusWidget();
+    QCOMPARE(focused, find<QWidget>(control));
+    QVERIFY(focused->isVisible());
 }
 
 void TestExamWindow::scoreMarksTheSheet()

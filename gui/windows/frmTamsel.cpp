@@ -134,9 +134,8 @@ void frmTamsel::buildBookletViewer(QWidget* client)
         QWidget* control = nullptr;
         switch (page.kind) {
         case design::PageKind::Document:
-            RichTextBox1 = makeRichTextBox(
+            control = makeRichTextBox(
                 {page.controlName, page.rect, design::form.font, page.resource}, nullptr);
-            control = RichTextBox1;
             break;
         case design::PageKind::Figure: {
             auto* picture = new PictureBox(nullptr, PictureBox::Kind::Figure);
@@ -263,10 +262,11 @@ void frmTamsel::cmdスタート_Click()
     tmr時間->start();
     countdown_.start(clock_.secondsSinceEpoch());
     showTime(countdown_.display());
-    // The Start button goes out of use: the focus goes on to the booklet, where the attempt
-    // begins, rather than to whatever control comes next.
+    // The Start button goes out of use: the focus goes on to the booklet viewer's page in view,
+    // where the attempt begins, rather than to whatever control comes next. A control on another
+    // page is out of sight and would take the keys unseen.
     if (cmdスタート->hasFocus())
-        RichTextBox1->setFocus(Qt::OtherFocusReason);
+        stb英語->focusCurrentPage(Qt::OtherFocusReason);
     cmdスタート->setEnabled(false);
     showScore(QString());
     buildAnswerSheetPages();
