@@ -36,7 +36,9 @@ PictureBox* buildForm(QWidget* window, const FormDesign& design);
 
 // Makes client the window's client area, below its menu bar: fixed at its size where the window
 // fits its screen's free area, frame included; in a scroll area as large as fits where it does
-// not (a small screen at a large scale), so that every control can still be reached.
+// not (a small screen at a large scale), so that every control can still be reached. The frame
+// is guessed until the window manager has framed the window; by its real frame the window may
+// then scroll after all.
 void setClientArea(QMainWindow* window, QWidget* client);
 
 // A new top-level window built from a design, its controls in tab order.
