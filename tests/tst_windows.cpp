@@ -67,6 +67,7 @@ private Q_SLOTS:
     void windowsFitEveryScreen_data();
     void windowsFitEveryScreen();
     void windowsFitAgainByTheFrameTheyGet();
+    void windowsOpenOnTheScreenOfTheirOpener();
 
 private:
     // Ticks the keyed answer of the first items until their points reach at least target.
@@ -253,7 +254,7 @@ void TestWindows::passLineWindowsAsDesigned()
     QFETCH(int, index);
     const DocumentFormDesign& design =
         index < 0 ? helpdesign::window : passlinedesign::windows[static_cast<size_t>(index)];
-    QWidget* shown = shelf->show(design);
+    QWidget* shown = shelf->show(design, window.get());
     QVERIFY(QTest::qWaitForWindowExposed(shown));
     QCOMPARE(shown->objectName(), designText(design.form.name));
     QCOMPARE(shown->windowTitle(), designText(design.form.caption));
@@ -471,6 +472,29 @@ void TestWindows::windowsFitAgainByTheFrameTheyGet()
     QVERIFY(area);
     QCOMPARE(area->widget(), find<QWidget>(QStringLiteral("client")));
     QCOMPARE(QApplication::focusWidget(), button(QStringLiteral("cmdスタート")));
+}
+
+// The pass-line and help windows open on the screen the exam window stands on, fitted to it and
+// centred on it, not on the first screen.
+void TestWindows::windowsOpenOnTheScreenOfTheirOpener()
+{
+    const QList<QScreen*> screens = QGuiApplication::screens();
+    if (screens.size() < 2)
+        QSKIP("needs two screens: ctest gives the test tests/data/offscreen/two-screens.json");
+    QScreen* second = screens.at(1);
+    QVERIFY(second != QGuiApplication::primaryScreen());
+    window->setScreen(second);
+    QCOMPARE(window->screen(), second);
+
+    window->mnuAbout_Click();
+    scoreThenPassRate();
+    for (const char* name : {"frmヘルプ", "frm合格ライン6"}) {
+        QWidget* shown = shelf->window(QString::fromUtf8(name));
+        QVERIFY(shown && QTest::qWaitForWindowExposed(shown));
+        QCOMPARE(shown->screen(), second);
+        QString offset;
+        QVERIFY2(centredOnScreen(*shown, &offset), qPrintable(offset));
+    }
 }
 
 QTEST_MAIN(TestWindows)

@@ -204,10 +204,13 @@ void setClientArea(QMainWindow* window, QWidget* client)
     });
 }
 
-QWidget* buildDocumentForm(const DocumentFormDesign& design)
+QWidget* buildDocumentForm(const DocumentFormDesign& design, QScreen* screen)
 {
     // A main window, as the exam window is, so that assistive technology sees a frame.
     auto* window = new QMainWindow;
+    // Its client area is fitted to its screen's free area.
+    if (screen)
+        window->setScreen(screen);
     PictureBox* client = buildForm(window, design.form);
     setClientArea(window, client);
     // Qt's focus chain follows the order of creation, which is the design's tab order.

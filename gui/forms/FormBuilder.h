@@ -13,6 +13,7 @@ class QLabel;
 class QMainWindow;
 class QMenuBar;
 class QPushButton;
+class QScreen;
 class QWidget;
 
 namespace tamsel {
@@ -41,8 +42,9 @@ PictureBox* buildForm(QWidget* window, const FormDesign& design);
 // then scroll after all.
 void setClientArea(QMainWindow* window, QWidget* client);
 
-// A new top-level window built from a design, its controls in tab order.
-QWidget* buildDocumentForm(const DocumentFormDesign& design);
+// A new top-level window built from a design, its controls in tab order, for screen (the primary
+// screen where none is given).
+QWidget* buildDocumentForm(const DocumentFormDesign& design, QScreen* screen = nullptr);
 
 // A label that sizes itself to its text keeps its left edge and its height and grows to the
 // right; an empty text keeps its designed width.

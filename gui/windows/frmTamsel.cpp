@@ -348,12 +348,12 @@ void frmTamsel::cmd得点_Click()
 void frmTamsel::cmd合格率_Click()
 {
     if (const std::optional<int> window = passLineWindowFor(lbl得点->text()))
-        shelf_.show(passlinedesign::windows[static_cast<size_t>(*window - 1)]);
+        shelf_.show(passlinedesign::windows[static_cast<size_t>(*window - 1)], this);
 }
 
 void frmTamsel::mnuAbout_Click()
 {
-    shelf_.show(helpdesign::window);
+    shelf_.show(helpdesign::window, this);
 }
 
 void frmTamsel::mnuExit_Click()
