@@ -30,6 +30,7 @@ private Q_SLOTS:
     void scoreIsAnnounced();
     void minutesLeftAndTimeUpAreAnnounced();
     void answeredItemsAreToldFromTheirTabs();
+    void tabListTellsWhereTheFocusIs();
     void tabListIsInvalidWhileDestroyed();
     void figuresAreDescribedAndReachable();
     void contextMenuIsJapanese();
@@ -157,6 +158,25 @@ void TestAccessibility::answeredItemsAreToldFromTheirTabs()
     QCOMPARE(description(1), u"解答済み"_qs);
 }
 
+// A screen reader asks a tab list where the focus is: on the selected tab while the list has it,
+// on a control of the page while that has it.
+void TestAccessibility::tabListTellsWhereTheFocusIs()
+{
+    QVERIFY(activate());
+    TabbedDialog* sheet = answerSheet();
+    QAccessibleInterface* list = QAccessible::queryAccessibleInterface(sheet);
+    sheet->setCurrentIndex(6);
+    sheet->setFocus();
+    QAccessibleInterface* focused = list->focusChild();
+    QVERIFY(focused);
+    QCOMPARE(focused->role(), QAccessible::PageTab);
+    QCOMPARE(focused->text(QAccessible::Name), sheet->tabText(6));
+    QVERIFY(focused->state().focused);
+
+    box(7, 2)->setFocus();
+    QCOMPARE(list->focusChild(), QAccessible::queryAccessibleInterface(box(7, 2)));
+}
+
 // Destroyed with the focus, the tab control gives it up after its own parts are gone: a screen
 // reader asking then is told the list and its tabs are no longer there, and the tabs' interfaces
 // go with the list's.
@@ -178,6 +198,7 @@ void TestAccessibility::tabListIsInvalidWhileDestroyed()
         bool listValid = true;
         bool tabValid = true;
         int children = -1;
+        QAccessibleInterface* focus = nullptr;
     } seen;
     const QMetaObject::Connection asking =
         connect(qApp, &QApplication::focusChanged, this, [&](QWidget* old, QWidget*) {
@@ -187,6 +208,7 @@ void TestAccessibility::tabListIsInvalidWhileDestroyed()
             seen.listValid = list->isValid();
             seen.tabValid = tab->isValid() || !tab->state().invalid;
             seen.children = list->childCount();
+            seen.focus = list->focusChild();
         });
     owned.reset();
     disconnect(asking);
@@ -194,6 +216,7 @@ void TestAccessibility::tabListIsInvalidWhileDestroyed()
     QVERIFY(!seen.listValid);
     QVERIFY(!seen.tabValid);
     QCOMPARE(seen.children, 0);
+    QVERIFY(!seen.focus);
     QVERIFY(!QAccessible::accessibleInterface(tabId));
 }
 

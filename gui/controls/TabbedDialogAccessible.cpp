@@ -203,4 +203,18 @@ QAccessibleInterface* TabbedDialogAccessible::childAt(int x, int y) const
     return QAccessibleWidget::childAt(x, y);
 }
 
+// With the focus on the tab list, the selected tab has it, as a screen reader expects of Qt's own
+// tab bars; with the focus on a control of a page, that control.
+QAccessibleInterface* TabbedDialogAccessible::focusChild() const
+{
+    if (!isValid())
+        return nullptr;
+    for (int i = 0; i < dialog()->count(); ++i) {
+        QAccessibleInterface* tab = child(i);
+        if (tab->state().focused)
+            return tab;
+    }
+    return QAccessibleWidget::focusChild();
+}
+
 } // namespace tamsel

@@ -1,8 +1,8 @@
 #pragma once
 // What assistive technology sees of a TabbedDialog: a page tab list whose first children are the
 // tabs, each a page tab named by its caption and described by its description, that its action
-// selects, followed by the pages. It and its tabs turn invalid once the dialog's destructor begins;
-// the tabs' interfaces go with it.
+// selects, followed by the pages. It answers where the focus is, and it and its tabs turn invalid
+// once the dialog's destructor begins; the tabs' interfaces go with it.
 
 #include <QAccessibleWidget>
 #include <QHash>
@@ -33,6 +33,7 @@ public:
     QAccessibleInterface* child(int index) const override;
     int indexOfChild(const QAccessibleInterface* child) const override;
     QAccessibleInterface* childAt(int x, int y) const override;
+    QAccessibleInterface* focusChild() const override;
 
     // The dialog, or nothing once its destructor has begun.
     TabbedDialog* dialog() const;
