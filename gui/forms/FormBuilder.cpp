@@ -98,16 +98,29 @@ RichTextBox* makeRichTextBox(const RichTextBoxDesign& design, QWidget* parent)
     return box;
 }
 
-void buildMenus(QMenuBar* bar, std::span<const MenuDesign> menus)
+MenuActions buildMenus(QMenuBar* bar, std::span<const MenuDesign> menus)
 {
+    MenuActions actions;
     for (const MenuDesign& design : menus) {
         QMenu* menu = bar->addMenu(designText(design.caption));
         menu->setObjectName(designText(design.name));
         // A pull-down is a window of its own: it takes the palette of the window it belongs to.
         menu->setAttribute(Qt::WA_WindowPropagation);
-        for (const MenuItemDesign& item : design.items)
-            menu->addAction(designText(item.caption))->setObjectName(designText(item.name));
+        for (const MenuItemDesign& item : design.items) {
+            QAction* action = menu->addAction(designText(item.caption));
+            action->setObjectName(designText(item.name));
+            actions.emplace(action->objectName(), action);
+        }
     }
+    return actions;
+}
+
+QAction* menuAction(const MenuActions& actions, const char* name)
+{
+    const auto found = actions.find(designText(name));
+    // An item renamed in the design but not in the window's wiring would be a dead menu entry.
+    Q_ASSERT_X(found != actions.end(), "menuAction", name);
+    return found == actions.end() ? nullptr : found->second;
 }
 
 PictureBox* buildForm(QWidget* window, const FormDesign& design)

@@ -6,9 +6,12 @@
 #include "design/FormDesign.h"
 
 #include <QFont>
+#include <QString>
 
+#include <map>
 #include <span>
 
+class QAction;
 class QLabel;
 class QMainWindow;
 class QMenuBar;
@@ -28,8 +31,12 @@ QLabel* makeLabel(const LabelDesign& design, QWidget* parent);
 QLabel* designLabel(QLabel* label, const LabelDesign& design);
 // The box holds its document, read from the design's resource.
 RichTextBox* makeRichTextBox(const RichTextBoxDesign& design, QWidget* parent);
-// Every menu item becomes an action named as designed, found with findChild<QAction*>.
-void buildMenus(QMenuBar* bar, std::span<const MenuDesign> menus);
+// The actions made for a window's menu items, by their design names.
+using MenuActions = std::map<QString, QAction*>;
+// Every menu item becomes an action named as designed; the window wires the actions returned.
+MenuActions buildMenus(QMenuBar* bar, std::span<const MenuDesign> menus);
+// The action made for the design's item of that name, which the design must have.
+QAction* menuAction(const MenuActions& actions, const char* name);
 
 // Gives window the design's name, caption, font and icon, and returns its client area: fixed at
 // the design's size, showing the background picture or colour. Controls go on the client area.

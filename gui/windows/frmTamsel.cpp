@@ -78,11 +78,9 @@ frmTamsel::frmTamsel(const Clock& clock, MediaPlayer& player, WindowShelf& shelf
     , shelf_(shelf)
     , chimePath_(AppFolder() + QStringLiteral("Zikan.wav"))
 {
-    buildMenus(menuBar(), design::menus);
-    connect(findChild<QAction*>(QStringLiteral("mnuExit")), &QAction::triggered, this,
-            &frmTamsel::mnuExit_Click);
-    connect(findChild<QAction*>(QStringLiteral("mnuAbout")), &QAction::triggered, this,
-            &frmTamsel::mnuAbout_Click);
+    const MenuActions menus = buildMenus(menuBar(), design::menus);
+    connect(menuAction(menus, "mnuExit"), &QAction::triggered, this, &frmTamsel::mnuExit_Click);
+    connect(menuAction(menus, "mnuAbout"), &QAction::triggered, this, &frmTamsel::mnuAbout_Click);
 
     PictureBox* client = buildForm(this, design::form);
     client->setObjectName(QStringLiteral("client"));
