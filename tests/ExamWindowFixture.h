@@ -38,8 +38,9 @@ protected:
         window->show();
         if (!QTest::qWaitForWindowExposed(window.get()))
             return false;
-        QCoreApplication::sendPostedEvents();
-        return window->findChildren<QCheckBox*>().size() == tamsel::totalBoxCount();
+        return QTest::qWaitFor([this] {
+            return window->findChildren<QCheckBox*>().size() == tamsel::totalBoxCount();
+        });
     }
     void close()
     {

@@ -5,6 +5,7 @@
 #include "ExamWindowFixture.h"
 #include "controls/Announcer.h"
 #include "controls/RichTextBox.h"
+#include "controls/TabbedDialog.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -29,6 +30,8 @@ private Q_SLOTS:
     void scoreIsAnnounced();
     void minutesLeftAndTimeUpAreAnnounced();
     void answeredItemsAreToldFromTheirTabs();
+    void tabListTellsWhereTheFocusIs();
+    void tabListIsInvalidWhileDestroyed();
     void figuresAreDescribedAndReachable();
     void contextMenuIsJapanese();
 
@@ -153,6 +156,68 @@ void TestAccessibility::answeredItemsAreToldFromTheirTabs()
     tick(1, 1);
     click("cmd得点");
     QCOMPARE(description(1), u"解答済み"_qs);
+}
+
+// A screen reader asks a tab list where the focus is: on the selected tab while the list has it,
+// on a control of the page while that has it.
+void TestAccessibility::tabListTellsWhereTheFocusIs()
+{
+    QVERIFY(activate());
+    TabbedDialog* sheet = answerSheet();
+    QAccessibleInterface* list = QAccessible::queryAccessibleInterface(sheet);
+    sheet->setCurrentIndex(6);
+    sheet->setFocus();
+    QAccessibleInterface* focused = list->focusChild();
+    QVERIFY(focused);
+    QCOMPARE(focused->role(), QAccessible::PageTab);
+    QCOMPARE(focused->text(QAccessible::Name), sheet->tabText(6));
+    QVERIFY(focused->state().focused);
+
+    box(7, 2)->setFocus();
+    QCOMPARE(list->focusChild(), QAccessible::queryAccessibleInterface(box(7, 2)));
+}
+
+// Destroyed with the focus, the tab control gives it up after its own parts are gone: a screen
+// reader asking then is told the list and its tabs are no longer there, and the tabs' interfaces
+// go with the list's.
+void TestAccessibility::tabListIsInvalidWhileDestroyed()
+{
+    auto owned = std::make_unique<TabbedDialog>(2, 20, nullptr);
+    TabbedDialog* dialog = owned.get();
+    for (const QString& caption : {u"図1"_qs, u"図2"_qs, u"図3"_qs})
+        dialog->addTab(caption);
+    dialog->show();
+    dialog->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(dialog));
+    dialog->setFocus();
+    QAccessibleInterface* list = QAccessible::queryAccessibleInterface(dialog);
+    QAccessibleInterface* tab = list->child(1);
+    const QAccessible::Id tabId = QAccessible::uniqueId(tab);
+    struct {
+        bool asked = false;
+        bool listValid = true;
+        bool tabValid = true;
+        int children = -1;
+        QAccessibleInterface* focus = nullptr;
+    } seen;
+    const QMetaObject::Connection asking =
+        connect(qApp, &QApplication::focusChanged, this, [&](QWidget* old, QWidget*) {
+            if (old != dialog)
+                return;
+            seen.asked = true;
+            seen.listValid = list->isValid();
+            seen.tabValid = tab->isValid() || !tab->state().invalid;
+            seen.children = list->childCount();
+            seen.focus = list->focusChild();
+        });
+    owned.reset();
+    disconnect(asking);
+    QVERIFY(seen.asked);
+    QVERIFY(!seen.listValid);
+    QVERIFY(!seen.tabValid);
+    QCOMPARE(seen.children, 0);
+    QVERIFY(!seen.focus);
+    QVERIFY(!QAccessible::accessibleInterface(tabId));
 }
 
 void TestAccessibility::figuresAreDescribedAndReachable()

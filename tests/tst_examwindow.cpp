@@ -47,6 +47,9 @@ private Q_SLOTS:
     void tabsStayWhereTheyAre();
     void onlyATabShowsThePointer();
     void onlyTheSelectedPageTakesFocus();
+    void pagingKeepsTheFocusOnThePages();
+    void startHandsTheFocusToThePageInView_data();
+    void startHandsTheFocusToThePageInView();
     void scoreMarksTheSheet();
     void scoreHidesMarksShownBefore();
     void scoreLeavesMarkOfGrayedRightBox();
@@ -194,13 +197,22 @@ void TestExamWindow::keysAnswerTheSheet()
     QTest::keyClick(sheet, Qt::Key_4);
     QVERIFY(box(1, 4)->isChecked());
     QCOMPARE(QApplication::focusWidget(), box(1, 4));
-    // Left and Right move between the item's boxes and stop at its ends.
-    const std::pair<Qt::Key, int> moves[] = {
-        {Qt::Key_Right, 5}, {Qt::Key_Right, 5}, {Qt::Key_Left, 4}, {Qt::Key_Left, 3}};
-    for (const auto& [key, choice] : moves) {
-        QTest::keyClick(QApplication::focusWidget(), key);
+    // Left and Right move between the item's boxes and stop at its ends; the keypad's arrows
+    // (NumLock off) do the same and never leave the item either.
+    const struct {
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        int choice;
+    } moves[] = {{Qt::Key_Right, {}, 5},
+                 {Qt::Key_Right, {}, 5},
+                 {Qt::Key_Right, Qt::KeypadModifier, 5},
+                 {Qt::Key_Left, Qt::KeypadModifier, 4},
+                 {Qt::Key_Left, {}, 3}};
+    for (const auto& [key, modifiers, choice] : moves) {
+        QTest::keyClick(QApplication::focusWidget(), key, modifiers);
         QCOMPARE(QApplication::focusWidget(), box(1, choice));
     }
+    QCOMPARE(sheet->currentIndex(), 0);
     // The same digit again clears the box; the keypad's digits work too; a digit past the
     // item's last box does nothing.
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_4);
@@ -433,6 +445,56 @@ void TestExamWindow::onlyTheSelectedPageTakesFocus()
                                "chkTamsel163", "chkTamsel164", "chkTamsel165", "chkTamsel166",
                                "chkTamsel167", "cmdスタート"};
     QCOMPARE(chain, expected);
+}
+
+// Paging from an answer box hands the focus straight to the box of the page coming into view:
+// nothing outside the pages takes it on the way, where a screen reader would say its name.
+void TestExamWindow::pagingKeepsTheFocusOnThePages()
+{
+    QVERIFY(activate());
+    TabbedDialog* sheet = answerSheet();
+    sheet->setCurrentIndex(2);
+    box(3, 2)->setFocus();
+    QWidgetList focused;
+    const QMetaObject::Connection recording =
+        connect(qApp, &QApplication::focusChanged, this,
+                [&focused](QWidget*, QWidget* now) { focused << now; });
+    for (const Qt::Key key : {Qt::Key_PageUp, Qt::Key_PageDown, Qt::Key_PageDown})
+        QTest::keyClick(QApplication::focusWidget(), key, Qt::ControlModifier);
+    disconnect(recording);
+
+    QCOMPARE(sheet->currentIndex(), 3);
+    QCOMPARE(QApplication::focusWidget(), box(4, 1));
+    QVERIFY(!focused.isEmpty());
+    for (const QWidget* widget : focused) {
+        QVERIFY2(widget && widget != sheet && sheet->isAncestorOf(widget),
+                 qPrintable(widget ? widget->objectName() : QStringLiteral("nothing")));
+    }
+}
+
+void TestExamWindow::startHandsTheFocusToThePageInView_data()
+{
+    QTest::addColumn<int>("page");
+    QTest::addColumn<QString>("control");
+    QTest::newRow("booklet page: the booklet") << 0 << u"RichTextBox1"_qs;
+    QTest::newRow("figure page: the figure") << 4 << u"Picture4"_qs;
+}
+
+// Start goes out of use as it is pressed: the focus goes on to the booklet viewer's page in
+// view, to a control the student sees with its focus ring.
+void TestExamWindow::startHandsTheFocusToThePageInView()
+{
+    QFETCH(int, page);
+    QFETCH(QString, control);
+    QVERIFY(activate());
+    find<TabbedDialog>(u"stb英語"_qs)->setCurrentIndex(page);
+    QPushButton* start = button(u"cmdスタート"_qs);
+    start->setFocus();
+    QTest::keyClick(start, Qt::Key_Space);
+    QVERIFY(!start->isEnabled());
+    QWidget* focused = QApplication::focusWidget();
+    QCOMPARE(focused, find<QWidget>(control));
+    QVERIFY(focused->isVisible());
 }
 
 void TestExamWindow::scoreMarksTheSheet()

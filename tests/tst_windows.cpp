@@ -17,6 +17,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QFontInfo>
+#include <QScrollArea>
 
 using namespace tamsel;
 
@@ -45,7 +46,7 @@ class TestWindows final : public QObject, ExamWindowFixture {
 private Q_SLOTS:
     void initTestCase();
     void init() { QVERIFY(open()); }
-    void cleanup() { close(); }
+    void cleanup();
 
     void passRateWithoutAScoreOpensNothing();
     void passRateOpensTheBandsWindow_data();
@@ -65,6 +66,8 @@ private Q_SLOTS:
     void controlsStayLightUnderADarkTheme();
     void windowsFitEveryScreen_data();
     void windowsFitEveryScreen();
+    void windowsFitAgainByTheFrameTheyGet();
+    void windowsOpenOnTheScreenOfTheirOpener();
 
 private:
     // Ticks the keyed answer of the first items until their points reach at least target.
@@ -83,6 +86,12 @@ void TestWindows::initTestCase()
     prepare();
     // The tests close windows themselves; the application must outlive them.
     QApplication::setQuitOnLastWindowClosed(false);
+}
+
+void TestWindows::cleanup()
+{
+    close();
+    setFrameMarginsReader({});
 }
 
 void TestWindows::answerRightUpTo(int target)
@@ -245,7 +254,7 @@ void TestWindows::passLineWindowsAsDesigned()
     QFETCH(int, index);
     const DocumentFormDesign& design =
         index < 0 ? helpdesign::window : passlinedesign::windows[static_cast<size_t>(index)];
-    QWidget* shown = shelf->show(design);
+    QWidget* shown = shelf->show(design, window.get());
     QVERIFY(QTest::qWaitForWindowExposed(shown));
     QCOMPARE(shown->objectName(), designText(design.form.name));
     QCOMPARE(shown->windowTitle(), designText(design.form.caption));
@@ -435,6 +444,56 @@ void TestWindows::windowsFitEveryScreen()
                  std::min(client.width() + (down ? bar : 0), available.width() - 4));
         QCOMPARE(fit.window.height(),
                  std::min(client.height() + menu + (across ? bar : 0), available.height() - 26));
+    }
+}
+
+// A window manager whose title bar is taller than the common one a window is fitted by before it
+// is framed: the exam window, which fitted its screen by the guess, no longer fits once framed. It
+// then scrolls and its frame stands whole in the screen's free area; the keyboard focus stays
+// where it was.
+void TestWindows::windowsFitAgainByTheFrameTheyGet()
+{
+    const QRect available = window->screen()->availableGeometry();
+    QVERIFY(!window->findChild<QScrollArea*>());
+    const QMargins tallTitleBar(2, available.height() - window->height() + 10, 2, 2);
+    setFrameMarginsReader([tallTitleBar](const QWidget* shown) {
+        return shown->isVisible() ? tallTitleBar : QMargins();
+    });
+    close();
+    QVERIFY(open());
+    QVERIFY(activate());
+    const auto frame = [&] { return window->geometry().marginsAdded(tallTitleBar); };
+    QTRY_VERIFY2(available.contains(frame()), qPrintable(QStringLiteral("%1, %2, %3 x %4")
+                                                             .arg(frame().x())
+                                                             .arg(frame().y())
+                                                             .arg(frame().width())
+                                                             .arg(frame().height())));
+    auto* area = window->findChild<QScrollArea*>(QStringLiteral("clientScroll"));
+    QVERIFY(area);
+    QCOMPARE(area->widget(), find<QWidget>(QStringLiteral("client")));
+    QCOMPARE(QApplication::focusWidget(), button(QStringLiteral("cmdスタート")));
+}
+
+// The pass-line and help windows open on the screen the exam window stands on, fitted to it and
+// centred on it, not on the first screen.
+void TestWindows::windowsOpenOnTheScreenOfTheirOpener()
+{
+    const QList<QScreen*> screens = QGuiApplication::screens();
+    if (screens.size() < 2)
+        QSKIP("needs two screens: ctest gives the test tests/data/offscreen/two-screens.json");
+    QScreen* second = screens.at(1);
+    QVERIFY(second != QGuiApplication::primaryScreen());
+    window->setScreen(second);
+    QCOMPARE(window->screen(), second);
+
+    window->mnuAbout_Click();
+    scoreThenPassRate();
+    for (const char* name : {"frmヘルプ", "frm合格ライン6"}) {
+        QWidget* shown = shelf->window(QString::fromUtf8(name));
+        QVERIFY(shown && QTest::qWaitForWindowExposed(shown));
+        QCOMPARE(shown->screen(), second);
+        QString offset;
+        QVERIFY2(centredOnScreen(*shown, &offset), qPrintable(offset));
     }
 }
 

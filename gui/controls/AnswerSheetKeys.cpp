@@ -48,7 +48,8 @@ bool AnswerSheetKeys::eventFilter(QObject* watched, QEvent* event)
         return false;
     const auto* key = static_cast<QKeyEvent*>(event);
     const int step = key->key() == Qt::Key_Right ? 1 : key->key() == Qt::Key_Left ? -1 : 0;
-    if (step == 0 || key->modifiers() != Qt::NoModifier)
+    // The keypad's arrows, with NumLock off, come with the keypad modifier: they are arrows too.
+    if (step == 0 || (key->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
         return false;
     const std::vector<QCheckBox*>& boxes = boxes_(sheet_->currentIndex());
     const auto at = std::find(boxes.begin(), boxes.end(), watched);

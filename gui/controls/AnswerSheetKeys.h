@@ -1,8 +1,8 @@
 #pragma once
 // The keys of an answer sheet, so that a whole attempt goes quickly from the keyboard: the digits
 // 1 to 8 act as a click on that choice's box of the item in view (the box takes the focus and
-// toggles as under the mouse), and Left and Right move between the boxes of an item. It owns
-// nothing but its shortcuts; the sheet and the boxes stay the window's.
+// toggles as under the mouse), and Left and Right, the keypad's included, move between the boxes of
+// an item. It owns nothing but its shortcuts; the sheet and the boxes stay the window's.
 
 #include <QObject>
 

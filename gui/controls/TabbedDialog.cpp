@@ -78,25 +78,34 @@ void TabbedDialog::setCurrentIndex(int index)
     const bool focusOnPage = previous >= 0 && pages_[static_cast<size_t>(previous)]->isAncestorOf(
                                                   QApplication::focusWidget());
     shown->setVisible(true);
+    // Focus on the page going out of sight moves on to the page coming into view, as it was
+    // working on the page. It moves before the old page hides: a hidden page would hand it to the
+    // next control of the window first, whose name a screen reader would say.
+    if (focusOnPage)
+        focusCurrentPage(Qt::TabFocusReason);
     if (previous >= 0)
         pages_[static_cast<size_t>(previous)]->setVisible(false);
-    // Focus on the page going out of sight moves on to the first control of the page coming into
-    // view, as it was working on the page; it never falls out of the dialog onto the next control
-    // of the window. A page's controls may have been made after later pages', so the whole chain
-    // is looked at.
-    if (focusOnPage) {
-        QWidget* first = shown->nextInFocusChain();
-        while (first != shown && !(shown->isAncestorOf(first) &&
-                                   first->focusPolicy() & Qt::TabFocus && first->isEnabled()))
-            first = first->nextInFocusChain();
-        if (first != shown)
-            first->setFocus(Qt::TabFocusReason);
-        else
-            setFocus(Qt::TabFocusReason);
-    }
     update();
 
     TabbedDialogAccessible::notifyTabChange(this, previous);
+}
+
+// A page's controls may have been made after later pages', so the whole chain is looked at.
+void TabbedDialog::focusCurrentPage(Qt::FocusReason reason)
+{
+    if (current_ < 0) {
+        setFocus(reason);
+        return;
+    }
+    QWidget* shown = pages_[static_cast<size_t>(current_)];
+    QWidget* first = shown->nextInFocusChain();
+    while (first != shown && !(shown->isAncestorOf(first) && first->focusPolicy() & Qt::TabFocus &&
+                               first->isEnabled() && first->isVisibleTo(shown)))
+        first = first->nextInFocusChain();
+    if (first != shown)
+        first->setFocus(reason);
+    else
+        setFocus(reason);
 }
 
 void TabbedDialog::setTabMarked(int index, bool marked)

@@ -33,6 +33,9 @@ public:
     QString tabText(int index) const { return captions_.at(static_cast<size_t>(index)); }
     QWidget* page(int index) const { return pages_.at(static_cast<size_t>(index)); }
     QRect tabRect(int index) const;
+    // Gives the focus to the first control of the page in view that takes it from the keyboard,
+    // or to the tab list where that page has none.
+    void focusCurrentPage(Qt::FocusReason reason);
     int rowCount() const { return (count() + tabsPerRow_ - 1) / tabsPerRow_; }
 
     // A mark on the tab, drawn in its corner.

@@ -5,6 +5,14 @@
 namespace tamsel {
 namespace {
 
+// The dialog while it is whole. QWidget's destructor, which runs after the dialog's own parts are
+// gone, still gives up the focus and hides the dialog, and assistive technology may ask about it
+// then: the dialog is no TabbedDialog any more by that time, and nothing of it is read.
+TabbedDialog* wholeDialog(QObject* object)
+{
+    return qobject_cast<TabbedDialog*>(object);
+}
+
 // One tab of the dialog. It is no QObject, so it reaches its dialog through the parent.
 class TabAccessible final : public QAccessibleInterface, public QAccessibleActionInterface {
 public:
@@ -22,7 +30,11 @@ public:
 
     QObject* object() const override { return nullptr; }
     QAccessible::Role role() const override { return QAccessible::PageTab; }
-    bool isValid() const override { return dialog_ && index_ < dialog_->count(); }
+    bool isValid() const override
+    {
+        const TabbedDialog* dialog = wholeDialog(dialog_);
+        return dialog && index_ < dialog->count();
+    }
     QAccessibleInterface* parent() const override
     {
         return QAccessible::queryAccessibleInterface(dialog_);
@@ -58,8 +70,10 @@ public:
     QAccessible::State state() const override
     {
         QAccessible::State s;
-        if (!isValid())
+        if (!isValid()) {
+            s.invalid = true;
             return s;
+        }
         s.focusable = true;
         s.selectable = true;
         const bool current = dialog_->currentIndex() == index_;
@@ -134,19 +148,24 @@ void TabbedDialogAccessible::notifyFocus(TabbedDialog* dialog)
 
 TabbedDialog* TabbedDialogAccessible::dialog() const
 {
-    return static_cast<TabbedDialog*>(widget());
+    return wholeDialog(widget());
+}
+
+bool TabbedDialogAccessible::isValid() const
+{
+    return QAccessibleWidget::isValid() && dialog();
 }
 
 int TabbedDialogAccessible::childCount() const
 {
-    return dialog()->count() + QAccessibleWidget::childCount();
+    return isValid() ? dialog()->count() + QAccessibleWidget::childCount() : 0;
 }
 
 QAccessibleInterface* TabbedDialogAccessible::child(int index) const
 {
-    const int tabs = dialog()->count();
-    if (index < 0)
+    if (!isValid() || index < 0)
         return nullptr;
+    const int tabs = dialog()->count();
     if (index >= tabs)
         return QAccessibleWidget::child(index - tabs);
     if (auto found = tabs_.constFind(index); found != tabs_.constEnd())
@@ -158,7 +177,9 @@ QAccessibleInterface* TabbedDialogAccessible::child(int index) const
 
 int TabbedDialogAccessible::indexOfChild(const QAccessibleInterface* child) const
 {
-    if (child && child->role() == QAccessible::PageTab) {
+    if (!isValid() || !child)
+        return -1;
+    if (child->role() == QAccessible::PageTab) {
         const QAccessible::Id id = QAccessible::uniqueId(const_cast<QAccessibleInterface*>(child));
         for (auto it = tabs_.constBegin(); it != tabs_.constEnd(); ++it) {
             if (it.value() == id)
@@ -172,12 +193,28 @@ int TabbedDialogAccessible::indexOfChild(const QAccessibleInterface* child) cons
 
 QAccessibleInterface* TabbedDialogAccessible::childAt(int x, int y) const
 {
+    if (!isValid())
+        return nullptr;
     const QPoint local = dialog()->mapFromGlobal(QPoint(x, y));
     for (int i = 0; i < dialog()->count(); ++i) {
         if (dialog()->tabRect(i).contains(local))
             return child(i);
     }
     return QAccessibleWidget::childAt(x, y);
+}
+
+// With the focus on the tab list, the selected tab has it, as a screen reader expects of Qt's own
+// tab bars; with the focus on a control of a page, that control.
+QAccessibleInterface* TabbedDialogAccessible::focusChild() const
+{
+    if (!isValid())
+        return nullptr;
+    for (int i = 0; i < dialog()->count(); ++i) {
+        QAccessibleInterface* tab = child(i);
+        if (tab->state().focused)
+            return tab;
+    }
+    return QAccessibleWidget::focusChild();
 }
 
 } // namespace tamsel

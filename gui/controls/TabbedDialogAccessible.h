@@ -1,7 +1,8 @@
 #pragma once
 // What assistive technology sees of a TabbedDialog: a page tab list whose first children are the
 // tabs, each a page tab named by its caption and described by its description, that its action
-// selects, followed by the pages.
+// selects, followed by the pages. It answers where the focus is, and it and its tabs turn invalid
+// once the dialog's destructor begins; the tabs' interfaces go with it.
 
 #include <QAccessibleWidget>
 #include <QHash>
@@ -26,11 +27,15 @@ public:
     // Tells it that the focus is on the selected tab, once the strip has taken the focus.
     static void notifyFocus(TabbedDialog* dialog);
 
+    // Invalid from the moment the dialog's destructor begins.
+    bool isValid() const override;
     int childCount() const override;
     QAccessibleInterface* child(int index) const override;
     int indexOfChild(const QAccessibleInterface* child) const override;
     QAccessibleInterface* childAt(int x, int y) const override;
+    QAccessibleInterface* focusChild() const override;
 
+    // The dialog, or nothing once its destructor has begun.
     TabbedDialog* dialog() const;
 
 private:

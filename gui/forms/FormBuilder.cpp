@@ -98,16 +98,29 @@ RichTextBox* makeRichTextBox(const RichTextBoxDesign& design, QWidget* parent)
     return box;
 }
 
-void buildMenus(QMenuBar* bar, std::span<const MenuDesign> menus)
+MenuActions buildMenus(QMenuBar* bar, std::span<const MenuDesign> menus)
 {
+    MenuActions actions;
     for (const MenuDesign& design : menus) {
         QMenu* menu = bar->addMenu(designText(design.caption));
         menu->setObjectName(designText(design.name));
         // A pull-down is a window of its own: it takes the palette of the window it belongs to.
         menu->setAttribute(Qt::WA_WindowPropagation);
-        for (const MenuItemDesign& item : design.items)
-            menu->addAction(designText(item.caption))->setObjectName(designText(item.name));
+        for (const MenuItemDesign& item : design.items) {
+            QAction* action = menu->addAction(designText(item.caption));
+            action->setObjectName(designText(item.name));
+            actions.emplace(action->objectName(), action);
+        }
     }
+    return actions;
+}
+
+QAction* menuAction(const MenuActions& actions, const char* name)
+{
+    const auto found = actions.find(designText(name));
+    // An item renamed in the design but not in the window's wiring would be a dead menu entry.
+    Q_ASSERT_X(found != actions.end(), "menuAction", name);
+    return found == actions.end() ? nullptr : found->second;
 }
 
 PictureBox* buildForm(QWidget* window, const FormDesign& design)
@@ -145,32 +158,72 @@ PictureBox* buildForm(QWidget* window, const FormDesign& design)
     return client;
 }
 
-void setClientArea(QMainWindow* window, QWidget* client)
+namespace {
+
+// How window's client area fits its screen's free area inside a frame of that size.
+ClientFit fitOnScreen(const QMainWindow* window, const QWidget* client, const QMargins& frame)
 {
     const QScreen* screen = window->screen();
+    if (!screen)
+        return {};
     const int menuHeight = window->menuWidget() ? window->menuWidget()->sizeHint().height() : 0;
-    const ClientFit fit = screen
-                              ? fitClient(client->size(), menuHeight, screen->availableGeometry(),
-                                          likelyFrameMargins(window),
-                                          window->style()->pixelMetric(QStyle::PM_ScrollBarExtent))
-                              : ClientFit{};
-    if (!fit.scrolls) {
-        window->setCentralWidget(client);
-        window->layout()->setSizeConstraint(QLayout::SetFixedSize);
-        return;
-    }
-    auto* area = new QScrollArea;
-    area->setObjectName(QStringLiteral("clientScroll"));
-    area->setFrameShape(QFrame::NoFrame);
-    area->setWidget(client);
-    window->setCentralWidget(area);
-    window->setFixedSize(fit.window);
+    return fitClient(client->size(), menuHeight, screen->availableGeometry(), frame,
+                     window->style()->pixelMetric(QStyle::PM_ScrollBarExtent));
 }
 
-QWidget* buildDocumentForm(const DocumentFormDesign& design)
+// Puts client in a scroll area, unless it is in one already, and fixes the window at size.
+void scrollClientArea(QMainWindow* window, QWidget* client, QSize size)
+{
+    if (!qobject_cast<QScrollArea*>(window->centralWidget())) {
+        // Taken out of a shown window, the client area takes the focus of its controls with it:
+        // the control that had it gets it back in the scroll area.
+        QWidget* focused = window->focusWidget();
+        if (window->centralWidget() == client) {
+            window->takeCentralWidget();
+            window->layout()->setSizeConstraint(QLayout::SetDefaultConstraint);
+        }
+        auto* area = new QScrollArea;
+        area->setObjectName(QStringLiteral("clientScroll"));
+        area->setFrameShape(QFrame::NoFrame);
+        area->setWidget(client);
+        window->setCentralWidget(area);
+        if (focused)
+            focused->setFocus(Qt::OtherFocusReason);
+    }
+    window->setFixedSize(size);
+}
+
+} // namespace
+
+void setClientArea(QMainWindow* window, QWidget* client)
+{
+    const ClientFit fit = fitOnScreen(window, client, likelyFrameMargins(window));
+    if (fit.scrolls) {
+        scrollClientArea(window, client, fit.window);
+    } else {
+        window->setCentralWidget(client);
+        window->layout()->setSizeConstraint(QLayout::SetFixedSize);
+    }
+    // The frame was guessed; the window manager's may be larger (a taller title bar, say). Where
+    // the real one leaves the screen's free area, the window fits again by it, scrolling.
+    whenFramed(window, [window, client](const QMargins& frame) {
+        const QScreen* screen = window->screen();
+        const QSize framed = window->size().grownBy(frame);
+        if (!screen || (framed.width() <= screen->availableGeometry().width() &&
+                        framed.height() <= screen->availableGeometry().height()))
+            return;
+        scrollClientArea(window, client, fitOnScreen(window, client, frame).window);
+        centreOnScreen(window);
+    });
+}
+
+QWidget* buildDocumentForm(const DocumentFormDesign& design, QScreen* screen)
 {
     // A main window, as the exam window is, so that assistive technology sees a frame.
     auto* window = new QMainWindow;
+    // Its client area is fitted to its screen's free area.
+    if (screen)
+        window->setScreen(screen);
     PictureBox* client = buildForm(window, design.form);
     setClientArea(window, client);
     // Qt's focus chain follows the order of creation, which is the design's tab order.

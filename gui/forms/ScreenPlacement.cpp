@@ -7,16 +7,28 @@
 #include <QWindow>
 
 #include <algorithm>
+#include <utility>
 
 namespace tamsel {
 namespace {
 
-QMargins frameMargins(const QWidget* window)
+QMargins windowSystemFrame(const QWidget* window)
 {
     const QRect frame = window->frameGeometry();
     const QRect client = window->geometry();
     return {client.left() - frame.left(), client.top() - frame.top(),
             frame.right() - client.right(), frame.bottom() - client.bottom()};
+}
+
+FrameMarginsReader& frameReader()
+{
+    static FrameMarginsReader reader = windowSystemFrame;
+    return reader;
+}
+
+QMargins frameMargins(const QWidget* window)
+{
+    return frameReader()(window);
 }
 
 // The frame another shown window of the program has: the window manager gives every window of
@@ -48,16 +60,16 @@ void place(QWidget* window, const QMargins& margins)
     window->setGeometry(QRect(frame + QPoint(margins.left(), margins.top()), client));
 }
 
-// Watches a window until the window manager has framed it, then places it by its own frame once
-// and goes. The frame comes with the window's first exposure, or with a move when the window
-// manager moves the window as it frames it. Without a window manager there is no frame, and the
-// first placing stands.
+// Watches a window until the window manager has framed it, then tells framed its frame once and
+// goes. The frame comes with the window's first exposure, or with a move when the window manager
+// moves the window as it frames it. Without a window manager there is no frame, and nothing is
+// told.
 class FrameWatch final : public QObject {
 public:
-    FrameWatch(QWidget* window, const QMargins& guessed)
+    FrameWatch(QWidget* window, std::function<void(const QMargins&)> framed)
         : QObject(window)
         , window_(window)
-        , guessed_(guessed)
+        , framed_(std::move(framed))
     {
         window->installEventFilter(this);
     }
@@ -72,7 +84,7 @@ protected:
             break;
         case QEvent::Expose:
         case QEvent::Move:
-            placeOnceFramed();
+            tellOnceFramed();
             break;
         default:
             break;
@@ -81,21 +93,20 @@ protected:
     }
 
 private:
-    void placeOnceFramed()
+    void tellOnceFramed()
     {
         const QMargins margins = frameMargins(window_);
         if (margins.isNull())
             return;
-        if (margins != guessed_)
-            place(window_, margins);
         window_->removeEventFilter(this);
         if (window_->windowHandle())
             window_->windowHandle()->removeEventFilter(this);
         deleteLater();
+        framed_(margins);
     }
 
     QWidget* window_;
-    QMargins guessed_;
+    std::function<void(const QMargins&)> framed_;
 };
 
 } // namespace
@@ -139,8 +150,22 @@ void centreOnScreen(QWidget* window)
     const QMargins guessed =
         window->isVisible() ? frameMargins(window) : expectedFrameMargins(window);
     place(window, guessed);
-    if (!window->isVisible())
-        new FrameWatch(window, guessed);
+    if (!window->isVisible()) {
+        whenFramed(window, [window, guessed](const QMargins& frame) {
+            if (frame != guessed)
+                place(window, frame);
+        });
+    }
+}
+
+void whenFramed(QWidget* window, std::function<void(const QMargins&)> framed)
+{
+    new FrameWatch(window, std::move(framed));
+}
+
+void setFrameMarginsReader(FrameMarginsReader reader)
+{
+    frameReader() = reader ? std::move(reader) : windowSystemFrame;
 }
 
 } // namespace tamsel

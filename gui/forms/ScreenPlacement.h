@@ -9,6 +9,8 @@
 #include <QRect>
 #include <QSize>
 
+#include <functional>
+
 class QWidget;
 
 namespace tamsel {
@@ -19,6 +21,16 @@ QPoint centredFramePosition(QSize frame, const QRect& available);
 
 // Centres window's frame on its screen, now and once more when the window manager has framed it.
 void centreOnScreen(QWidget* window);
+
+// Tells framed the frame of window, not shown yet, once the window manager has framed it; never
+// where no window manager frames it.
+void whenFramed(QWidget* window, std::function<void(const QMargins&)> framed);
+
+// Where the frame round a shown window is read from, null while it has none: the window system,
+// unless a test puts a stand-in in its place (the offscreen platform frames every window alike);
+// an empty reader restores the window system.
+using FrameMarginsReader = std::function<QMargins(const QWidget* window)>;
+void setFrameMarginsReader(FrameMarginsReader reader);
 
 // The size of a window whose client area, below a menu bar of menuHeight, may not fit the free
 // area of its screen with its frame: the whole window where it fits; otherwise as much as fits,

@@ -14,14 +14,14 @@ WindowShelf::~WindowShelf()
         delete window.data();
 }
 
-QWidget* WindowShelf::show(const DocumentFormDesign& design)
+QWidget* WindowShelf::show(const DocumentFormDesign& design, const QWidget* openedFrom)
 {
     QPointer<QWidget>& held = windows_[QString::fromUtf8(design.form.name)];
     if (held) {
         held->raise();
         held->activateWindow();
     } else {
-        QWidget* window = buildDocumentForm(design);
+        QWidget* window = buildDocumentForm(design, openedFrom->screen());
         window->setAttribute(Qt::WA_DeleteOnClose);
         held = window;
         centreOnScreen(window);

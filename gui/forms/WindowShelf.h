@@ -1,10 +1,11 @@
 #pragma once
 // The single-instance windows that the exam window opens beside itself: each is built from its
-// design the first time it is shown, shown modeless with no owner, destroyed when the user closes
-// it and built afresh at the next show. A show while it is open raises and activates it instead
-// of making a copy; a window that has something to say (a pass-line window's verdict) says it to
-// a screen reader whenever it comes up. Closed, a window gives the keyboard back to the window it
-// was opened from. The shelf holds guarded pointers only: the windows own themselves.
+// design the first time it is shown, for the screen of the window that opens it, shown modeless
+// with no owner, destroyed when the user closes it and built afresh at the next show. A show
+// while it is open raises and activates it instead of making a copy; a window that has something
+// to say (a pass-line window's verdict) says it to a screen reader whenever it comes up. Closed,
+// a window gives the keyboard back to the window it was opened from. The shelf holds guarded
+// pointers only: the windows own themselves.
 
 #include "design/FormDesign.h"
 
@@ -25,7 +26,8 @@ public:
     // Windows still open when the shelf goes are closed with it.
     ~WindowShelf();
 
-    QWidget* show(const DocumentFormDesign& design);
+    // Shows the window of design, built for the screen that openedFrom stands on.
+    QWidget* show(const DocumentFormDesign& design, const QWidget* openedFrom);
     // The open window of that name, or nothing.
     QWidget* window(const QString& name) const;
     // Closes the open windows among names, in that order; the others are neither built nor shown.

@@ -78,11 +78,9 @@ frmTamsel::frmTamsel(const Clock& clock, MediaPlayer& player, WindowShelf& shelf
     , shelf_(shelf)
     , chimePath_(AppFolder() + QStringLiteral("Zikan.wav"))
 {
-    buildMenus(menuBar(), design::menus);
-    connect(findChild<QAction*>(QStringLiteral("mnuExit")), &QAction::triggered, this,
-            &frmTamsel::mnuExit_Click);
-    connect(findChild<QAction*>(QStringLiteral("mnuAbout")), &QAction::triggered, this,
-            &frmTamsel::mnuAbout_Click);
+    const MenuActions menus = buildMenus(menuBar(), design::menus);
+    connect(menuAction(menus, "mnuExit"), &QAction::triggered, this, &frmTamsel::mnuExit_Click);
+    connect(menuAction(menus, "mnuAbout"), &QAction::triggered, this, &frmTamsel::mnuAbout_Click);
 
     PictureBox* client = buildForm(this, design::form);
     client->setObjectName(QStringLiteral("client"));
@@ -134,9 +132,8 @@ void frmTamsel::buildBookletViewer(QWidget* client)
         QWidget* control = nullptr;
         switch (page.kind) {
         case design::PageKind::Document:
-            RichTextBox1 = makeRichTextBox(
+            control = makeRichTextBox(
                 {page.controlName, page.rect, design::form.font, page.resource}, nullptr);
-            control = RichTextBox1;
             break;
         case design::PageKind::Figure: {
             auto* picture = new PictureBox(nullptr, PictureBox::Kind::Figure);
@@ -263,10 +260,11 @@ void frmTamsel::cmdスタート_Click()
     tmr時間->start();
     countdown_.start(clock_.read());
     showTime(countdown_.display());
-    // The Start button goes out of use: the focus goes on to the booklet, where the attempt
-    // begins, rather than to whatever control comes next.
+    // The Start button goes out of use: the focus goes on to the booklet viewer's page in view,
+    // where the attempt begins, rather than to whatever control comes next. A control on another
+    // page is out of sight and would take the keys unseen.
     if (cmdスタート->hasFocus())
-        RichTextBox1->setFocus(Qt::OtherFocusReason);
+        stb英語->focusCurrentPage(Qt::OtherFocusReason);
     cmdスタート->setEnabled(false);
     showScore(QString());
     buildAnswerSheetPages();
@@ -348,12 +346,12 @@ void frmTamsel::cmd得点_Click()
 void frmTamsel::cmd合格率_Click()
 {
     if (const std::optional<int> window = passLineWindowFor(lbl得点->text()))
-        shelf_.show(passlinedesign::windows[static_cast<size_t>(*window - 1)]);
+        shelf_.show(passlinedesign::windows[static_cast<size_t>(*window - 1)], this);
 }
 
 void frmTamsel::mnuAbout_Click()
 {
-    shelf_.show(helpdesign::window);
+    shelf_.show(helpdesign::window, this);
 }
 
 void frmTamsel::mnuExit_Click()

@@ -74,7 +74,6 @@ private:
     QPushButton* cmd得点 = nullptr;
     QPushButton* cmd合格率 = nullptr;
     tamsel::TabbedDialog* stb英語 = nullptr;
-    QWidget* RichTextBox1 = nullptr;
     tamsel::TabbedDialog* SSTab1 = nullptr;
     QLabel* lbl得点 = nullptr;
     QLabel* lbl秒 = nullptr;
