@@ -134,8 +134,7 @@ PictureBox* buildForm(QWidget* window, const FormDesign& design)
     client->setFrameShape(QFrame::NoFrame);
     client->setFixedSize(toPixels(design.clientArea));
     if (design.backgroundPicture)
-        client->setPicture(
-            DensityPicture::decodeInBackground(designText(design.backgroundPicture)));
+        client->setPicture(DensityPicture::decodeWhenNeeded(designText(design.backgroundPicture)));
     if (design.backgroundColour) {
         QPalette palette = client->palette();
         palette.setColor(QPalette::Window, toColor(*design.backgroundColour));
