@@ -94,7 +94,7 @@ RichTextBox* makeRichTextBox(const RichTextBoxDesign& design, QWidget* parent)
         box->setAccessibleName(designText(design.accessibleName));
     QFile document(designText(design.document));
     if (document.open(QIODevice::ReadOnly))
-        box->setRtfReadAhead(document.readAll());
+        box->setRtfLaidOutWhenSized(document.readAll());
     return box;
 }
 
