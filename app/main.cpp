@@ -21,7 +21,7 @@ int main(int, char* argv[])
     char* qtArgv[] = {argv[0], platforms.isEmpty() ? nullptr : platformOption, platforms.data(),
                       nullptr};
     int qtArgc = platforms.isEmpty() ? 1 : 3;
-    std::future<void> fontConfiguration = tamsel::readFontConfigurationAhead();
+    tamsel::FontConfigurationReading fontConfiguration;
     tamsel::nameTheSessionBus();
     tamsel::watchPlatformStart();
     QApplication app(qtArgc, qtArgv);

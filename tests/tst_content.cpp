@@ -12,6 +12,7 @@
 #include <QImage>
 #include <QImageReader>
 #include <QRect>
+#include <QResource>
 #include <QtTest>
 
 #include <algorithm>
@@ -50,7 +51,7 @@ class TestContent : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void backgroundIsOneWholeGif();
+    void backgroundIsAStoredBitmap();
     void backgroundStaysLight_data();
     void backgroundStaysLight();
     void maruImage_data();
@@ -58,21 +59,28 @@ private Q_SLOTS:
     void chime();
 };
 
-void TestContent::backgroundIsOneWholeGif()
+void TestContent::backgroundIsAStoredBitmap()
 {
-    // The screen: GIF89a at the window's size with a global table of 2^(7+1) = 256 colours.
-    const QByteArray gif = readAll(QStringLiteral(":/background.gif"));
-    QVERIFY2(gif.size() > 13 + 768, "background.gif is missing from the resources or too short");
-    QCOMPARE(gif.left(6), QByteArray("GIF89a"));
-    QCOMPARE(int(u16(gif, 6)), backgroundWidth);
-    QCOMPARE(int(u16(gif, 8)), backgroundHeight);
-    QCOMPARE(u8(gif, 10) & 0x87, 0x87);
+    // Stored as it is in the resources: the bitmap is there to spare the window's thread the
+    // GIF's decompression, which rcc's own compression would bring back.
+    const QResource resource(QStringLiteral(":/background.bmp"));
+    QVERIFY2(resource.isValid(), "background.bmp is missing from the resources");
+    QCOMPARE(resource.compressionAlgorithm(), QResource::NoCompression);
 
-    // One image, which Qt decodes whole; a gradient with ornaments, not a flat fill: the left
+    // A Windows bitmap at the window's size, 8 bits a pixel from a table of colours, rows
+    // uncompressed (BI_RGB), bottom row first as the height is positive.
+    const QByteArray bmp = readAll(QStringLiteral(":/background.bmp"));
+    QVERIFY(bmp.size() > 54);
+    QCOMPARE(bmp.left(2), QByteArray("BM"));
+    QCOMPARE(int(u32(bmp, 18)), backgroundWidth);
+    QCOMPARE(int(u32(bmp, 22)), backgroundHeight);
+    QCOMPARE(int(u16(bmp, 28)), 8);
+    QCOMPARE(u32(bmp, 30), 0u);
+
+    // Qt's own reader decodes it whole; a gradient with ornaments, not a flat fill: the left
     // column has many colours.
-    QImageReader reader(QStringLiteral(":/background.gif"));
-    QCOMPARE(reader.format(), QByteArray("gif"));
-    QCOMPARE(reader.imageCount(), 1);
+    QImageReader reader(QStringLiteral(":/background.bmp"));
+    QCOMPARE(reader.format(), QByteArray("bmp"));
     const QImage image = reader.read();
     QVERIFY2(!image.isNull(), qPrintable(reader.errorString()));
     QCOMPARE(image.size(), QSize(backgroundWidth, backgroundHeight));
@@ -99,7 +107,7 @@ void TestContent::backgroundStaysLight()
     QFETCH(int, darkest);
     QFETCH(int, average);
 
-    const QImage image(QStringLiteral(":/background.gif"));
+    const QImage image(QStringLiteral(":/background.bmp"));
     QVERIFY(!image.isNull());
     QVERIFY(image.rect().contains(area));
     int lowest = 255;

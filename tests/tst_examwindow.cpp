@@ -654,8 +654,8 @@ void TestExamWindow::picturesComeInTheScreensDensity_data()
     QTest::addColumn<QString>("path");
     QTest::addColumn<QImage>("designed");
     QTest::addColumn<bool>("wholeFile"); // the picture for 100 % is the file, not one of its images
-    QTest::newRow("background") << QStringLiteral(":/background.gif")
-                                << QImage(QStringLiteral(":/background.gif")) << true;
+    QTest::newRow("background") << QStringLiteral(":/background.bmp")
+                                << QImage(QStringLiteral(":/background.bmp")) << true;
     QTest::newRow("mark") << QStringLiteral(":/maru.ico")
                           << richestImage(QStringLiteral(":/maru.ico"), 32) << false;
 }
@@ -669,7 +669,7 @@ void TestExamWindow::picturesComeInTheScreensDensity()
     QFETCH(bool, wholeFile);
     const QImage twice(twiceTheSizePath(path));
     const DensityPicture picture =
-        wholeFile ? DensityPicture::decodeInBackground(path)
+        wholeFile ? DensityPicture::decodeWhenNeeded(path)
                   : DensityPicture(QPixmap::fromImage(designed), twiceTheSizePath(path));
     const QSize size = designed.size();
     QCOMPARE(picture.size(), size);

@@ -8,12 +8,16 @@
   content/background@2x.png, content/maru@2x.png
                           the same two drawn at twice the size for high-density screens: the
                           backdrop in full colour, the ring 64 x 64 with smooth transparency
+  content/background.bmp  the backdrop as the program reads it: background.gif's colour table
+                          and pixels in an uncompressed 8-bit BMP, which Qt decodes in about a
+                          tenth of the GIF's instructions
 
 Usage:
   tools/make_pictures.py                draw both pictures and write them into content/
   tools/make_pictures.py --check        exit 1 if a committed picture differs from what this
                                         draws in what the program relies on: format, size,
-                                        mode, the markers above, pixels within a small tolerance
+                                        mode, the markers above, pixels within a small tolerance;
+                                        background.bmp's pixels exactly those of background.gif
   tools/make_pictures.py --check-bytes  exit 1 if a committed picture has other bytes
 
 Pillow quantizes the backdrop (libimagequant: palette and Floyd-Steinberg dithering) and writes
@@ -317,6 +321,15 @@ def background_gif():
     return out.getvalue()
 
 
+def background_bmp():
+    """The committed GIF, decoded and written again as an uncompressed BMP: made from the file
+    rather than drawn again, so that its pixels are the GIF's whatever the quantizer does."""
+    out = io.BytesIO()
+    with Image.open(CONTENT / "background.gif") as gif:
+        gif.save(out, "BMP")
+    return out.getvalue()
+
+
 def png(picture):
     out = io.BytesIO()
     picture.save(out, "PNG", optimize=True)
@@ -422,6 +435,8 @@ PICTURES = {
                                                            traits=gif_traits)),
     "maru@2x.png": (maru_2x_png, LOSSLESS),
     "background@2x.png": (background_2x_png, LOSSLESS),
+    # After the GIF, which it is made from.
+    "background.bmp": (background_bmp, picture_differences(0, 0)),
 }
 
 

@@ -13,7 +13,7 @@ namespace tamsel::examdesign {
 inline constexpr const char* gothic = msGothic;
 
 inline constexpr FormDesign form{"frmTamsel",          "問題 （Tamsel）", {11880, 8310},
-                                 {gothic, 9.0, false}, std::nullopt,      ":/background.gif",
+                                 {gothic, 9.0, false}, std::nullopt,      ":/background.bmp",
                                  programIcon};
 inline constexpr const char* markPicture = programIcon;
 

@@ -1,22 +1,12 @@
 #include "controls/Densities.h"
 
 #include <QFile>
-
-#include <sys/resource.h>
-#include <unistd.h>
+#include <QImage>
 
 #include <cmath>
 #include <utility>
 
 namespace tamsel {
-
-namespace {
-
-// Low enough to give way to the window's own thread and the display server, not so low that a
-// busy desktop starves the decoding the first paint waits for.
-constexpr int backgroundNiceness = 10;
-
-} // namespace
 
 DensityPicture::DensityPicture(QPixmap atDesignSize, QString twiceTheSizeFile)
     : atDesignSize_(std::move(atDesignSize))
@@ -24,37 +14,19 @@ DensityPicture::DensityPicture(QPixmap atDesignSize, QString twiceTheSizeFile)
 {
 }
 
-DensityPicture::DensityPicture(const QString& path, std::launch when)
-    : twiceTheSizeFile_(twiceTheSizePath(path))
-{
-    auto decode = [path, when] {
-        // Decoding in the background yields the processor to the work the window waits for
-        // before it paints: the display server's replies, reading the documents.
-        if (when == std::launch::async)
-            setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), backgroundNiceness);
-        // Converted here to the format a pixmap keeps, so that the window's thread only wraps it.
-        const QImage image(path);
-        return image.convertToFormat(image.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied
-                                                             : QImage::Format_RGB32);
-    };
-    decoding_ = std::async(when, std::move(decode)).share();
-}
-
 DensityPicture DensityPicture::decodeWhenNeeded(const QString& path)
 {
-    return {path, std::launch::deferred};
-}
-
-DensityPicture DensityPicture::decodeInBackground(const QString& path)
-{
-    return {path, std::launch::async};
+    DensityPicture picture;
+    picture.designFile_ = path;
+    picture.twiceTheSizeFile_ = twiceTheSizePath(path);
+    return picture;
 }
 
 const QPixmap& DensityPicture::atDesignSize() const
 {
-    if (decoding_.valid()) {
-        atDesignSize_ = QPixmap::fromImage(decoding_.get());
-        decoding_ = {};
+    if (!designFile_.isEmpty()) {
+        atDesignSize_ = QPixmap::fromImage(QImage(designFile_));
+        designFile_.clear();
     }
     return atDesignSize_;
 }

@@ -6,12 +6,9 @@
 // design's picture blown up. (Qt's icons pick the nearest scale, which is the design's picture
 // up to 150 %.)
 
-#include <QImage>
 #include <QPixmap>
 #include <QSize>
 #include <QString>
-
-#include <future>
 
 namespace tamsel {
 
@@ -25,9 +22,6 @@ public:
     // The picture at path (a resource), with its drawing at twice the size where there is one,
     // decoded when it is first needed: a figure on a page that is never opened is never decoded.
     static DensityPicture decodeWhenNeeded(const QString& path);
-    // The same, decoded on a thread of its own from now on, so that decoding a large picture
-    // overlaps building and laying out the window; the first call that needs it waits for it.
-    static DensityPicture decodeInBackground(const QString& path);
 
     bool isNull() const { return atDesignSize().isNull(); }
     // In the window's pixels.
@@ -36,13 +30,12 @@ public:
     QPixmap forDensity(qreal density) const;
 
 private:
-    DensityPicture(const QString& path, std::launch when);
     const QPixmap& atDesignSize() const;
 
-    mutable std::shared_future<QImage> decoding_; // until the picture is first needed...
-    mutable QPixmap atDesignSize_;                // ...and made a pixmap here
-    mutable QString twiceTheSizeFile_;            // until it is read...
-    mutable QPixmap twiceTheSize_;                // ...at the first call for a denser screen
+    mutable QString designFile_;       // until the picture is first needed...
+    mutable QPixmap atDesignSize_;     // ...and decoded here
+    mutable QString twiceTheSizeFile_; // until it is read...
+    mutable QPixmap twiceTheSize_;     // ...at the first call for a denser screen
 };
 
 // Where the drawing at twice the size of the picture at path lies.

@@ -10,7 +10,6 @@
 #include <QKeyEvent>
 #include <QPainter>
 #include <QTextBlock>
-#include <QThread>
 #include <QWheelEvent>
 
 #include <algorithm>
@@ -59,9 +58,7 @@ RichTextBox::RichTextBox(QWidget* parent)
 
 void RichTextBox::startAnotherDocument()
 {
-    // A document still being read is waited for and dropped.
-    if (readAhead_.valid())
-        readAhead_.get();
+    unsized_.reset();
     runs_.clear();
     zoomStep_ = 0;
 }
@@ -76,22 +73,17 @@ void RichTextBox::setRtf(QByteArrayView rtf)
     moveCursor(QTextCursor::Start);
 }
 
-void RichTextBox::setRtfReadAhead(QByteArray rtf)
+void RichTextBox::setRtfLaidOutWhenSized(QByteArrayView rtf)
 {
     startAnotherDocument();
-    readAhead_ = std::async(std::launch::async,
-                            [rtf = std::move(rtf), &faces = systemFaces(), home = thread()] {
-                                auto read = std::make_unique<QTextDocument>();
-                                read->setUndoRedoEnabled(false);
-                                RtfReader::import(read.get(), rtf, faces);
-                                read->moveToThread(home);
-                                return read;
-                            });
+    unsized_ = std::make_unique<QTextDocument>();
+    unsized_->setUndoRedoEnabled(false);
+    RtfReader::import(unsized_.get(), rtf, systemFaces());
 }
 
-void RichTextBox::takeDocumentReadAhead()
+void RichTextBox::takeUnsizedDocument()
 {
-    std::unique_ptr<QTextDocument> read = readAhead_.get();
+    std::unique_ptr<QTextDocument> read = std::move(unsized_);
     // Until the box gives the document its width, it has none: taking it in lays nothing out
     // at another width, and the box's face, set before it has a layout, costs no layout.
     read->setPageSize(QSizeF(0, 0));
@@ -179,8 +171,8 @@ void RichTextBox::focusOutEvent(QFocusEvent* event)
 void RichTextBox::resizeEvent(QResizeEvent* event)
 {
     QTextEdit::resizeEvent(event);
-    if (readAhead_.valid())
-        takeDocumentReadAhead();
+    if (unsized_)
+        takeUnsizedDocument();
     border_->setGeometry(rect());
     border_->raise();
 }

@@ -11,7 +11,6 @@
 #include <QTextEdit>
 
 #include <array>
-#include <future>
 #include <memory>
 #include <vector>
 
@@ -25,10 +24,10 @@ public:
 
     // Shows the document written in rtf (code page 932, NUL-terminated as stored).
     void setRtf(QByteArrayView rtf);
-    // The same, read on a thread of its own while the window around the box is being built. The
-    // box takes the document when it first gets its size and lays it out whole there, at its
-    // width, once: its first picture is its last.
-    void setRtfReadAhead(QByteArray rtf);
+    // The same for a box that has no size yet: the document is read now, and the box takes it
+    // when it first gets its size and lays it out whole there, at its width, once: its first
+    // picture is its last.
+    void setRtfLaidOutWhenSized(QByteArrayView rtf);
 
     // The text's sizes as factors of the document's own.
     static constexpr std::array zoomFactors{1.0, 1.25, 1.5, 1.75, 2.0, 2.5, 3.0};
@@ -51,14 +50,12 @@ private:
 
     void zoomTo(int step);
     void startAnotherDocument();
-    void takeDocumentReadAhead();
+    void takeUnsizedDocument();
 
     friend class BorderOnTop;
     QWidget* border_ = nullptr;
-    std::vector<Run> runs_; // read at the first zoom
-    // From std::async: a box that goes before the reading is done waits for it, and the
-    // document goes with it.
-    std::future<std::unique_ptr<QTextDocument>> readAhead_;
+    std::vector<Run> runs_;                  // read at the first zoom
+    std::unique_ptr<QTextDocument> unsized_; // read, until the box first gets its size
     int zoomStep_ = 0;
 };
 

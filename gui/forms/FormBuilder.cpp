@@ -94,7 +94,7 @@ RichTextBox* makeRichTextBox(const RichTextBoxDesign& design, QWidget* parent)
         box->setAccessibleName(designText(design.accessibleName));
     QFile document(designText(design.document));
     if (document.open(QIODevice::ReadOnly))
-        box->setRtfReadAhead(document.readAll());
+        box->setRtfLaidOutWhenSized(document.readAll());
     return box;
 }
 
@@ -147,8 +147,7 @@ PictureBox* buildForm(QWidget* window, const FormDesign& design)
     client->setFrameShape(QFrame::NoFrame);
     client->setFixedSize(toPixels(design.clientArea));
     if (design.backgroundPicture)
-        client->setPicture(
-            DensityPicture::decodeInBackground(designText(design.backgroundPicture)));
+        client->setPicture(DensityPicture::decodeWhenNeeded(designText(design.backgroundPicture)));
     if (design.backgroundColour) {
         QPalette palette = client->palette();
         palette.setColor(QPalette::Window, toColor(*design.backgroundColour));

@@ -1,14 +1,53 @@
 #include "startup/FontConfiguration.h"
 
 #include <QFontDatabase>
+#include <QThread>
 
 #include <fontconfig/fontconfig.h>
 
+#include <utility>
+
 namespace tamsel {
 
-std::future<void> readFontConfigurationAhead()
+class FontConfigurationReading::Reader final : public QThread {
+public:
+    explicit Reader(std::function<void()> read)
+        : read_(std::move(read))
+    {
+        setObjectName(QStringLiteral("fontconfig"));
+    }
+
+    void readHere() { read_(); }
+
+protected:
+    void run() override { read_(); }
+
+private:
+    std::function<void()> read_;
+};
+
+FontConfigurationReading::FontConfigurationReading()
+    : FontConfigurationReading([] { FcInit(); })
 {
-    return std::async(std::launch::async, [] { FcInit(); });
+}
+
+FontConfigurationReading::FontConfigurationReading(std::function<void()> read)
+    : reader_(std::make_unique<Reader>(std::move(read)))
+{
+    reader_->start();
+}
+
+FontConfigurationReading::~FontConfigurationReading()
+{
+    reader_->wait();
+}
+
+void FontConfigurationReading::wait()
+{
+    reader_->wait();
+    // A thread that could not be made never started, and so never finished.
+    if (!reader_->isFinished())
+        reader_->readHere();
 }
 
 const InstalledFaces& systemFaces()

@@ -166,30 +166,8 @@ void frmTamsel::buildAnswerSheet(QWidget* client)
     answerKeys_ = new AnswerSheetKeys(SSTab1, [this](int item) -> const std::vector<QCheckBox*>& {
         return chkTamsel[static_cast<size_t>(item)];
     });
-
-    // Only the first item's page is in sight at first. The others are made once the sheet has
-    // shown its first picture, or before, the moment anything needs them: another page coming
-    // into view, the start, the marking.
-    buildAnswerItem(1);
-    connect(SSTab1, &TabbedDialog::currentAboutToChange, this, &frmTamsel::buildAnswerSheetPages);
-    SSTab1->installEventFilter(this);
-}
-
-bool frmTamsel::eventFilter(QObject* watched, QEvent* event)
-{
-    if (watched == SSTab1 && event->type() == QEvent::Paint) {
-        SSTab1->removeEventFilter(this);
-        QMetaObject::invokeMethod(this, &frmTamsel::buildAnswerSheetPages, Qt::QueuedConnection);
-    }
-    return QMainWindow::eventFilter(watched, event);
-}
-
-void frmTamsel::buildAnswerSheetPages()
-{
-    for (int n = 1; n <= itemCount; ++n) {
-        if (!pctマル[static_cast<size_t>(n - 1)])
-            buildAnswerItem(n);
-    }
+    for (int n = 1; n <= itemCount; ++n)
+        buildAnswerItem(n);
 }
 
 void frmTamsel::buildAnswerItem(int n)
@@ -267,7 +245,6 @@ void frmTamsel::cmdスタート_Click()
         stb英語->focusCurrentPage(Qt::OtherFocusReason);
     cmdスタート->setEnabled(false);
     showScore(QString());
-    buildAnswerSheetPages();
     for (QLabel* mark : pctマル)
         mark->setVisible(false);
     announcer_->announce(spoken::attemptStarted());
@@ -325,7 +302,6 @@ void frmTamsel::cmd得点_Click()
     showTime(QString());
     tmr時間->stop();
 
-    buildAnswerSheetPages();
     const SheetMarking marking = markSheet(readAnswerSheet());
     for (size_t n = 0; n < pctマル.size(); ++n) {
         switch (marking.outcomes[n]) {

@@ -47,15 +47,12 @@ public:
 protected:
     // The countdown goes with the window: no tick and no chime come after it closed.
     void closeEvent(QCloseEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildControls(QWidget* client);
     void buildBookletViewer(QWidget* client);
     void buildAnswerSheet(QWidget* client);
     void buildAnswerItem(int n);
-    // The pages of the answer sheet not made yet.
-    void buildAnswerSheetPages();
     tamsel::SheetBoxes readAnswerSheet() const;
     void PlaySound();
     static QString AppFolder();
@@ -78,7 +75,7 @@ private:
     QLabel* lbl得点 = nullptr;
     QLabel* lbl秒 = nullptr;
     std::array<std::vector<QCheckBox*>, tamsel::itemCount> chkTamsel; // [n - 1][box - 1]
-    std::array<QLabel*, tamsel::itemCount> pctマル{};                 // [n - 1]; null until made
+    std::array<QLabel*, tamsel::itemCount> pctマル{};                 // [n - 1]
     QPixmap markPicture_;
     tamsel::AnswerSheetKeys* answerKeys_ = nullptr;
     QTimer* tmr時間 = nullptr;
