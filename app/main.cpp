@@ -7,6 +7,7 @@
 #include "startup/Startup.h"
 #include "system/AppFolder.h"
 #include "system/Clock.h"
+#include "threads/BackgroundThread.h"
 #include "windows/frmTamsel.h"
 
 #include <QApplication>
@@ -21,12 +22,13 @@ int main(int, char* argv[])
     char* qtArgv[] = {argv[0], platforms.isEmpty() ? nullptr : platformOption, platforms.data(),
                       nullptr};
     int qtArgc = platforms.isEmpty() ? 1 : 3;
-    tamsel::FontConfigurationReading fontConfiguration;
+    tamsel::BackgroundThread fontConfiguration(QStringLiteral("fontconfig"));
+    tamsel::readFontConfigurationOn(fontConfiguration);
     tamsel::nameTheSessionBus();
     tamsel::watchPlatformStart();
     QApplication app(qtArgc, qtArgv);
     tamsel::stopWatchingPlatform();
-    fontConfiguration.wait();
+    fontConfiguration.finish(QDeadlineTimer::Forever);
     tamsel::warnIfNoJapaneseFace();
     tamsel::prepareApplication();
 

@@ -9,8 +9,8 @@
 // It owns the sound thread and the output, which the thread alone uses; the thread's work holds
 // nothing of the window's thread but what it was given.
 
-#include "chime/BackgroundThread.h"
 #include "sound/MediaPlayer.h"
+#include "threads/BackgroundThread.h"
 
 #include <QDeadlineTimer>
 

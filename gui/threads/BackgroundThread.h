@@ -1,18 +1,15 @@
 #pragma once
-// A thread of its own for work that must never hold up the window: the work posted to it runs
-// there in order. It owns the thread, not what the work touches. At the program's end it waits a
-// bounded time; a thread still stuck after that (in a sound server that never answers, say) is
-// left behind, and the program then ends without running its static destructors, which could
-// wait on that thread forever.
+// The program's one way to run work off the window's thread: a thread of its own that runs the
+// work posted to it in order. It runs no event loop, so that it serves before the QApplication
+// exists too; work that must report back to the window posts it there itself. It owns the
+// thread, not what the work touches. At its end it waits a bounded time; a thread still stuck
+// after that (in a sound server that never answers, say) is left behind, and the program then
+// ends without running its static destructors, which could wait on that thread forever.
 
 #include <QDeadlineTimer>
 #include <QString>
 
 #include <functional>
-#include <optional>
-
-class QObject;
-class QThread;
 
 namespace tamsel {
 
@@ -34,10 +31,11 @@ public:
     bool finish(QDeadlineTimer deadline = QDeadlineTimer(endMilliseconds));
 
 private:
+    class Worker;
     QString name_;
-    QThread* thread_ = nullptr;
-    QObject* context_ = nullptr; // lives on thread_; the posted work runs in its name
-    std::optional<bool> ended_;  // what finish() found, once it has run
+    Worker* worker_ = nullptr; // deleted once ended; left behind with its thread when stuck
+    bool finished_ = false;
+    bool ended_ = false; // what finish() found
 };
 
 // Ends the process at once with status, once its output is flushed: for a program whose
