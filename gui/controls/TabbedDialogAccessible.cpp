@@ -32,8 +32,8 @@ public:
     QAccessible::Role role() const override { return QAccessible::PageTab; }
     bool isValid() const override
     {
-        const TabbedDialog* dialog = wholeDialog(dialog_);
-        return dialog && index_ < dialog->count();
+        const TabbedDialog* whole = dialog();
+        return whole && index_ < whole->count();
     }
     QAccessibleInterface* parent() const override
     {
@@ -50,9 +50,9 @@ public:
             return {};
         switch (t) {
         case QAccessible::Name:
-            return dialog_->tabText(index_);
+            return dialog()->tabText(index_);
         case QAccessible::Description:
-            return dialog_->tabDescription(index_);
+            return dialog()->tabDescription(index_);
         default:
             return {};
         }
@@ -63,8 +63,8 @@ public:
     {
         if (!isValid())
             return {};
-        const QRect local = dialog_->tabRect(index_);
-        return {dialog_->mapToGlobal(local.topLeft()), local.size()};
+        const QRect local = dialog()->tabRect(index_);
+        return {dialog()->mapToGlobal(local.topLeft()), local.size()};
     }
 
     QAccessible::State state() const override
@@ -76,11 +76,11 @@ public:
         }
         s.focusable = true;
         s.selectable = true;
-        const bool current = dialog_->currentIndex() == index_;
+        const bool current = dialog()->currentIndex() == index_;
         s.selected = current;
-        s.focused = current && dialog_->hasFocus();
-        s.invisible = !dialog_->isVisible();
-        s.disabled = !dialog_->isEnabled();
+        s.focused = current && dialog()->hasFocus();
+        s.invisible = !dialog()->isVisible();
+        s.disabled = !dialog()->isEnabled();
         return s;
     }
 
@@ -88,12 +88,16 @@ public:
     void doAction(const QString& name) override
     {
         if (name == pressAction() && isValid())
-            dialog_->setCurrentIndex(index_);
+            dialog()->setCurrentIndex(index_);
     }
     QStringList keyBindingsForAction(const QString&) const override { return {}; }
 
 private:
-    QPointer<TabbedDialog> dialog_;
+    // Null once the dialog's destructor has begun: it is then no longer a TabbedDialog.
+    TabbedDialog* dialog() const { return wholeDialog(dialog_); }
+
+    // Held as what it stays to the end of its destruction, so that no look at it casts down.
+    QPointer<QObject> dialog_;
     int index_ = 0;
 };
 
