@@ -19,7 +19,7 @@ using namespace tamsel;
 namespace {
 
 // The address space the process holds now, in bytes.
-rlim_t addressSpace()
+[[maybe_unused]] rlim_t addressSpace()
 {
     std::ifstream statm("/proc/self/statm");
     rlim_t pages = 0;
