@@ -52,7 +52,7 @@ OUT = CONTENT / "companion"
 EXPLANATIONS = CONTENT / "explanations.txt"
 BOOKLET = CONTENT / "documents" / "booklet.txt"
 DESCRIPTIONS = CONTENT / "figure-descriptions.json"
-# The documents stand in content/companion/ and, installed, in share/doc/tamsel/companion/; the
+# The documents stand in content/companion/ and, installed, in share/tamsel/companion/; the
 # figures one folder up in both.
 FIGURE_URL = "../{stem}@2x.png"
 
