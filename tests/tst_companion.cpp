@@ -205,9 +205,10 @@ void TestCompanion::explanationsGiveTheKeysAnswerAndPoints()
 
 void TestCompanion::answerTableIsTheKeys()
 {
+    // Each row links to its item's explanation, which initTestCase found in the sheet's order.
     static const QRegularExpression row(
-        u"<tr data-item=\"(\\d+)\"><th scope=\"row\">\\d+</th><td>([^<]*)</td><td>([^<]*)</td>"
-        u"<td>(\\d+)</td>"_qs);
+        u"<tr data-item=\"(\\d+)\"><th scope=\"row\">\\d+</th><td><a href=\"#item-(\\d+)\">"
+        u"([^<]*)</a></td><td>([^<]*)</td><td>(\\d+)</td>"_qs);
     int rows = 0;
     int total = 0;
     for (const QRegularExpressionMatch& m : row.globalMatch(answers_)) {
@@ -215,9 +216,10 @@ void TestCompanion::answerTableIsTheKeys()
         QCOMPARE(item, rows++);
         QVERIFY(item < itemCount);
         const tamsel::AnswerKeyRow& key = AnswerKey[static_cast<size_t>(item)];
-        QCOMPARE(m.captured(2), captionOf(item));
-        QCOMPARE(m.captured(3), circled(key.correct));
-        QCOMPARE(m.captured(4).toInt(), key.points);
+        QCOMPARE(m.captured(2).toInt(), item + 1);
+        QCOMPARE(m.captured(3), captionOf(item));
+        QCOMPARE(m.captured(4), circled(key.correct));
+        QCOMPARE(m.captured(5).toInt(), key.points);
         total += key.points;
     }
     QCOMPARE(rows, itemCount);

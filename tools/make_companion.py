@@ -20,8 +20,10 @@ explanations must give a reason for every choice but the key: a source that disa
 key does not make a booklet.
 
 The PDF is WeasyPrint's rendering of the same HTML with its print style sheet: A4, IPA Mincho and
-Gothic embedded, the figures at twice the screen resolution, no item or sub-question split
-across pages.
+Gothic embedded, the figures at twice the screen resolution and each printed once a question, the
+answer table on one page, no heading, paragraph, figure or table row left at a page's foot or cut.
+WeasyPrint writes no tagged PDF, so the HTML, with the figures' text alternatives, is the version
+for a screen reader, and both documents say so.
 
 Needs /usr/bin/python3 with python3-weasyprint (Debian package weasyprint), the IPA fonts and, for
 --check, pdfinfo, pdffonts, pdftotext and pdfimages from poppler-utils.
@@ -308,14 +310,29 @@ ul.choices.short li { display: inline-block; margin-right: 2.5em; }
 .point { border: 1px solid #555; padding: 0.3em 0.6em; }
 @page { size: A4; margin: 16mm 15mm 18mm;
         @bottom-center { content: counter(page) " / " counter(pages); font-size: 9pt; } }
+.answer-table table { float: left; margin: 0 1.5em 0.6em 0; }
+.answer-table::after { content: ""; display: block; clear: both; }
+.lead { break-inside: avoid; }
+.nobr { white-space: nowrap; }
+.note { font-size: 0.9em; }
 @media print {
-  html { font-size: 10pt; }
+  html { font-size: 9.5pt; line-height: 1.55; }
   body { max-width: none; margin: 0; padding: 0; }
-  section.item, section.subquestion, figure, tr, .keep { break-inside: avoid; }
+  /* An item may run on to the next page between its paragraphs, as in a printed 解答・解説;
+     a paragraph, a reason, a figure or a table row is never cut. */
+  section.subquestion, figure, tr, li, p, .keep { break-inside: avoid; }
   h2, h3, h4 { break-after: avoid; }
   section.newpage { break-before: page; }
+  section.item figure { margin: 0.3em 0; text-align: center; }
+  section.item figure img { width: auto; height: auto; max-height: 62mm; }
 }
 """
+
+
+# WeasyPrint writes no tagged PDF, so a screen reader finds no structure in the PDFs.
+ACCESSIBLE_NOTE = ("<p class=\"note\">印刷用のPDFには，画面読み上げソフトが読む文書の構造が"
+                   "ありません。読み上げて使うときは，同じ内容のHTML版（図の説明の文つき）を"
+                   "開いてください。</p>")
 
 
 def e(text):
@@ -335,7 +352,8 @@ def figure_html(figure):
         width, height = picture.size
     # The picture carries its own caption (図６), and its text alternative begins with it.
     return [f"<figure><img src=\"{FIGURE_URL.format(stem=figure['stem'])}\" "
-            f"width=\"{width // 2}\" height=\"{height // 2}\" style=\"width: {width // 2}px\" alt=\"{e(figure['description'])}\"></figure>"]
+            f"width=\"{width // 2}\" height=\"{height // 2}\" "
+            f"alt=\"{e(figure['description'])}\"></figure>"]
 
 
 def question_title(number):
@@ -354,24 +372,34 @@ def answers_html(items, questions, explained, lists, all_figures, bands):
             f"<p>全{len(questions)}問・{len(items)}解答・{total}点満点。"
             "「得　点」で採点したあとに，この冊子で答えを確かめましょう。"
             "赤い丸の付かなかった解答欄は，解答番号で下の解説を探してください。</p>",
+            ACCESSIBLE_NOTE,
             "<h2 id=\"table\">正解と配点</h2>",
-            "<table><thead><tr><th scope=\"col\">解答番号</th>"
-            "<th scope=\"col\">解答欄</th><th scope=\"col\">正解</th><th scope=\"col\">配点</th>"
-            "<th scope=\"col\">分野</th><th scope=\"col\">自己採点</th></tr></thead><tbody>"]
-    for item in items:
-        body.append(f"<tr data-item=\"{item['number']}\"><th scope=\"row\">{item['number']}</th>"
-                    f"<td>{e(item['caption'])}</td><td>{CIRCLED[item['correct'] - 1]}</td>"
-                    f"<td>{item['points']}</td>"
-                    f"<td>{e(explained[item['caption']]['topic'])}</td><td class=\"blank\"></td></tr>")
-    body.append(f"</tbody><tfoot><tr><th scope=\"row\" colspan=\"3\">合計</th><td>{total}</td>"
-                "<td></td><td class=\"blank\"></td></tr></tfoot></table>")
+            "<div class=\"answer-table keep\">"]
+    # Two halves side by side keep the whole table on one printed page.
+    half = (len(items) + 1) // 2
+    for k, part in enumerate((items[:half], items[half:])):
+        body.append("<table><thead><tr><th scope=\"col\">解答番号</th>"
+                    "<th scope=\"col\">解答欄</th><th scope=\"col\">正解</th>"
+                    "<th scope=\"col\">配点</th><th scope=\"col\">自己採点</th></tr></thead><tbody>")
+        for item in part:
+            body.append(f"<tr data-item=\"{item['number']}\"><th scope=\"row\">{item['number']}</th>"
+                        f"<td><a href=\"#item-{item['number']}\">{e(item['caption'])}</a></td>"
+                        f"<td>{CIRCLED[item['correct'] - 1]}</td><td>{item['points']}</td>"
+                        "<td class=\"blank\"></td></tr>")
+        body.append("</tbody>")
+        if k == 1:
+            body.append(f"<tfoot><tr><th scope=\"row\" colspan=\"3\">合計</th><td>{total}</td>"
+                        "<td class=\"blank\"></td></tr></tfoot>")
+        body.append("</table>")
+    body.append("</div>")
 
-    body += ["<h2 id=\"topics\">分野別の配点</h2>",
+    body += ["<div class=\"keep\">", "<h2 id=\"topics\">分野別の配点</h2>",
              "<p>正解した解答欄の配点を分野ごとに足すと，どこで点を落としたかがわかります。</p>",
              "<table><thead><tr><th scope=\"col\">大問</th><th scope=\"col\">分野</th>"
              "<th scope=\"col\">解答欄</th><th scope=\"col\">配点</th><th scope=\"col\">得点</th>"
-             "</tr></thead><tbody>"]
+             "</tr></thead>"]
     for number, question in sorted(questions.items()):
+        body.append("<tbody>")
         topics = {}
         for item in items:
             if item["question"] == number:
@@ -384,7 +412,8 @@ def answers_html(items, questions, explained, lists, all_figures, bands):
             body.append(f"<tr>{head}<td>{e(topic)}</td>"
                         f"<td>{'，'.join(e(i['caption']) for i in group)}</td>"
                         f"<td>{sum(i['points'] for i in group)}</td><td class=\"blank\"></td></tr>")
-    body.append("</tbody></table>")
+        body.append("</tbody>")
+    body.append("</table></div>")
 
     body += ["<h2 id=\"bands\">合格判定の目安</h2>",
              "<p>「合格率」ボタンで開く合格判定は，得点によって次のように決まります。"
@@ -400,17 +429,20 @@ def answers_html(items, questions, explained, lists, all_figures, bands):
     for number, question in sorted(questions.items()):
         own = [item for item in items if item["question"] == number]
         weight = sum(item["points"] for item in own)
-        body += [f"<section class=\"question\" id=\"q{number}\">",
+        body += [f"<section class=\"question\" id=\"q{number}\">", "<div class=\"lead\">",
                  f"<h2>{question_title(number)}　{e(question['topic'])}（配点　{weight}点）</h2>",
                  f"<p class=\"aim\"><strong>ねらい</strong>　{e(question['aim'])}</p>"]
-        for item in own:
+        shown = {}  # figure stem: the item that printed it
+        for k, item in enumerate(own):
             body += item_html(item, explained[item["caption"]], choice_list(item, lists)["choices"],
-                              all_figures)
+                              all_figures, shown)
+            if k == 0:
+                body.append("</div>")
         body.append("</section>")
     return page("生物　解答・解説", body)
 
 
-def item_html(item, text, choices, all_figures):
+def item_html(item, text, choices, all_figures, shown):
     key = CIRCLED[item["correct"] - 1]
     lines = [f"<section class=\"item\" id=\"item-{item['number']}\" data-item=\"{item['number']}\" "
              f"data-caption=\"{e(item['caption'])}\" data-correct=\"{item['correct']}\" "
@@ -420,8 +452,17 @@ def item_html(item, text, choices, all_figures):
              f"<p>正解　<strong class=\"key\">{key}　{e(choices[item['correct'] - 1])}</strong>"
              f"　配点 <span class=\"points\">{item['points']}点</span></p>"]
     for name, place in text["figures"]:
-        lines += figure_html(figure_of(name, all_figures))
+        figure = figure_of(name, all_figures)
+        if figure["stem"] in shown:
+            earlier = shown[figure["stem"]]
+            lines.append(f"<p class=\"place\"><strong>{e(name)}のここを見る</strong>　{e(place)}"
+                         f"（{e(name)}は<a href=\"#item-{earlier}\">解答番号{earlier}</a>に掲載）</p>")
+            continue
+        shown[figure["stem"]] = item["number"]
+        lines.append("<div class=\"keep\">")
+        lines += figure_html(figure)
         lines.append(f"<p class=\"place\"><strong>{e(name)}のここを見る</strong>　{e(place)}</p>")
+        lines.append("</div>")
     lines.append("<h4>解説</h4>")
     lines += [f"<p>{e(step)}</p>" for step in text["why"]]
     lines.append("<h4>ほかの選択肢</h4>\n<ul class=\"others\">")
