@@ -314,6 +314,18 @@ ul.choices.short li { display: inline-block; margin-right: 2.5em; }
 .answer-table::after { content: ""; display: block; clear: both; }
 .lead { break-inside: avoid; }
 .nobr { white-space: nowrap; }
+.slots { text-align: right; font-family: "IPAGothic", "IPAゴシック", sans-serif; }
+.cover h1 { margin-top: 2em; }
+.cover .scope { text-align: center; }
+table.entry { margin: 1.2em auto; }
+table.entry th { padding: 0.5em 1em; }
+table.entry td.field { width: 16em; height: 2em; }
+table.entry.score td.field { width: 6em; }
+ol.rules li { margin: 0.3em 0; }
+.sheet table { float: left; margin: 0 1.2em 0.6em 0; }
+.sheet::after { content: ""; display: block; clear: both; }
+.sheet td.bubbles { white-space: nowrap; }
+.bubble { display: inline-block; width: 1.5em; text-align: center; color: #c33; }
 .note { font-size: 0.9em; }
 @media print {
   html { font-size: 9.5pt; line-height: 1.55; }
@@ -324,7 +336,7 @@ ul.choices.short li { display: inline-block; margin-right: 2.5em; }
   h2, h3, h4 { break-after: avoid; }
   section.newpage { break-before: page; }
   section.item figure { margin: 0.3em 0; text-align: center; }
-  section.item figure img { width: auto; height: auto; max-height: 62mm; }
+  section.item figure img { width: auto !important; height: auto; max-height: 62mm; }
 }
 """
 
@@ -352,7 +364,7 @@ def figure_html(figure):
         width, height = picture.size
     # The picture carries its own caption (図６), and its text alternative begins with it.
     return [f"<figure><img src=\"{FIGURE_URL.format(stem=figure['stem'])}\" "
-            f"width=\"{width // 2}\" height=\"{height // 2}\" "
+            f"width=\"{width // 2}\" height=\"{height // 2}\" style=\"width: {width // 2}px\" "
             f"alt=\"{e(figure['description'])}\"></figure>"]
 
 
@@ -476,38 +488,118 @@ def item_html(item, text, choices, all_figures, shown):
     return lines
 
 
-def paper_html(blocks, all_figures, full_marks, item_count):
-    body = ["<h1>生物　問題冊子</h1>",
-            f"<p class=\"keep\">全{max(p[0] for _, _, p in blocks)}問・{item_count}解答・"
-            f"{full_marks}点満点，試験時間６０分。問題はこの冊子で読み，"
-            "答えは Tamsel の画面の解答用紙に入れてください。</p>"]
+CAPTION = re.compile(r"[1-6]-(?:[AB])?[1-9](?:-[1-9])?")
+
+
+def with_captions(text):
+    """Escaped text in which an answer item's caption ("4-B3-7") never breaks at a line's end."""
+    return CAPTION.sub(lambda m: f"<span class=\"nobr\">{m.group(0)}</span>", e(text))
+
+
+def entry_fields():
+    return ("<table class=\"entry\"><tbody><tr><th scope=\"row\">受験番号</th>"
+            "<td class=\"field\"></td></tr><tr><th scope=\"row\">氏　名</th>"
+            "<td class=\"field\"></td></tr></tbody></table>")
+
+
+def cover_html(question_count, items, full_marks, pages):
+    """The booklet's cover: what a room needs to sit the paper on paper."""
+    count = f"全{pages}ページ" if pages else "全　ページ"
+    return ["<section class=\"cover\">", "<h1>生物　問題冊子</h1>",
+            f"<p class=\"scope\">全{question_count}問・{len(items)}解答・{full_marks}点満点</p>",
+            entry_fields(),
+            "<h2>注意事項</h2>",
+            "<ol class=\"rules\">",
+            "<li>試験時間は６０分です。試験開始の合図があるまで，この問題冊子を開いてはいけません。</li>",
+            f"<li>この問題冊子は，表紙と最後の解答用紙（マークシート）を含めて{count}です。"
+            "ページの抜けや印刷の不鮮明なところがあれば，手を挙げて知らせてください。</li>",
+            "<li>受験番号と氏名を，この表紙と解答用紙のそれぞれの欄に記入してください。</li>",
+            "<li>解答は，解答用紙の解答欄にマークします。各問いの終わりに，その問いの解答欄の番号"
+            "（<span class=\"nobr\">1-A1</span>など）を示してあります。"
+            "番号の付いた○を一つ，濃く塗りつぶしてください。</li>",
+            "<li>一つの解答欄に二つ以上マークした場合は，その解答欄は得点になりません。"
+            "訂正するときは，消しゴムできれいに消してください。</li>",
+            "<li>画面で解くときは，答えを Tamsel の解答用紙に入れて「得　点」で採点します。"
+            "紙の解答用紙は，解答・解説の「正解と配点」の表で採点できます。"
+            "どちらで採点しても得点は同じです。</li>",
+            "</ol>",
+            ACCESSIBLE_NOTE, "</section>"]
+
+
+def marksheet_html(items):
+    """The answer sheet to mark by hand: a row for each item, its bubbles ① to its last choice.
+    The bubbles are the choices the program reads; a mark beyond them could score nothing."""
+    body = ["<section class=\"marksheet newpage\" id=\"marksheet\">",
+            "<h2>生物　解答用紙（マークシート）</h2>", entry_fields(),
+            "<p class=\"note\">各解答欄に，答えの番号の○を一つだけ塗りつぶしてください。"
+            "二つ以上塗った解答欄は得点になりません。</p>",
+            "<div class=\"sheet\">"]
+    half = (len(items) + 1) // 2
+    for part in (items[:half], items[half:]):
+        body.append("<table><thead><tr><th scope=\"col\">解答番号</th><th scope=\"col\">解答欄</th>"
+                    "<th scope=\"col\">解答記入欄</th></tr></thead><tbody>")
+        for item in part:
+            bubbles = "".join(f"<span class=\"bubble\" data-choice=\"{k}\">{CIRCLED[k - 1]}</span>"
+                              for k in range(1, item["consulted"] + 1))
+            body.append(f"<tr data-item=\"{item['number']}\" data-caption=\"{e(item['caption'])}\">"
+                        f"<th scope=\"row\">{item['number']}</th><td>{e(item['caption'])}</td>"
+                        f"<td class=\"bubbles\">{bubbles}</td></tr>")
+        body.append("</tbody></table>")
+    body += ["</div>",
+             "<table class=\"entry score\"><tbody><tr><th scope=\"row\">得　点</th>"
+             "<td class=\"field\"></td></tr></tbody></table>", "</section>"]
+    return body
+
+
+def slots_html(items, place):
+    """The answer items a sub-question is marked in, under its choices."""
+    question, section, number = place
+    own = [item["caption"] for item in items if (item["question"], item["section"],
+                                                 item["number_in_question"]) == place]
+    if not own:
+        raise SourceError(f"第{question}問{section}問{number}: no answer item on the sheet")
+    return ("<p class=\"slots\">解答欄　"
+            + "，".join(f"<span class=\"nobr\">{e(c)}</span>" for c in own) + "</p>")
+
+
+def paper_html(blocks, all_figures, items, full_marks, pages=None):
+    question_count = max(place[0] for _, _, place in blocks)
+    body = cover_html(question_count, items, full_marks, pages)
     placed = set()
-    open_sections = []  # what is open: "question", "section", "subquestion"
+    open_sections = []  # what is open: ("question"|"section"|"subquestion", place)
 
     def close(down_to):
-        while open_sections and open_sections[-1] in down_to:
-            open_sections.pop()
+        while open_sections and open_sections[-1][0] in down_to:
+            kind, place = open_sections.pop()
+            if kind == "subquestion":
+                body.append(slots_html(items, place))
             body.append("</section>")
 
-    for kind, text, (question, section, number) in blocks:
+    for kind, text, place in blocks:
+        question, section, number = place
+        shown = [figure for figure in all_figures if kind in ("passage", "subquestion", "section")
+                 and figure["stem"] not in placed and figure["names"][0] in text]
         if kind == "heading":
             close({"question", "section", "subquestion"})
+            # The booklet sets some question numbers in its Latin face; the headings print one.
+            heading = re.sub("^第[0-9]問", lambda m: m.group(0).translate(FULL_DIGITS), text)
             body += [f"<section class=\"question newpage\" id=\"q{question}\">",
-                     f"<h2>{e(text)}</h2>"]
-            open_sections.append("question")
+                     f"<h2>{with_captions(heading)}</h2>"]
+            open_sections.append(("question", place))
         elif kind == "section":
             close({"section", "subquestion"})
-            body += ["<section>", f"<h3>{e(text)}</h3>"]
-            open_sections.append("section")
+            body += ["<section>", f"<h3>{with_captions(text)}</h3>"]
+            open_sections.append(("section", place))
         elif kind == "subquestion":
             close({"subquestion"})
             label, _, rest = text.partition("　")
-            body += ["<section class=\"subquestion\">", f"<h4>{e(label)}</h4>", f"<p>{e(rest)}</p>"]
-            open_sections.append("subquestion")
+            body += ["<section class=\"subquestion\">", f"<h4>{e(label)}</h4>",
+                     f"<p>{with_captions(rest)}</p>"]
+            open_sections.append(("subquestion", place))
         elif kind == "choices":
             short = all(len(choice) <= 12 for _, choice in text)
             body.append(f"<ul class=\"choices{' short' if short else ''}\">"
-                        + "".join(f"<li>{mark}　{e(choice)}</li>" for mark, choice in text)
+                        + "".join(f"<li>{mark}　{with_captions(choice)}</li>" for mark, choice in text)
                         + "</ul>")
         elif kind == "table":
             title, (header, *rows) = text
@@ -517,18 +609,33 @@ def paper_html(blocks, all_figures, full_marks, item_count):
             body += [f"<tr><th scope=\"row\">{e(row[0])}</th>"
                      + "".join(f"<td>{e(c)}</td>" for c in row[1:]) + "</tr>" for row in rows]
             body.append("</tbody></table>")
+        elif shown:
+            # A passage that leads to a figure goes on the figure's page.
+            body += ["<div class=\"keep\">", f"<p>{with_captions(text)}</p>"]
+            for figure in shown:
+                placed.add(figure["stem"])
+                body += figure_html(figure)
+            body.append("</div>")
+            continue
         else:
-            body.append(f"<p>{e(text)}</p>")
-        if kind in ("passage", "subquestion", "section"):
-            for figure in all_figures:
-                if figure["stem"] not in placed and figure["names"][0] in text:
-                    placed.add(figure["stem"])
-                    body += figure_html(figure)
+            body.append(f"<p>{with_captions(text)}</p>")
+        for figure in shown:
+            placed.add(figure["stem"])
+            body += figure_html(figure)
     close({"question", "section", "subquestion"})
     missing = [f["stem"] for f in all_figures if f["stem"] not in placed]
     if missing:
         raise SourceError(f"the booklet never cites {missing}")
+    body += marksheet_html(items)
     return page("生物　問題冊子", body)
+
+
+def paper_with_page_count(blocks, all_figures, items, full_marks):
+    """The paper, its cover giving the printed page count: laid out once to count the pages."""
+    from weasyprint import HTML  # noqa: only the writing and checking need it
+    draft = paper_html(blocks, all_figures, items, full_marks)
+    pages = len(HTML(string=draft, base_url=str(OUT) + "/").render().pages)
+    return paper_html(blocks, all_figures, items, full_marks, pages)
 
 
 # ---------------------------------------------------------------------------------------------
@@ -591,7 +698,7 @@ def documents():
     all_figures = figures()
     bands = score_bands(full_marks)
     return {"answers.html": answers_html(items, questions, explained, lists, all_figures, bands),
-            "paper.html": paper_html(blocks, all_figures, full_marks, len(items))}
+            "paper.html": paper_with_page_count(blocks, all_figures, items, full_marks)}
 
 
 def main(argv):
