@@ -2,20 +2,25 @@
 """Writes the companion booklets that come with Tamsel's paper, each as HTML for the screen and
 PDF for print, into content/companion/:
 
-  answers.html, answers.pdf   解答・解説: for every question its topic, weight and aim; for every
-                              answer item the right choice, its points, why it is right, why each
-                              other choice is wrong and the point to learn, with the figure the
-                              answer rests on; a table of the answers, a table by question and
-                              topic, and the score bands of the pass-line windows with their badges
-  paper.html, paper.pdf       問題冊子: the six questions and seven figures, to read on paper
+  answers.html, answers.pdf   解答・解説: a general comment (総評); for every question its topic,
+                              weight, aim and suggested time; for every answer item the right
+                              choice, its points, its textbook unit, difficulty and concept, why
+                              it is right, the slip behind each other choice and the point to
+                              learn, with the figure the answer rests on; a table of the answers,
+                              a table by question and topic, and the score bands of the pass-line
+                              windows with their badges and study advice for each
+  paper.html, paper.pdf       問題冊子: a cover with the rules, the six questions and seven
+                              figures with each question's answer slots, and a mark sheet, to sit
+                              the paper on paper
 
 Only the explanations' prose is written for them (content/explanations.txt). Everything else is
-read from its owner, so that the booklets cannot say other than the program: the key and the
-points from core/marking/AnswerKey.h, the tab captions from core/marking/AnswerSheet.h, the
-questions and choice texts from content/documents/booklet.txt (read as tools/rtfwrite.py reads it),
-the figures and their text alternatives from content/figureN@2x.png and
-content/figure-descriptions.json (tools/make_figures.py), the score bands from
-core/passline/ScoreBands.h and their badges and messages from core/design/PassLineDesigns.h. The
+read from its owner, so that the booklets cannot say other than the program: the key, the points
+and the choices read from core/marking/AnswerKey.h, the tab captions from
+core/marking/AnswerSheet.h, the questions and choice texts from content/documents/booklet.txt
+(read as tools/rtfwrite.py reads it), the figures and their text alternatives from
+content/figureN@2x.png and content/figure-descriptions.json (tools/make_figures.py), the score
+bands from core/passline/ScoreBands.h and their badges from core/design/PassLineDesigns.h (the
+windows' messages stay in the windows; the explanations give each band its advice). The
 explanations must give a reason for every choice but the key: a source that disagrees with the
 key does not make a booklet.
 
@@ -224,22 +229,37 @@ def figure_of(names, all_figures):
 # The explanations
 
 def explanations():
-    """The questions' topics and aims, and each item's explanation, by caption."""
-    questions, items = {}, {}
+    """The paper's general comment and each score band's advice, the questions' topics, aims and
+    times, and each item's explanation and textbook unit, by caption."""
+    paper, questions, items = {"general": [], "advice": {}}, {}, {}
     current = None
     for number, line in enumerate(EXPLANATIONS.read_text("utf-8").splitlines(), start=1):
         where = f"{EXPLANATIONS.name}:{number}"
         if not line.strip() or line.startswith("@#"):
             continue
         if m := re.fullmatch(r"# (\d) (\S+)", line):
-            current = questions.setdefault(int(m.group(1)), {"topic": m.group(2), "aim": ""})
+            current = questions.setdefault(int(m.group(1)), {"topic": m.group(2), "aim": "",
+                                                             "minutes": 0})
         elif m := re.fullmatch(r"## (\S+) (\S+)", line):
             current = items.setdefault(m.group(1), {"topic": m.group(2), "figures": [],
-                                                    "why": [], "others": {}, "point": ""})
+                                                    "why": [], "others": {}, "point": "",
+                                                    "unit": [], "level": "", "concept": ""})
+        elif (m := re.fullmatch(r"総評: (.+)", line)) and current is None:
+            paper["general"].append(m.group(1))
+        elif (m := re.fullmatch(r"合格判定 (\d+): (.+)", line)) and current is None:
+            paper["advice"][int(m.group(1))] = m.group(2)
         elif current is None:
             raise SourceError(f"{where}: text before the first question")
         elif m := re.fullmatch(r"ねらい: (.+)", line):
             current["aim"] = m.group(1)
+        elif m := re.fullmatch(r"目安: (\d+)分", line):
+            current["minutes"] = int(m.group(1))
+        elif m := re.fullmatch(r"単元: (生物基礎|生物)｜([^｜]+)｜([^｜]+)", line):
+            current["unit"] = list(m.groups())
+        elif m := re.fullmatch(r"難易度: ([ABC])", line):
+            current["level"] = m.group(1)
+        elif m := re.fullmatch(r"概念: (.+)", line):
+            current["concept"] = m.group(1)
         elif m := re.fullmatch(r"図: (\S+) \| (.+)", line):
             current["figures"].append((m.group(1), m.group(2)))
         elif m := re.fullmatch(r"解説: (.+)", line):
@@ -250,7 +270,7 @@ def explanations():
             current["point"] = m.group(1)
         else:
             raise SourceError(f"{where}: not a line of the explanations: {line}")
-    return questions, items
+    return paper, questions, items
 
 
 def check_explanations(items, questions, explained, lists):
@@ -279,6 +299,12 @@ def check_explanations(items, questions, explained, lists):
                 raise SourceError(f"{item['caption']}: choice {choice} marked {mark}")
         if not text["why"] or not text["point"]:
             raise SourceError(f"{item['caption']}: no explanation or no point to learn")
+        if not (text["unit"] and text["level"] and text["concept"]):
+            raise SourceError(f"{item['caption']}: no textbook unit, difficulty or concept")
+    if any(not question["minutes"] for question in questions.values()):
+        raise SourceError("a question has no suggested time")
+    if sum(question["minutes"] for question in questions.values()) > 60:
+        raise SourceError("the suggested times add up to more than the hour")
 
 
 # ---------------------------------------------------------------------------------------------
@@ -312,7 +338,7 @@ ul.choices.short li { display: inline-block; margin-right: 2.5em; }
         @bottom-center { content: counter(page) " / " counter(pages); font-size: 9pt; } }
 .answer-table table { float: left; margin: 0 1.5em 0.6em 0; }
 .answer-table::after { content: ""; display: block; clear: both; }
-.lead { break-inside: avoid; }
+.head { break-inside: avoid; }
 .nobr { white-space: nowrap; }
 .slots { text-align: right; font-family: "IPAGothic", "IPAゴシック", sans-serif; }
 .cover h1 { margin-top: 2em; }
@@ -327,16 +353,20 @@ ol.rules li { margin: 0.3em 0; }
 .sheet td.bubbles { white-space: nowrap; }
 .bubble { display: inline-block; width: 1.5em; text-align: center; color: #c33; }
 .note { font-size: 0.9em; }
+.meta { font-size: 0.9em; color: #333; }
 @media print {
   html { font-size: 9.5pt; line-height: 1.55; }
   body { max-width: none; margin: 0; padding: 0; }
   /* An item may run on to the next page between its paragraphs, as in a printed 解答・解説;
      a paragraph, a reason, a figure or a table row is never cut. */
   section.subquestion, figure, tr, li, p, .keep { break-inside: avoid; }
-  h2, h3, h4 { break-after: avoid; }
+  h2, h3, h4, p.aim, .head { break-after: avoid; }
   section.newpage { break-before: page; }
   section.item figure { margin: 0.3em 0; text-align: center; }
-  section.item figure img { width: auto !important; height: auto; max-height: 62mm; }
+  section.item figure img { width: auto !important; height: auto; max-height: 52mm; }
+  h2 { margin-top: 1em; }
+  ul.others { margin: 0.2em 0; }
+  h4 { margin: 0.4em 0 0.1em; }
 }
 """
 
@@ -349,6 +379,12 @@ ACCESSIBLE_NOTE = ("<p class=\"note\">印刷用のPDFには，画面読み上げ
 
 def e(text):
     return html.escape(text, quote=True)
+
+
+def prose(text):
+    """Escaped prose of the explanations, with X^{A} and F_{1} set as super- and subscripts."""
+    text = re.sub(r"\^\{([^}]*)\}", r"<sup>\1</sup>", e(text))
+    return re.sub(r"_\{([^}]*)\}", r"<sub>\1</sub>", text)
 
 
 def page(title, body):
@@ -378,7 +414,10 @@ def where(item):
             f"問{str(item['number_in_question']).translate(FULL_DIGITS)}")
 
 
-def answers_html(items, questions, explained, lists, all_figures, bands):
+LEVELS = {"A": "基本", "B": "標準", "C": "やや難"}
+
+
+def answers_html(paper, items, questions, explained, lists, all_figures, bands):
     total = sum(item["points"] for item in items)
     body = ["<h1>生物　解答・解説</h1>",
             f"<p>全{len(questions)}問・{len(items)}解答・{total}点満点。"
@@ -404,6 +443,7 @@ def answers_html(items, questions, explained, lists, all_figures, bands):
                         "<td class=\"blank\"></td></tr></tfoot>")
         body.append("</table>")
     body.append("</div>")
+    body += ["<h2 id=\"general\">総評</h2>"] + [f"<p>{prose(text)}</p>" for text in paper["general"]]
 
     body += ["<div class=\"keep\">", "<h2 id=\"topics\">分野別の配点</h2>",
              "<p>正解した解答欄の配点を分野ごとに足すと，どこで点を落としたかがわかります。</p>",
@@ -427,29 +467,32 @@ def answers_html(items, questions, explained, lists, all_figures, bands):
         body.append("</tbody>")
     body.append("</table></div>")
 
-    body += ["<h2 id=\"bands\">合格判定の目安</h2>",
+    # The pass-line windows keep their designed texts; here each band gets what to study next.
+    if sorted(paper["advice"]) != sorted(low for low, *_ in bands):
+        raise SourceError(f"advice for the bands from {sorted(paper['advice'])}, the pass-line "
+                          f"windows' bands start at {sorted(low for low, *_ in bands)}")
+    body += ["<div class=\"keep\">", "<h2 id=\"bands\">合格判定と学習のアドバイス</h2>",
              "<p>「合格率」ボタンで開く合格判定は，得点によって次のように決まります。"
-             "合格率は説明のための架空の値です。</p>",
-             "<table class=\"keep\"><thead><tr><th scope=\"col\">得点</th><th scope=\"col\">判定</th>"
-             "<th scope=\"col\">ひとこと</th></tr></thead><tbody>"]
-    for low, high, badge, message in bands:
+             "合格率は説明のための架空の値で，実際の入試の合格率ではありません。</p>",
+             "<table><thead><tr><th scope=\"col\">得点</th><th scope=\"col\">判定</th>"
+             "<th scope=\"col\">学習のアドバイス</th></tr></thead><tbody>"]
+    for low, high, badge, _ in bands:
         scores = f"{low}点" if low == high else f"{low}～{high}点"
-        body.append(f"<tr><th scope=\"row\">{scores}</th><td class=\"badge\">{e(badge)}</td>"
-                    f"<td>{e(message)}</td></tr>")
-    body.append("</tbody></table>")
+        body.append(f"<tr><th scope=\"row\" class=\"nobr\">{scores}</th>"
+                    f"<td class=\"badge nobr\">{e(badge)}</td><td>{prose(paper['advice'][low])}</td></tr>")
+    body.append("</tbody></table></div>")
 
     for number, question in sorted(questions.items()):
         own = [item for item in items if item["question"] == number]
         weight = sum(item["points"] for item in own)
-        body += [f"<section class=\"question\" id=\"q{number}\">", "<div class=\"lead\">",
-                 f"<h2>{question_title(number)}　{e(question['topic'])}（配点　{weight}点）</h2>",
-                 f"<p class=\"aim\"><strong>ねらい</strong>　{e(question['aim'])}</p>"]
+        body += [f"<section class=\"question\" id=\"q{number}\">",
+                 f"<h2>{question_title(number)}　{e(question['topic'])}"
+                 f"（配点　{weight}点・目安　{question['minutes']}分）</h2>",
+                 f"<p class=\"aim\"><strong>ねらい</strong>　{prose(question['aim'])}</p>"]
         shown = {}  # figure stem: the item that printed it
-        for k, item in enumerate(own):
+        for item in own:
             body += item_html(item, explained[item["caption"]], choice_list(item, lists)["choices"],
                               all_figures, shown)
-            if k == 0:
-                body.append("</div>")
         body.append("</section>")
     return page("生物　解答・解説", body)
 
@@ -459,31 +502,35 @@ def item_html(item, text, choices, all_figures, shown):
     lines = [f"<section class=\"item\" id=\"item-{item['number']}\" data-item=\"{item['number']}\" "
              f"data-caption=\"{e(item['caption'])}\" data-correct=\"{item['correct']}\" "
              f"data-points=\"{item['points']}\">",
+             "<div class=\"head\">",
              f"<h3>解答番号{item['number']}　解答欄 {e(item['caption'])}　{where(item)}"
              f"　<small>{e(text['topic'])}</small></h3>",
              f"<p>正解　<strong class=\"key\">{key}　{e(choices[item['correct'] - 1])}</strong>"
-             f"　配点 <span class=\"points\">{item['points']}点</span></p>"]
+             f"　配点 <span class=\"points\">{item['points']}点</span></p>",
+             f"<p class=\"meta\">単元　{'・'.join(e(part) for part in text['unit'])}　"
+             f"難易度　{text['level']}（{LEVELS[text['level']]}）　"
+             f"概念　{prose(text['concept'])}</p>", "</div>"]
     for name, place in text["figures"]:
         figure = figure_of(name, all_figures)
         if figure["stem"] in shown:
             earlier = shown[figure["stem"]]
-            lines.append(f"<p class=\"place\"><strong>{e(name)}のここを見る</strong>　{e(place)}"
+            lines.append(f"<p class=\"place\"><strong>{e(name)}のここを見る</strong>　{prose(place)}"
                          f"（{e(name)}は<a href=\"#item-{earlier}\">解答番号{earlier}</a>に掲載）</p>")
             continue
         shown[figure["stem"]] = item["number"]
         lines.append("<div class=\"keep\">")
         lines += figure_html(figure)
-        lines.append(f"<p class=\"place\"><strong>{e(name)}のここを見る</strong>　{e(place)}</p>")
+        lines.append(f"<p class=\"place\"><strong>{e(name)}のここを見る</strong>　{prose(place)}</p>")
         lines.append("</div>")
     lines.append("<h4>解説</h4>")
-    lines += [f"<p>{e(step)}</p>" for step in text["why"]]
+    lines += [f"<p>{prose(step)}</p>" for step in text["why"]]
     lines.append("<h4>ほかの選択肢</h4>\n<ul class=\"others\">")
     for choice, (mark, reason) in sorted(text["others"].items()):
         verdict = "これも正しい" if mark == "※" else "誤り"
         lines.append(f"<li data-choice=\"{choice}\"><span class=\"choice\">{CIRCLED[choice - 1]}　"
-                     f"{e(choices[choice - 1])}</span>　<em>{verdict}</em>：{e(reason)}</li>")
+                     f"{e(choices[choice - 1])}</span>　<em>{verdict}</em>：{prose(reason)}</li>")
     lines.append("</ul>")
-    lines.append(f"<p class=\"point\"><strong>学習のポイント</strong>　{e(text['point'])}</p>")
+    lines.append(f"<p class=\"point\"><strong>学習のポイント</strong>　{prose(text['point'])}</p>")
     lines.append("</section>")
     return lines
 
@@ -693,11 +740,12 @@ def documents():
     items = answer_items()
     full_marks = sum(item["points"] for item in items)
     blocks, lists = booklet_structure()
-    questions, explained = explanations()
+    paper, questions, explained = explanations()
     check_explanations(items, questions, explained, lists)
     all_figures = figures()
     bands = score_bands(full_marks)
-    return {"answers.html": answers_html(items, questions, explained, lists, all_figures, bands),
+    return {"answers.html": answers_html(paper, items, questions, explained, lists, all_figures,
+                                         bands),
             "paper.html": paper_with_page_count(blocks, all_figures, items, full_marks)}
 
 
