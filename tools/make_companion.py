@@ -50,6 +50,7 @@ import sys
 import tempfile
 from pathlib import Path
 
+import companion_diagrams
 from committed import mode_of, write_or_check
 from rtfwrite import paragraph_runs
 
@@ -354,6 +355,11 @@ ol.rules li { margin: 0.3em 0; }
 .bubble { display: inline-block; width: 1.5em; text-align: center; color: #c33; }
 .note { font-size: 0.9em; }
 .meta { font-size: 0.9em; color: #333; }
+.worked { border: 1px dashed #777; padding: 0.3em 0.6em; margin: 0.4em 0; }
+.worked table { margin: 0.3em 0; }
+table.gametes td { text-align: center; }
+table.gametes td.hit { border: 2.5px solid #000; font-weight: bold; }
+svg.pedigree { display: block; margin: 0.2em auto; }
 @media print {
   html { font-size: 9.5pt; line-height: 1.55; }
   body { max-width: none; margin: 0; padding: 0; }
@@ -367,6 +373,8 @@ ol.rules li { margin: 0.3em 0; }
   h2 { margin-top: 1em; }
   ul.others { margin: 0.2em 0; }
   h4 { margin: 0.4em 0 0.1em; }
+  h3 { margin: 0.8em 0 0.3em; }
+  p { margin: 0.15em 0; }
 }
 """
 
@@ -417,8 +425,26 @@ def where(item):
 LEVELS = {"A": "基本", "B": "標準", "C": "やや難"}
 
 
+def worked_diagrams(items, lists):
+    """The diagrams that work an item through, by caption, each held to the item's key."""
+    def keyed(caption):
+        item = next(one for one in items if one["caption"] == caption)
+        return choice_list(item, lists)["choices"][item["correct"] - 1]
+    quotients = re.fullmatch(r"コムギ([\d.]+)，ゴマ([\d.]+)", keyed("2-3"))
+    if not quotients:
+        raise SourceError(f"2-3's key {keyed('2-3')} gives no two quotients")
+    try:
+        return {"2-4": companion_diagrams.quotient_equations(float(quotients.group(1)),
+                                                             float(quotients.group(2))),
+                "3-3": companion_diagrams.gamete_table(BOOKLET.read_text("utf-8"), keyed("3-3")),
+                "3-4": companion_diagrams.pedigree(keyed("3-4"))}
+    except companion_diagrams.DiagramError as error:
+        raise SourceError(str(error)) from error
+
+
 def answers_html(paper, items, questions, explained, lists, all_figures, bands):
     total = sum(item["points"] for item in items)
+    worked = worked_diagrams(items, lists)
     body = ["<h1>生物　解答・解説</h1>",
             f"<p>全{len(questions)}問・{len(items)}解答・{total}点満点。"
             "「得　点」で採点したあとに，この冊子で答えを確かめましょう。"
@@ -492,12 +518,12 @@ def answers_html(paper, items, questions, explained, lists, all_figures, bands):
         shown = {}  # figure stem: the item that printed it
         for item in own:
             body += item_html(item, explained[item["caption"]], choice_list(item, lists)["choices"],
-                              all_figures, shown)
+                              all_figures, shown, worked.get(item["caption"], []))
         body.append("</section>")
     return page("生物　解答・解説", body)
 
 
-def item_html(item, text, choices, all_figures, shown):
+def item_html(item, text, choices, all_figures, shown, worked):
     key = CIRCLED[item["correct"] - 1]
     lines = [f"<section class=\"item\" id=\"item-{item['number']}\" data-item=\"{item['number']}\" "
              f"data-caption=\"{e(item['caption'])}\" data-correct=\"{item['correct']}\" "
@@ -524,6 +550,7 @@ def item_html(item, text, choices, all_figures, shown):
         lines.append("</div>")
     lines.append("<h4>解説</h4>")
     lines += [f"<p>{prose(step)}</p>" for step in text["why"]]
+    lines += worked
     lines.append("<h4>ほかの選択肢</h4>\n<ul class=\"others\">")
     for choice, (mark, reason) in sorted(text["others"].items()):
         verdict = "これも正しい" if mark == "※" else "誤り"
