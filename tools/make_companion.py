@@ -551,11 +551,12 @@ def item_html(item, text, choices, all_figures, shown, worked):
     lines.append("<h4>解説</h4>")
     lines += [f"<p>{prose(step)}</p>" for step in text["why"]]
     lines += worked
+    # The reason follows its choice without a gap, which text extraction would read as a column.
     lines.append("<h4>ほかの選択肢</h4>\n<ul class=\"others\">")
     for choice, (mark, reason) in sorted(text["others"].items()):
         verdict = "これも正しい" if mark == "※" else "誤り"
         lines.append(f"<li data-choice=\"{choice}\"><span class=\"choice\">{CIRCLED[choice - 1]}　"
-                     f"{e(choices[choice - 1])}</span>　<em>{verdict}</em>：{prose(reason)}</li>")
+                     f"{e(choices[choice - 1])}</span><em>【{verdict}】</em>{prose(reason)}</li>")
     lines.append("</ul>")
     lines.append(f"<p class=\"point\"><strong>学習のポイント</strong>　{prose(text['point'])}</p>")
     lines.append("</section>")
