@@ -262,7 +262,14 @@ def explanations():
         elif m := re.fullmatch(r"概念: (.+)", line):
             current["concept"] = m.group(1)
         elif m := re.fullmatch(r"図: (\S+) \| (.+)", line):
-            current["figures"].append((m.group(1), m.group(2)))
+            current["figures"].append((m.group(1), m.group(2), []))
+        elif m := re.fullmatch(r"印: ([\d.]+),([\d.]+),([\d.]+),([\d.]+)", line):
+            box = tuple(float(n) for n in m.groups())
+            if "figures" not in current or not current["figures"]:
+                raise SourceError(f"{where}: a box with no figure before it")
+            if box[0] + box[2] > 1 or box[1] + box[3] > 1:
+                raise SourceError(f"{where}: the box leaves the picture")
+            current["figures"][-1][2].append(box)
         elif m := re.fullmatch(r"解説: (.+)", line):
             current["why"].append(m.group(1))
         elif m := re.fullmatch(r"([×※])(\d): (.+)", line):
@@ -360,6 +367,11 @@ ol.rules li { margin: 0.3em 0; }
 table.gametes td { text-align: center; }
 table.gametes td.hit { border: 2.5px solid #000; font-weight: bold; }
 svg.pedigree { display: block; margin: 0.2em auto; }
+.marked { display: inline-block; position: relative; }
+.marked img { display: block; }
+.mark { position: absolute; border: 1.5px solid #d00; border-radius: 3px; }
+.mark .tag { position: absolute; right: 100%; top: -2px; background: #d00; color: #fff;
+             font: 0.6em/1.15 "IPAGothic", sans-serif; padding: 0 0.2em; }
 @media print {
   html { font-size: 9.5pt; line-height: 1.55; }
   body { max-width: none; margin: 0; padding: 0; }
@@ -402,14 +414,23 @@ def page(title, body):
             + "".join(line + "\n" for line in body) + "</body>\n</html>\n")
 
 
-def figure_html(figure):
+def figure_html(figure, marks=()):
     from PIL import Image  # only for the picture's size, which the HTML states
     with Image.open(CONTENT / f"{figure['stem']}@2x.png") as picture:
         width, height = picture.size
-    # The picture carries its own caption (図６), and its text alternative begins with it.
-    return [f"<figure><img src=\"{FIGURE_URL.format(stem=figure['stem'])}\" "
-            f"width=\"{width // 2}\" height=\"{height // 2}\" style=\"width: {width // 2}px\" "
-            f"alt=\"{e(figure['description'])}\"></figure>"]
+    # The picture carries its own caption (図６), and its text alternative begins with it. The
+    # boxes that show where an item looks are drawn over it, tagged with the item's number; the
+    # text beside the figure says the same in words, so they are hidden from screen readers.
+    boxes = "".join(
+        f"<span class=\"mark\" aria-hidden=\"true\" style=\"left: {x * 100:.1f}%; "
+        f"top: {y * 100:.1f}%; width: {w * 100:.1f}%; height: {h * 100:.1f}%\">"
+        f"<span class=\"tag\">{number}</span></span>" for number, (x, y, w, h) in marks)
+    picture = (f"<img src=\"{FIGURE_URL.format(stem=figure['stem'])}\" "
+               f"width=\"{width // 2}\" height=\"{height // 2}\" style=\"width: {width // 2}px\" "
+               f"alt=\"{e(figure['description'])}\">")
+    if boxes:
+        picture = f"<span class=\"marked\">{picture}{boxes}</span>"
+    return [f"<figure>{picture}</figure>"]
 
 
 def question_title(number):
@@ -516,14 +537,20 @@ def answers_html(paper, items, questions, explained, lists, all_figures, bands):
                  f"（配点　{weight}点・目安　{question['minutes']}分）</h2>",
                  f"<p class=\"aim\"><strong>ねらい</strong>　{prose(question['aim'])}</p>"]
         shown = {}  # figure stem: the item that printed it
+        # Every box the question's items draw goes on the one print of their figure.
+        marks = {}
+        for item in own:
+            for name, _, boxes in explained[item["caption"]]["figures"]:
+                marks.setdefault(figure_of(name, all_figures)["stem"], []).extend(
+                    (item["number"], box) for box in boxes)
         for item in own:
             body += item_html(item, explained[item["caption"]], choice_list(item, lists)["choices"],
-                              all_figures, shown, worked.get(item["caption"], []))
+                              all_figures, shown, worked.get(item["caption"], []), marks)
         body.append("</section>")
     return page("生物　解答・解説", body)
 
 
-def item_html(item, text, choices, all_figures, shown, worked):
+def item_html(item, text, choices, all_figures, shown, worked, marks):
     key = CIRCLED[item["correct"] - 1]
     lines = [f"<section class=\"item\" id=\"item-{item['number']}\" data-item=\"{item['number']}\" "
              f"data-caption=\"{e(item['caption'])}\" data-correct=\"{item['correct']}\" "
@@ -536,16 +563,18 @@ def item_html(item, text, choices, all_figures, shown, worked):
              f"<p class=\"meta\">単元　{'・'.join(e(part) for part in text['unit'])}　"
              f"難易度　{text['level']}（{LEVELS[text['level']]}）　"
              f"概念　{prose(text['concept'])}</p>", "</div>"]
-    for name, place in text["figures"]:
+    for name, place, boxes in text["figures"]:
         figure = figure_of(name, all_figures)
         if figure["stem"] in shown:
             earlier = shown[figure["stem"]]
+            framed = f"，赤枠の{item['number']}" if boxes else ""
             lines.append(f"<p class=\"place\"><strong>{e(name)}のここを見る</strong>　{prose(place)}"
-                         f"（{e(name)}は<a href=\"#item-{earlier}\">解答番号{earlier}</a>に掲載）</p>")
+                         f"（{e(name)}は<a href=\"#item-{earlier}\">解答番号{earlier}</a>に掲載{framed}）"
+                         "</p>")
             continue
         shown[figure["stem"]] = item["number"]
         lines.append("<div class=\"keep\">")
-        lines += figure_html(figure)
+        lines += figure_html(figure, marks.get(figure["stem"], []))
         lines.append(f"<p class=\"place\"><strong>{e(name)}のここを見る</strong>　{prose(place)}</p>")
         lines.append("</div>")
     lines.append("<h4>解説</h4>")
