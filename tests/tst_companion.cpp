@@ -130,6 +130,7 @@ private Q_SLOTS:
     void explanationsGiveTheKeysAnswerAndPoints_data();
     void explanationsGiveTheKeysAnswerAndPoints();
     void answerTableIsTheKeys();
+    void eachFigureIsPrintedOnceAQuestion();
     void markSheetRowsAreTheAnswerSheets();
     void paperLabelsEveryItemsSlotOnce();
 
@@ -233,6 +234,24 @@ void TestCompanion::answerTableIsTheKeys()
     QVERIFY2(
         answers_.contains(u"<th scope=\"row\" colspan=\"3\">合計</th><td>%1</td>"_qs.arg(total)),
         "the table's total is not the key's");
+}
+
+// A figure reprinted for every item that looks at it made the printed answers half as long again.
+void TestCompanion::eachFigureIsPrintedOnceAQuestion()
+{
+    static const QRegularExpression picture(u"<img src=\"([^\"]+)\""_qs);
+    const QStringList questions = answers_.split(u"<section class=\"question\""_qs);
+    QCOMPARE(questions.size(), 7); // the text before the first question, and six questions
+    int printed = 0;
+    for (const QString& question : questions) {
+        QStringList seen;
+        for (const QRegularExpressionMatch& m : picture.globalMatch(question)) {
+            QVERIFY2(!seen.contains(m.captured(1)), qPrintable(m.captured(1)));
+            seen << m.captured(1);
+        }
+        printed += int(seen.size());
+    }
+    QVERIFY(printed >= 7);
 }
 
 // Marked by hand against the answer table, the sheet must score as the program does: the program
