@@ -402,8 +402,9 @@ def e(text):
 
 
 def prose(text):
-    """Escaped prose of the explanations, with X^{A} and F_{1} set as super- and subscripts."""
-    text = re.sub(r"\^\{([^}]*)\}", r"<sup>\1</sup>", e(text))
+    """Escaped prose of the explanations, with X^{A} and F_{1} set as super- and subscripts and
+    an answer slot's caption kept on one line."""
+    text = re.sub(r"\^\{([^}]*)\}", r"<sup>\1</sup>", with_captions(text))
     return re.sub(r"_\{([^}]*)\}", r"<sub>\1</sub>", text)
 
 
