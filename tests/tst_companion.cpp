@@ -1,7 +1,9 @@
 // The answers and explanations (content/companion/answers.html) held to the program: every item's
 // caption, right choice and points to the answer sheet and the built-in key, and every choice text
 // it quotes to the question booklet as the program's own rich-text reader reads it. The booklet
-// and the key are the reference; the explanations are what is checked.
+// and the key are the reference; the explanations are what is checked. The printed paper
+// (content/companion/paper.html) is held to the answer sheet too: its mark sheet has a row for
+// every item with the choices the program reads, and every item's slot is labelled in a question.
 
 #include "TestFiles.h"
 #include "documents/RtfReader.h"
@@ -128,9 +130,13 @@ private Q_SLOTS:
     void explanationsGiveTheKeysAnswerAndPoints_data();
     void explanationsGiveTheKeysAnswerAndPoints();
     void answerTableIsTheKeys();
+    void eachFigureIsPrintedOnceAQuestion();
+    void markSheetRowsAreTheAnswerSheets();
+    void paperLabelsEveryItemsSlotOnce();
 
 private:
     QString answers_;
+    QString paper_;
     QList<Explained> explained_;
     QMap<QString, QList<ChoiceList>> lists_;
 };
@@ -139,6 +145,8 @@ void TestCompanion::initTestCase()
 {
     answers_ = QString::fromUtf8(readAll(contentPath(u"companion/answers.html"_qs)));
     QVERIFY(!answers_.isEmpty());
+    paper_ = QString::fromUtf8(readAll(contentPath(u"companion/paper.html"_qs)));
+    QVERIFY(!paper_.isEmpty());
     const std::unique_ptr<QTextDocument> booklet(
         tamsel::RtfReader::read(readAll(contentPath(u"booklet.rtf"_qs))));
     lists_ = choiceLists(*booklet);
@@ -205,9 +213,10 @@ void TestCompanion::explanationsGiveTheKeysAnswerAndPoints()
 
 void TestCompanion::answerTableIsTheKeys()
 {
+    // Each row links to its item's explanation, which initTestCase found in the sheet's order.
     static const QRegularExpression row(
-        u"<tr data-item=\"(\\d+)\"><th scope=\"row\">\\d+</th><td>([^<]*)</td><td>([^<]*)</td>"
-        u"<td>(\\d+)</td>"_qs);
+        u"<tr data-item=\"(\\d+)\"><th scope=\"row\">\\d+</th><td><a href=\"#item-(\\d+)\">"
+        u"([^<]*)</a></td><td>([^<]*)</td><td>(\\d+)</td>"_qs);
     int rows = 0;
     int total = 0;
     for (const QRegularExpressionMatch& m : row.globalMatch(answers_)) {
@@ -215,15 +224,79 @@ void TestCompanion::answerTableIsTheKeys()
         QCOMPARE(item, rows++);
         QVERIFY(item < itemCount);
         const tamsel::AnswerKeyRow& key = AnswerKey[static_cast<size_t>(item)];
-        QCOMPARE(m.captured(2), captionOf(item));
-        QCOMPARE(m.captured(3), circled(key.correct));
-        QCOMPARE(m.captured(4).toInt(), key.points);
+        QCOMPARE(m.captured(2).toInt(), item + 1);
+        QCOMPARE(m.captured(3), captionOf(item));
+        QCOMPARE(m.captured(4), circled(key.correct));
+        QCOMPARE(m.captured(5).toInt(), key.points);
         total += key.points;
     }
     QCOMPARE(rows, itemCount);
     QVERIFY2(
         answers_.contains(u"<th scope=\"row\" colspan=\"3\">合計</th><td>%1</td>"_qs.arg(total)),
         "the table's total is not the key's");
+}
+
+// A figure reprinted for every item that looks at it made the printed answers half as long again.
+void TestCompanion::eachFigureIsPrintedOnceAQuestion()
+{
+    static const QRegularExpression picture(u"<img src=\"([^\"]+)\""_qs);
+    const QStringList questions = answers_.split(u"<section class=\"question\""_qs);
+    QCOMPARE(questions.size(), 7); // the text before the first question, and six questions
+    int printed = 0;
+    for (const QString& question : questions) {
+        QStringList seen;
+        for (const QRegularExpressionMatch& m : picture.globalMatch(question)) {
+            QVERIFY2(!seen.contains(m.captured(1)), qPrintable(m.captured(1)));
+            seen << m.captured(1);
+        }
+        printed += int(seen.size());
+    }
+    QVERIFY(printed >= 7);
+}
+
+// Marked by hand against the answer table, the sheet must score as the program does: the program
+// reads boxes ① to the key's last consulted choice, so the sheet offers exactly those.
+void TestCompanion::markSheetRowsAreTheAnswerSheets()
+{
+    static const QRegularExpression row(
+        u"<tr data-item=\"(\\d+)\" data-caption=\"([^\"]+)\"><th scope=\"row\">\\d+</th>"
+        u"<td>([^<]*)</td><td class=\"bubbles\">(.*?)</td></tr>"_qs);
+    static const QRegularExpression bubble(
+        u"<span class=\"bubble\" data-choice=\"(\\d+)\">([^<]*)</span>"_qs);
+    int rows = 0;
+    for (const QRegularExpressionMatch& m : row.globalMatch(paper_)) {
+        const int item = m.captured(1).toInt() - 1;
+        QCOMPARE(item, rows++);
+        QVERIFY(item < itemCount);
+        QCOMPARE(m.captured(2), captionOf(item));
+        QCOMPARE(m.captured(3), captionOf(item));
+        const tamsel::AnswerKeyRow& key = AnswerKey[static_cast<size_t>(item)];
+        QVERIFY(key.consulted <= answerItems[static_cast<size_t>(item)].boxCount);
+        int choice = 0;
+        for (const QRegularExpressionMatch& b : bubble.globalMatch(m.captured(4))) {
+            ++choice;
+            QCOMPARE(b.captured(1).toInt(), choice);
+            QCOMPARE(b.captured(2), circled(choice));
+        }
+        QCOMPARE(choice, key.consulted);
+    }
+    QCOMPARE(rows, itemCount);
+}
+
+// A student sitting the paper finds under each question the slot to mark it in.
+void TestCompanion::paperLabelsEveryItemsSlotOnce()
+{
+    static const QRegularExpression slots(u"<p class=\"slots\">解答欄　(.*?)</p>"_qs);
+    static const QRegularExpression caption(u"<span class=\"nobr\">([^<]+)</span>"_qs);
+    QStringList labelled;
+    for (const QRegularExpressionMatch& m : slots.globalMatch(paper_)) {
+        for (const QRegularExpressionMatch& c : caption.globalMatch(m.captured(1)))
+            labelled << c.captured(1);
+    }
+    QStringList sheet;
+    for (int item = 0; item < itemCount; ++item)
+        sheet << captionOf(item);
+    QCOMPARE(labelled, sheet);
 }
 
 QTEST_GUILESS_MAIN(TestCompanion)

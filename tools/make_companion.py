@@ -2,26 +2,33 @@
 """Writes the companion booklets that come with Tamsel's paper, each as HTML for the screen and
 PDF for print, into content/companion/:
 
-  answers.html, answers.pdf   解答・解説: for every question its topic, weight and aim; for every
-                              answer item the right choice, its points, why it is right, why each
-                              other choice is wrong and the point to learn, with the figure the
-                              answer rests on; a table of the answers, a table by question and
-                              topic, and the score bands of the pass-line windows with their badges
-  paper.html, paper.pdf       問題冊子: the six questions and seven figures, to read on paper
+  answers.html, answers.pdf   解答・解説: a general comment (総評); for every question its topic,
+                              weight, aim and suggested time; for every answer item the right
+                              choice, its points, its textbook unit, difficulty and concept, why
+                              it is right, the slip behind each other choice and the point to
+                              learn, with the figure the answer rests on; a table of the answers,
+                              a table by question and topic, and the score bands of the pass-line
+                              windows with their badges and study advice for each
+  paper.html, paper.pdf       問題冊子: a cover with the rules, the six questions and seven
+                              figures with each question's answer slots, and a mark sheet, to sit
+                              the paper on paper
 
 Only the explanations' prose is written for them (content/explanations.txt). Everything else is
-read from its owner, so that the booklets cannot say other than the program: the key and the
-points from core/marking/AnswerKey.h, the tab captions from core/marking/AnswerSheet.h, the
-questions and choice texts from content/documents/booklet.txt (read as tools/rtfwrite.py reads it),
-the figures and their text alternatives from content/figureN@2x.png and
-content/figure-descriptions.json (tools/make_figures.py), the score bands from
-core/passline/ScoreBands.h and their badges and messages from core/design/PassLineDesigns.h. The
+read from its owner, so that the booklets cannot say other than the program: the key, the points
+and the choices read from core/marking/AnswerKey.h, the tab captions from
+core/marking/AnswerSheet.h, the questions and choice texts from content/documents/booklet.txt
+(read as tools/rtfwrite.py reads it), the figures and their text alternatives from
+content/figureN@2x.png and content/figure-descriptions.json (tools/make_figures.py), the score
+bands from core/passline/ScoreBands.h and their badges from core/design/PassLineDesigns.h (the
+windows' messages stay in the windows; the explanations give each band its advice). The
 explanations must give a reason for every choice but the key: a source that disagrees with the
 key does not make a booklet.
 
 The PDF is WeasyPrint's rendering of the same HTML with its print style sheet: A4, IPA Mincho and
-Gothic embedded, the figures at twice the screen resolution, no item or sub-question split
-across pages.
+Gothic embedded, the figures at twice the screen resolution and each printed once a question, the
+answer table on one page, no heading, paragraph, figure or table row left at a page's foot or cut.
+WeasyPrint writes no tagged PDF, so the HTML, with the figures' text alternatives, is the version
+for a screen reader, and both documents say so.
 
 Needs /usr/bin/python3 with python3-weasyprint (Debian package weasyprint), the IPA fonts and, for
 --check, pdfinfo, pdffonts, pdftotext and pdfimages from poppler-utils.
@@ -43,6 +50,7 @@ import sys
 import tempfile
 from pathlib import Path
 
+import companion_diagrams
 from committed import mode_of, write_or_check
 from rtfwrite import paragraph_runs
 
@@ -52,7 +60,7 @@ OUT = CONTENT / "companion"
 EXPLANATIONS = CONTENT / "explanations.txt"
 BOOKLET = CONTENT / "documents" / "booklet.txt"
 DESCRIPTIONS = CONTENT / "figure-descriptions.json"
-# The documents stand in content/companion/ and, installed, in share/doc/tamsel/companion/; the
+# The documents stand in content/companion/ and, installed, in share/tamsel/companion/; the
 # figures one folder up in both.
 FIGURE_URL = "../{stem}@2x.png"
 
@@ -222,24 +230,46 @@ def figure_of(names, all_figures):
 # The explanations
 
 def explanations():
-    """The questions' topics and aims, and each item's explanation, by caption."""
-    questions, items = {}, {}
+    """The paper's general comment and each score band's advice, the questions' topics, aims and
+    times, and each item's explanation and textbook unit, by caption."""
+    paper, questions, items = {"general": [], "advice": {}}, {}, {}
     current = None
     for number, line in enumerate(EXPLANATIONS.read_text("utf-8").splitlines(), start=1):
         where = f"{EXPLANATIONS.name}:{number}"
         if not line.strip() or line.startswith("@#"):
             continue
         if m := re.fullmatch(r"# (\d) (\S+)", line):
-            current = questions.setdefault(int(m.group(1)), {"topic": m.group(2), "aim": ""})
+            current = questions.setdefault(int(m.group(1)), {"topic": m.group(2), "aim": "",
+                                                             "minutes": 0})
         elif m := re.fullmatch(r"## (\S+) (\S+)", line):
             current = items.setdefault(m.group(1), {"topic": m.group(2), "figures": [],
-                                                    "why": [], "others": {}, "point": ""})
+                                                    "why": [], "others": {}, "point": "",
+                                                    "unit": [], "level": "", "concept": ""})
+        elif (m := re.fullmatch(r"総評: (.+)", line)) and current is None:
+            paper["general"].append(m.group(1))
+        elif (m := re.fullmatch(r"合格判定 (\d+): (.+)", line)) and current is None:
+            paper["advice"][int(m.group(1))] = m.group(2)
         elif current is None:
             raise SourceError(f"{where}: text before the first question")
         elif m := re.fullmatch(r"ねらい: (.+)", line):
             current["aim"] = m.group(1)
+        elif m := re.fullmatch(r"目安: (\d+)分", line):
+            current["minutes"] = int(m.group(1))
+        elif m := re.fullmatch(r"単元: (生物基礎|生物)｜([^｜]+)｜([^｜]+)", line):
+            current["unit"] = list(m.groups())
+        elif m := re.fullmatch(r"難易度: ([ABC])", line):
+            current["level"] = m.group(1)
+        elif m := re.fullmatch(r"概念: (.+)", line):
+            current["concept"] = m.group(1)
         elif m := re.fullmatch(r"図: (\S+) \| (.+)", line):
-            current["figures"].append((m.group(1), m.group(2)))
+            current["figures"].append((m.group(1), m.group(2), []))
+        elif m := re.fullmatch(r"印: ([\d.]+),([\d.]+),([\d.]+),([\d.]+)", line):
+            box = tuple(float(n) for n in m.groups())
+            if "figures" not in current or not current["figures"]:
+                raise SourceError(f"{where}: a box with no figure before it")
+            if box[0] + box[2] > 1 or box[1] + box[3] > 1:
+                raise SourceError(f"{where}: the box leaves the picture")
+            current["figures"][-1][2].append(box)
         elif m := re.fullmatch(r"解説: (.+)", line):
             current["why"].append(m.group(1))
         elif m := re.fullmatch(r"([×※])(\d): (.+)", line):
@@ -248,7 +278,7 @@ def explanations():
             current["point"] = m.group(1)
         else:
             raise SourceError(f"{where}: not a line of the explanations: {line}")
-    return questions, items
+    return paper, questions, items
 
 
 def check_explanations(items, questions, explained, lists):
@@ -277,6 +307,12 @@ def check_explanations(items, questions, explained, lists):
                 raise SourceError(f"{item['caption']}: choice {choice} marked {mark}")
         if not text["why"] or not text["point"]:
             raise SourceError(f"{item['caption']}: no explanation or no point to learn")
+        if not (text["unit"] and text["level"] and text["concept"]):
+            raise SourceError(f"{item['caption']}: no textbook unit, difficulty or concept")
+    if any(not question["minutes"] for question in questions.values()):
+        raise SourceError("a question has no suggested time")
+    if sum(question["minutes"] for question in questions.values()) > 60:
+        raise SourceError("the suggested times add up to more than the hour")
 
 
 # ---------------------------------------------------------------------------------------------
@@ -308,18 +344,68 @@ ul.choices.short li { display: inline-block; margin-right: 2.5em; }
 .point { border: 1px solid #555; padding: 0.3em 0.6em; }
 @page { size: A4; margin: 16mm 15mm 18mm;
         @bottom-center { content: counter(page) " / " counter(pages); font-size: 9pt; } }
+.answer-table table { float: left; margin: 0 1.5em 0.6em 0; }
+.answer-table::after { content: ""; display: block; clear: both; }
+.head { break-inside: avoid; }
+.nobr { white-space: nowrap; }
+.slots { text-align: right; font-family: "IPAGothic", "IPAゴシック", sans-serif; }
+.cover h1 { margin-top: 2em; }
+.cover .scope { text-align: center; }
+table.entry { margin: 1.2em auto; }
+table.entry th { padding: 0.5em 1em; }
+table.entry td.field { width: 16em; height: 2em; }
+table.entry.score td.field { width: 6em; }
+ol.rules li { margin: 0.3em 0; }
+.sheet table { float: left; margin: 0 1.2em 0.6em 0; }
+.sheet::after { content: ""; display: block; clear: both; }
+.sheet td.bubbles { white-space: nowrap; }
+.bubble { display: inline-block; width: 1.5em; text-align: center; color: #c33; }
+.note { font-size: 0.9em; }
+.meta { font-size: 0.9em; color: #333; }
+.worked { border: 1px dashed #777; padding: 0.3em 0.6em; margin: 0.4em 0; }
+.worked table { margin: 0.3em 0; }
+table.gametes td { text-align: center; }
+table.gametes td.hit { border: 2.5px solid #000; font-weight: bold; }
+svg.pedigree { display: block; margin: 0.2em auto; }
+.marked { display: inline-block; position: relative; }
+.marked img { display: block; }
+.mark { position: absolute; border: 1.5px solid #d00; border-radius: 3px; }
+.mark .tag { position: absolute; right: 100%; top: -2px; background: #d00; color: #fff;
+             font: 0.6em/1.15 "IPAGothic", sans-serif; padding: 0 0.2em; }
 @media print {
-  html { font-size: 10pt; }
+  html { font-size: 9.5pt; line-height: 1.55; }
   body { max-width: none; margin: 0; padding: 0; }
-  section.item, section.subquestion, figure, tr, .keep { break-inside: avoid; }
-  h2, h3, h4 { break-after: avoid; }
+  /* An item may run on to the next page between its paragraphs, as in a printed 解答・解説;
+     a paragraph, a reason, a figure or a table row is never cut. */
+  section.subquestion, figure, tr, li, p, .keep { break-inside: avoid; }
+  h2, h3, h4, p.aim, .head { break-after: avoid; }
   section.newpage { break-before: page; }
+  section.item figure { margin: 0.3em 0; text-align: center; }
+  section.item figure img { width: auto !important; height: auto; max-height: 52mm; }
+  h2 { margin-top: 1em; }
+  ul.others { margin: 0.2em 0; }
+  h4 { margin: 0.4em 0 0.1em; }
+  h3 { margin: 0.8em 0 0.3em; }
+  p { margin: 0.15em 0; }
 }
 """
 
 
+# WeasyPrint writes no tagged PDF, so a screen reader finds no structure in the PDFs.
+ACCESSIBLE_NOTE = ("<p class=\"note\">印刷用のPDFには，画面読み上げソフトが読む文書の構造が"
+                   "ありません。読み上げて使うときは，同じ内容のHTML版（図の説明の文つき）を"
+                   "開いてください。</p>")
+
+
 def e(text):
     return html.escape(text, quote=True)
+
+
+def prose(text):
+    """Escaped prose of the explanations, with X^{A} and F_{1} set as super- and subscripts and
+    an answer slot's caption kept on one line."""
+    text = re.sub(r"\^\{([^}]*)\}", r"<sup>\1</sup>", with_captions(text))
+    return re.sub(r"_\{([^}]*)\}", r"<sub>\1</sub>", text)
 
 
 def page(title, body):
@@ -329,13 +415,23 @@ def page(title, body):
             + "".join(line + "\n" for line in body) + "</body>\n</html>\n")
 
 
-def figure_html(figure):
+def figure_html(figure, marks=()):
     from PIL import Image  # only for the picture's size, which the HTML states
     with Image.open(CONTENT / f"{figure['stem']}@2x.png") as picture:
         width, height = picture.size
-    # The picture carries its own caption (図６), and its text alternative begins with it.
-    return [f"<figure><img src=\"{FIGURE_URL.format(stem=figure['stem'])}\" "
-            f"width=\"{width // 2}\" height=\"{height // 2}\" style=\"width: {width // 2}px\" alt=\"{e(figure['description'])}\"></figure>"]
+    # The picture carries its own caption (図６), and its text alternative begins with it. The
+    # boxes that show where an item looks are drawn over it, tagged with the item's number; the
+    # text beside the figure says the same in words, so they are hidden from screen readers.
+    boxes = "".join(
+        f"<span class=\"mark\" aria-hidden=\"true\" style=\"left: {x * 100:.1f}%; "
+        f"top: {y * 100:.1f}%; width: {w * 100:.1f}%; height: {h * 100:.1f}%\">"
+        f"<span class=\"tag\">{number}</span></span>" for number, (x, y, w, h) in marks)
+    picture = (f"<img src=\"{FIGURE_URL.format(stem=figure['stem'])}\" "
+               f"width=\"{width // 2}\" height=\"{height // 2}\" style=\"width: {width // 2}px\" "
+               f"alt=\"{e(figure['description'])}\">")
+    if boxes:
+        picture = f"<span class=\"marked\">{picture}{boxes}</span>"
+    return [f"<figure>{picture}</figure>"]
 
 
 def question_title(number):
@@ -348,30 +444,62 @@ def where(item):
             f"問{str(item['number_in_question']).translate(FULL_DIGITS)}")
 
 
-def answers_html(items, questions, explained, lists, all_figures, bands):
+LEVELS = {"A": "基本", "B": "標準", "C": "やや難"}
+
+
+def worked_diagrams(items, lists):
+    """The diagrams that work an item through, by caption, each held to the item's key."""
+    def keyed(caption):
+        item = next(one for one in items if one["caption"] == caption)
+        return choice_list(item, lists)["choices"][item["correct"] - 1]
+    quotients = re.fullmatch(r"コムギ([\d.]+)，ゴマ([\d.]+)", keyed("2-3"))
+    if not quotients:
+        raise SourceError(f"2-3's key {keyed('2-3')} gives no two quotients")
+    try:
+        return {"2-4": companion_diagrams.quotient_equations(float(quotients.group(1)),
+                                                             float(quotients.group(2))),
+                "3-3": companion_diagrams.gamete_table(BOOKLET.read_text("utf-8"), keyed("3-3")),
+                "3-4": companion_diagrams.pedigree(keyed("3-4"))}
+    except companion_diagrams.DiagramError as error:
+        raise SourceError(str(error)) from error
+
+
+def answers_html(paper, items, questions, explained, lists, all_figures, bands):
     total = sum(item["points"] for item in items)
+    worked = worked_diagrams(items, lists)
     body = ["<h1>生物　解答・解説</h1>",
             f"<p>全{len(questions)}問・{len(items)}解答・{total}点満点。"
             "「得　点」で採点したあとに，この冊子で答えを確かめましょう。"
             "赤い丸の付かなかった解答欄は，解答番号で下の解説を探してください。</p>",
+            ACCESSIBLE_NOTE,
             "<h2 id=\"table\">正解と配点</h2>",
-            "<table><thead><tr><th scope=\"col\">解答番号</th>"
-            "<th scope=\"col\">解答欄</th><th scope=\"col\">正解</th><th scope=\"col\">配点</th>"
-            "<th scope=\"col\">分野</th><th scope=\"col\">自己採点</th></tr></thead><tbody>"]
-    for item in items:
-        body.append(f"<tr data-item=\"{item['number']}\"><th scope=\"row\">{item['number']}</th>"
-                    f"<td>{e(item['caption'])}</td><td>{CIRCLED[item['correct'] - 1]}</td>"
-                    f"<td>{item['points']}</td>"
-                    f"<td>{e(explained[item['caption']]['topic'])}</td><td class=\"blank\"></td></tr>")
-    body.append(f"</tbody><tfoot><tr><th scope=\"row\" colspan=\"3\">合計</th><td>{total}</td>"
-                "<td></td><td class=\"blank\"></td></tr></tfoot></table>")
+            "<div class=\"answer-table keep\">"]
+    # Two halves side by side keep the whole table on one printed page.
+    half = (len(items) + 1) // 2
+    for k, part in enumerate((items[:half], items[half:])):
+        body.append("<table><thead><tr><th scope=\"col\">解答番号</th>"
+                    "<th scope=\"col\">解答欄</th><th scope=\"col\">正解</th>"
+                    "<th scope=\"col\">配点</th><th scope=\"col\">自己採点</th></tr></thead><tbody>")
+        for item in part:
+            body.append(f"<tr data-item=\"{item['number']}\"><th scope=\"row\">{item['number']}</th>"
+                        f"<td><a href=\"#item-{item['number']}\">{e(item['caption'])}</a></td>"
+                        f"<td>{CIRCLED[item['correct'] - 1]}</td><td>{item['points']}</td>"
+                        "<td class=\"blank\"></td></tr>")
+        body.append("</tbody>")
+        if k == 1:
+            body.append(f"<tfoot><tr><th scope=\"row\" colspan=\"3\">合計</th><td>{total}</td>"
+                        "<td class=\"blank\"></td></tr></tfoot>")
+        body.append("</table>")
+    body.append("</div>")
+    body += ["<h2 id=\"general\">総評</h2>"] + [f"<p>{prose(text)}</p>" for text in paper["general"]]
 
-    body += ["<h2 id=\"topics\">分野別の配点</h2>",
+    body += ["<div class=\"keep\">", "<h2 id=\"topics\">分野別の配点</h2>",
              "<p>正解した解答欄の配点を分野ごとに足すと，どこで点を落としたかがわかります。</p>",
              "<table><thead><tr><th scope=\"col\">大問</th><th scope=\"col\">分野</th>"
              "<th scope=\"col\">解答欄</th><th scope=\"col\">配点</th><th scope=\"col\">得点</th>"
-             "</tr></thead><tbody>"]
+             "</tr></thead>"]
     for number, question in sorted(questions.items()):
+        body.append("<tbody>")
         topics = {}
         for item in items:
             if item["question"] == number:
@@ -384,89 +512,199 @@ def answers_html(items, questions, explained, lists, all_figures, bands):
             body.append(f"<tr>{head}<td>{e(topic)}</td>"
                         f"<td>{'，'.join(e(i['caption']) for i in group)}</td>"
                         f"<td>{sum(i['points'] for i in group)}</td><td class=\"blank\"></td></tr>")
-    body.append("</tbody></table>")
+        body.append("</tbody>")
+    body.append("</table></div>")
 
-    body += ["<h2 id=\"bands\">合格判定の目安</h2>",
+    # The pass-line windows keep their designed texts; here each band gets what to study next.
+    if sorted(paper["advice"]) != sorted(low for low, *_ in bands):
+        raise SourceError(f"advice for the bands from {sorted(paper['advice'])}, the pass-line "
+                          f"windows' bands start at {sorted(low for low, *_ in bands)}")
+    body += ["<div class=\"keep\">", "<h2 id=\"bands\">合格判定と学習のアドバイス</h2>",
              "<p>「合格率」ボタンで開く合格判定は，得点によって次のように決まります。"
-             "合格率は説明のための架空の値です。</p>",
-             "<table class=\"keep\"><thead><tr><th scope=\"col\">得点</th><th scope=\"col\">判定</th>"
-             "<th scope=\"col\">ひとこと</th></tr></thead><tbody>"]
-    for low, high, badge, message in bands:
+             "合格率は説明のための架空の値で，実際の入試の合格率ではありません。</p>",
+             "<table><thead><tr><th scope=\"col\">得点</th><th scope=\"col\">判定</th>"
+             "<th scope=\"col\">学習のアドバイス</th></tr></thead><tbody>"]
+    for low, high, badge, _ in bands:
         scores = f"{low}点" if low == high else f"{low}～{high}点"
-        body.append(f"<tr><th scope=\"row\">{scores}</th><td class=\"badge\">{e(badge)}</td>"
-                    f"<td>{e(message)}</td></tr>")
-    body.append("</tbody></table>")
+        body.append(f"<tr><th scope=\"row\" class=\"nobr\">{scores}</th>"
+                    f"<td class=\"badge nobr\">{e(badge)}</td><td>{prose(paper['advice'][low])}</td></tr>")
+    body.append("</tbody></table></div>")
 
     for number, question in sorted(questions.items()):
         own = [item for item in items if item["question"] == number]
         weight = sum(item["points"] for item in own)
         body += [f"<section class=\"question\" id=\"q{number}\">",
-                 f"<h2>{question_title(number)}　{e(question['topic'])}（配点　{weight}点）</h2>",
-                 f"<p class=\"aim\"><strong>ねらい</strong>　{e(question['aim'])}</p>"]
+                 f"<h2>{question_title(number)}　{e(question['topic'])}"
+                 f"（配点　{weight}点・目安　{question['minutes']}分）</h2>",
+                 f"<p class=\"aim\"><strong>ねらい</strong>　{prose(question['aim'])}</p>"]
+        shown = {}  # figure stem: the item that printed it
+        # Every box the question's items draw goes on the one print of their figure.
+        marks = {}
+        for item in own:
+            for name, _, boxes in explained[item["caption"]]["figures"]:
+                marks.setdefault(figure_of(name, all_figures)["stem"], []).extend(
+                    (item["number"], box) for box in boxes)
         for item in own:
             body += item_html(item, explained[item["caption"]], choice_list(item, lists)["choices"],
-                              all_figures)
+                              all_figures, shown, worked.get(item["caption"], []), marks)
         body.append("</section>")
     return page("生物　解答・解説", body)
 
 
-def item_html(item, text, choices, all_figures):
+def item_html(item, text, choices, all_figures, shown, worked, marks):
     key = CIRCLED[item["correct"] - 1]
     lines = [f"<section class=\"item\" id=\"item-{item['number']}\" data-item=\"{item['number']}\" "
              f"data-caption=\"{e(item['caption'])}\" data-correct=\"{item['correct']}\" "
              f"data-points=\"{item['points']}\">",
+             "<div class=\"head\">",
              f"<h3>解答番号{item['number']}　解答欄 {e(item['caption'])}　{where(item)}"
              f"　<small>{e(text['topic'])}</small></h3>",
              f"<p>正解　<strong class=\"key\">{key}　{e(choices[item['correct'] - 1])}</strong>"
-             f"　配点 <span class=\"points\">{item['points']}点</span></p>"]
-    for name, place in text["figures"]:
-        lines += figure_html(figure_of(name, all_figures))
-        lines.append(f"<p class=\"place\"><strong>{e(name)}のここを見る</strong>　{e(place)}</p>")
+             f"　配点 <span class=\"points\">{item['points']}点</span></p>",
+             f"<p class=\"meta\">単元　{'・'.join(e(part) for part in text['unit'])}　"
+             f"難易度　{text['level']}（{LEVELS[text['level']]}）　"
+             f"概念　{prose(text['concept'])}</p>", "</div>"]
+    for name, place, boxes in text["figures"]:
+        figure = figure_of(name, all_figures)
+        if figure["stem"] in shown:
+            earlier = shown[figure["stem"]]
+            framed = f"，赤枠の{item['number']}" if boxes else ""
+            lines.append(f"<p class=\"place\"><strong>{e(name)}のここを見る</strong>　{prose(place)}"
+                         f"（{e(name)}は<a href=\"#item-{earlier}\">解答番号{earlier}</a>に掲載{framed}）"
+                         "</p>")
+            continue
+        shown[figure["stem"]] = item["number"]
+        lines.append("<div class=\"keep\">")
+        lines += figure_html(figure, marks.get(figure["stem"], []))
+        lines.append(f"<p class=\"place\"><strong>{e(name)}のここを見る</strong>　{prose(place)}</p>")
+        lines.append("</div>")
     lines.append("<h4>解説</h4>")
-    lines += [f"<p>{e(step)}</p>" for step in text["why"]]
+    lines += [f"<p>{prose(step)}</p>" for step in text["why"]]
+    lines += worked
+    # The reason follows its choice without a gap, which text extraction would read as a column.
     lines.append("<h4>ほかの選択肢</h4>\n<ul class=\"others\">")
     for choice, (mark, reason) in sorted(text["others"].items()):
         verdict = "これも正しい" if mark == "※" else "誤り"
         lines.append(f"<li data-choice=\"{choice}\"><span class=\"choice\">{CIRCLED[choice - 1]}　"
-                     f"{e(choices[choice - 1])}</span>　<em>{verdict}</em>：{e(reason)}</li>")
+                     f"{e(choices[choice - 1])}</span><em>【{verdict}】</em>{prose(reason)}</li>")
     lines.append("</ul>")
-    lines.append(f"<p class=\"point\"><strong>学習のポイント</strong>　{e(text['point'])}</p>")
+    lines.append(f"<p class=\"point\"><strong>学習のポイント</strong>　{prose(text['point'])}</p>")
     lines.append("</section>")
     return lines
 
 
-def paper_html(blocks, all_figures, full_marks, item_count):
-    body = ["<h1>生物　問題冊子</h1>",
-            f"<p class=\"keep\">全{max(p[0] for _, _, p in blocks)}問・{item_count}解答・"
-            f"{full_marks}点満点，試験時間６０分。問題はこの冊子で読み，"
-            "答えは Tamsel の画面の解答用紙に入れてください。</p>"]
+CAPTION = re.compile(r"[1-6]-(?:[AB])?[1-9](?:-[1-9])?")
+
+
+def with_captions(text):
+    """Escaped text in which an answer item's caption ("4-B3-7") never breaks at a line's end."""
+    return CAPTION.sub(lambda m: f"<span class=\"nobr\">{m.group(0)}</span>", e(text))
+
+
+def entry_fields():
+    return ("<table class=\"entry\"><tbody><tr><th scope=\"row\">受験番号</th>"
+            "<td class=\"field\"></td></tr><tr><th scope=\"row\">氏　名</th>"
+            "<td class=\"field\"></td></tr></tbody></table>")
+
+
+def cover_html(question_count, items, full_marks, pages):
+    """The booklet's cover: what a room needs to sit the paper on paper."""
+    count = f"全{pages}ページ" if pages else "全　ページ"
+    return ["<section class=\"cover\">", "<h1>生物　問題冊子</h1>",
+            f"<p class=\"scope\">全{question_count}問・{len(items)}解答・{full_marks}点満点</p>",
+            entry_fields(),
+            "<h2>注意事項</h2>",
+            "<ol class=\"rules\">",
+            "<li>試験時間は６０分です。試験開始の合図があるまで，この問題冊子を開いてはいけません。</li>",
+            f"<li>この問題冊子は，表紙と最後の解答用紙（マークシート）を含めて{count}です。"
+            "ページの抜けや印刷の不鮮明なところがあれば，手を挙げて知らせてください。</li>",
+            "<li>受験番号と氏名を，この表紙と解答用紙のそれぞれの欄に記入してください。</li>",
+            "<li>解答は，解答用紙の解答欄にマークします。各問いの終わりに，その問いの解答欄の番号"
+            "（<span class=\"nobr\">1-A1</span>など）を示してあります。"
+            "番号の付いた○を一つ，濃く塗りつぶしてください。</li>",
+            "<li>一つの解答欄に二つ以上マークした場合は，その解答欄は得点になりません。"
+            "訂正するときは，消しゴムできれいに消してください。</li>",
+            "<li>画面で解くときは，答えを Tamsel の解答用紙に入れて「得　点」で採点します。"
+            "紙の解答用紙は，解答・解説の「正解と配点」の表で採点できます。"
+            "どちらで採点しても得点は同じです。</li>",
+            "</ol>",
+            ACCESSIBLE_NOTE, "</section>"]
+
+
+def marksheet_html(items):
+    """The answer sheet to mark by hand: a row for each item, its bubbles ① to its last choice.
+    The bubbles are the choices the program reads; a mark beyond them could score nothing."""
+    body = ["<section class=\"marksheet newpage\" id=\"marksheet\">",
+            "<h2>生物　解答用紙（マークシート）</h2>", entry_fields(),
+            "<p class=\"note\">各解答欄に，答えの番号の○を一つだけ塗りつぶしてください。"
+            "二つ以上塗った解答欄は得点になりません。</p>",
+            "<div class=\"sheet\">"]
+    half = (len(items) + 1) // 2
+    for part in (items[:half], items[half:]):
+        body.append("<table><thead><tr><th scope=\"col\">解答番号</th><th scope=\"col\">解答欄</th>"
+                    "<th scope=\"col\">解答記入欄</th></tr></thead><tbody>")
+        for item in part:
+            bubbles = "".join(f"<span class=\"bubble\" data-choice=\"{k}\">{CIRCLED[k - 1]}</span>"
+                              for k in range(1, item["consulted"] + 1))
+            body.append(f"<tr data-item=\"{item['number']}\" data-caption=\"{e(item['caption'])}\">"
+                        f"<th scope=\"row\">{item['number']}</th><td>{e(item['caption'])}</td>"
+                        f"<td class=\"bubbles\">{bubbles}</td></tr>")
+        body.append("</tbody></table>")
+    body += ["</div>",
+             "<table class=\"entry score\"><tbody><tr><th scope=\"row\">得　点</th>"
+             "<td class=\"field\"></td></tr></tbody></table>", "</section>"]
+    return body
+
+
+def slots_html(items, place):
+    """The answer items a sub-question is marked in, under its choices."""
+    question, section, number = place
+    own = [item["caption"] for item in items if (item["question"], item["section"],
+                                                 item["number_in_question"]) == place]
+    if not own:
+        raise SourceError(f"第{question}問{section}問{number}: no answer item on the sheet")
+    return ("<p class=\"slots\">解答欄　"
+            + "，".join(f"<span class=\"nobr\">{e(c)}</span>" for c in own) + "</p>")
+
+
+def paper_html(blocks, all_figures, items, full_marks, pages=None):
+    question_count = max(place[0] for _, _, place in blocks)
+    body = cover_html(question_count, items, full_marks, pages)
     placed = set()
-    open_sections = []  # what is open: "question", "section", "subquestion"
+    open_sections = []  # what is open: ("question"|"section"|"subquestion", place)
 
     def close(down_to):
-        while open_sections and open_sections[-1] in down_to:
-            open_sections.pop()
+        while open_sections and open_sections[-1][0] in down_to:
+            kind, place = open_sections.pop()
+            if kind == "subquestion":
+                body.append(slots_html(items, place))
             body.append("</section>")
 
-    for kind, text, (question, section, number) in blocks:
+    for kind, text, place in blocks:
+        question, section, number = place
+        shown = [figure for figure in all_figures if kind in ("passage", "subquestion", "section")
+                 and figure["stem"] not in placed and figure["names"][0] in text]
         if kind == "heading":
             close({"question", "section", "subquestion"})
+            # The booklet sets some question numbers in its Latin face; the headings print one.
+            heading = re.sub("^第[0-9]問", lambda m: m.group(0).translate(FULL_DIGITS), text)
             body += [f"<section class=\"question newpage\" id=\"q{question}\">",
-                     f"<h2>{e(text)}</h2>"]
-            open_sections.append("question")
+                     f"<h2>{with_captions(heading)}</h2>"]
+            open_sections.append(("question", place))
         elif kind == "section":
             close({"section", "subquestion"})
-            body += ["<section>", f"<h3>{e(text)}</h3>"]
-            open_sections.append("section")
+            body += ["<section>", f"<h3>{with_captions(text)}</h3>"]
+            open_sections.append(("section", place))
         elif kind == "subquestion":
             close({"subquestion"})
             label, _, rest = text.partition("　")
-            body += ["<section class=\"subquestion\">", f"<h4>{e(label)}</h4>", f"<p>{e(rest)}</p>"]
-            open_sections.append("subquestion")
+            body += ["<section class=\"subquestion\">", f"<h4>{e(label)}</h4>",
+                     f"<p>{with_captions(rest)}</p>"]
+            open_sections.append(("subquestion", place))
         elif kind == "choices":
             short = all(len(choice) <= 12 for _, choice in text)
             body.append(f"<ul class=\"choices{' short' if short else ''}\">"
-                        + "".join(f"<li>{mark}　{e(choice)}</li>" for mark, choice in text)
+                        + "".join(f"<li>{mark}　{with_captions(choice)}</li>" for mark, choice in text)
                         + "</ul>")
         elif kind == "table":
             title, (header, *rows) = text
@@ -476,18 +714,33 @@ def paper_html(blocks, all_figures, full_marks, item_count):
             body += [f"<tr><th scope=\"row\">{e(row[0])}</th>"
                      + "".join(f"<td>{e(c)}</td>" for c in row[1:]) + "</tr>" for row in rows]
             body.append("</tbody></table>")
+        elif shown:
+            # A passage that leads to a figure goes on the figure's page.
+            body += ["<div class=\"keep\">", f"<p>{with_captions(text)}</p>"]
+            for figure in shown:
+                placed.add(figure["stem"])
+                body += figure_html(figure)
+            body.append("</div>")
+            continue
         else:
-            body.append(f"<p>{e(text)}</p>")
-        if kind in ("passage", "subquestion", "section"):
-            for figure in all_figures:
-                if figure["stem"] not in placed and figure["names"][0] in text:
-                    placed.add(figure["stem"])
-                    body += figure_html(figure)
+            body.append(f"<p>{with_captions(text)}</p>")
+        for figure in shown:
+            placed.add(figure["stem"])
+            body += figure_html(figure)
     close({"question", "section", "subquestion"})
     missing = [f["stem"] for f in all_figures if f["stem"] not in placed]
     if missing:
         raise SourceError(f"the booklet never cites {missing}")
+    body += marksheet_html(items)
     return page("生物　問題冊子", body)
+
+
+def paper_with_page_count(blocks, all_figures, items, full_marks):
+    """The paper, its cover giving the printed page count: laid out once to count the pages."""
+    from weasyprint import HTML  # noqa: only the writing and checking need it
+    draft = paper_html(blocks, all_figures, items, full_marks)
+    pages = len(HTML(string=draft, base_url=str(OUT) + "/").render().pages)
+    return paper_html(blocks, all_figures, items, full_marks, pages)
 
 
 # ---------------------------------------------------------------------------------------------
@@ -545,12 +798,13 @@ def documents():
     items = answer_items()
     full_marks = sum(item["points"] for item in items)
     blocks, lists = booklet_structure()
-    questions, explained = explanations()
+    paper, questions, explained = explanations()
     check_explanations(items, questions, explained, lists)
     all_figures = figures()
     bands = score_bands(full_marks)
-    return {"answers.html": answers_html(items, questions, explained, lists, all_figures, bands),
-            "paper.html": paper_html(blocks, all_figures, full_marks, len(items))}
+    return {"answers.html": answers_html(paper, items, questions, explained, lists, all_figures,
+                                         bands),
+            "paper.html": paper_with_page_count(blocks, all_figures, items, full_marks)}
 
 
 def main(argv):

@@ -15,7 +15,9 @@ Usage: tests/install/check_package.py <dir> <version>
   document (answers and explanations, question paper; HTML and PDF) by the path the package
   installs it at, with xdg-open, which the package recommends; its AppStream metainfo passes
   appstreamcli validate, names that entry and mentions the documents;
-- dpkg installs it into an empty scratch database and root, and removing it leaves no file behind.
+- dpkg installs it into an empty scratch database and root, and removing it leaves no file behind;
+- installed as slim systems install, without /usr/share/doc (dpkg's path-exclude), it still holds
+  every document the desktop entry's actions open and the figures they show.
 """
 
 import configparser
@@ -31,9 +33,9 @@ NEEDED = ("libqt6core6", "libqt6gui6", "libqt6widgets6", "libpulse0",
 NOT_WANTED = ("libqt6multimedia6",)
 
 # The companion documents, and the figures the HTML shows from one folder up.
-COMPANION = tuple(f"usr/share/doc/tamsel/companion/{name}.{kind}"
+COMPANION = tuple(f"usr/share/tamsel/companion/{name}.{kind}"
                   for name in ("answers", "paper") for kind in ("html", "pdf"))
-FIGURES = tuple(f"usr/share/doc/tamsel/figure{n}@2x.png" for n in range(1, 8))
+FIGURES = tuple(f"usr/share/tamsel/figure{n}@2x.png" for n in range(1, 8))
 
 failures = []
 
@@ -174,6 +176,24 @@ def check_install_and_removal(deb, unpacked):
         check(not left, f"nothing is left after removal: {left}")
 
 
+def check_install_without_doc(deb):
+    with tempfile.TemporaryDirectory() as scratch:
+        root = pathlib.Path(scratch)
+        admin = root / "var/lib/dpkg"
+        for folder in ("info", "updates", "triggers"):
+            (admin / folder).mkdir(parents=True)
+        (admin / "status").touch()
+        result = run("dpkg", f"--root={root}", "--log=/dev/null", "--force-depends",
+                     "--path-exclude=/usr/share/doc/*", "--install", str(deb))
+        check(result.returncode == 0, "dpkg installs it without /usr/share/doc"
+              + ("" if result.returncode == 0 else f": {result.stderr[-300:]}"))
+        kept = [f for f in files_under(root) if f.startswith("usr/share/doc/tamsel/")]
+        missing = [path for path in COMPANION + FIGURES if not (root / path).is_file()]
+        check(not kept and not missing,
+              "without /usr/share/doc the actions' documents and figures are all there"
+              f" (kept under doc: {kept}, missing: {missing})")
+
+
 def main(argv):
     if len(argv) != 2:
         print(__doc__, file=sys.stderr)
@@ -187,6 +207,7 @@ def main(argv):
     check_hardening(folder / "unpacked/usr/libexec/tamsel/tamsel")
     check_desktop_files(folder / "unpacked")
     check_install_and_removal(debs[0], folder / "unpacked")
+    check_install_without_doc(debs[0])
     print(f"{len(failures)} failed" if failures else "all passed")
     return 1 if failures else 0
 
