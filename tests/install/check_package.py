@@ -150,13 +150,19 @@ def files_under(root):
                   if p.is_symlink() or not p.is_dir())
 
 
+def scratch_database(root):
+    """An empty dpkg database under root; returns its folder."""
+    admin = root / "var/lib/dpkg"
+    for folder in ("info", "updates", "triggers"):
+        (admin / folder).mkdir(parents=True)
+    (admin / "status").touch()
+    return admin
+
+
 def check_install_and_removal(deb, unpacked):
     with tempfile.TemporaryDirectory() as scratch:
         root = pathlib.Path(scratch)
-        admin = root / "var/lib/dpkg"
-        for folder in ("info", "updates", "triggers"):
-            (admin / folder).mkdir(parents=True)
-        (admin / "status").touch()
+        admin = scratch_database(root)
         dpkg = ("dpkg", f"--root={root}", "--log=/dev/null")
         # The scratch database knows no other package, so the dependencies are set aside here;
         # check_installable held them to this system's packages.
@@ -179,10 +185,7 @@ def check_install_and_removal(deb, unpacked):
 def check_install_without_doc(deb):
     with tempfile.TemporaryDirectory() as scratch:
         root = pathlib.Path(scratch)
-        admin = root / "var/lib/dpkg"
-        for folder in ("info", "updates", "triggers"):
-            (admin / folder).mkdir(parents=True)
-        (admin / "status").touch()
+        scratch_database(root)
         result = run("dpkg", f"--root={root}", "--log=/dev/null", "--force-depends",
                      "--path-exclude=/usr/share/doc/*", "--install", str(deb))
         check(result.returncode == 0, "dpkg installs it without /usr/share/doc"
