@@ -9,6 +9,7 @@
 #include <QFocusFrame>
 #include <QKeyEvent>
 #include <QPainter>
+#include <QScrollBar>
 #include <QTextBlock>
 #include <QWheelEvent>
 
@@ -144,6 +145,13 @@ void RichTextBox::zoomTo(int step)
         }
     }
     zoomStep_ = step;
+    // The first whole line in view stays where it is: the text grows or shrinks below and beside
+    // it, rather than the whole document sliding past the student's place.
+    QTextCursor top = cursorForPosition(QPoint(0, 0));
+    if (cursorRect(top).top() < 0)
+        top.movePosition(QTextCursor::Down);
+    top.movePosition(QTextCursor::StartOfLine);
+    const int topBefore = cursorRect(top).top();
     QTextCursor cursor(document());
     cursor.beginEditBlock();
     for (const Run& run : runs_) {
@@ -154,6 +162,9 @@ void RichTextBox::zoomTo(int step)
         cursor.mergeCharFormat(size);
     }
     cursor.endEditBlock();
+    // Laid out to its end, the document gives the scroll bar its whole new range.
+    document()->documentLayout()->documentSize();
+    verticalScrollBar()->setValue(verticalScrollBar()->value() + cursorRect(top).top() - topBefore);
 }
 
 void RichTextBox::focusInEvent(QFocusEvent* event)
