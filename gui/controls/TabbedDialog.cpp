@@ -52,6 +52,9 @@ void TabbedDialog::stepTab(int step)
 void TabbedDialog::addTab(const QString& caption)
 {
     auto* page = new QWidget(this);
+    // A page paints nothing, not even the background that a desktop's style sheet gives every
+    // plain widget: the pages cover the tab rows, and it would hide them.
+    page->setAttribute(Qt::WA_NoSystemBackground);
     captions_.push_back(caption);
     marked_.push_back(false);
     pages_.push_back(page);
