@@ -26,9 +26,19 @@ public:
         : QFocusFrame(box)
         , box_(box)
     {
+        // The scroll area raises its scroll bars whenever it lays them out.
+        for (const QScrollBar* bar : {box->verticalScrollBar(), box->horizontalScrollBar()})
+            bar->parentWidget()->installEventFilter(this);
     }
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::ZOrderChange)
+            raise();
+        return QFocusFrame::eventFilter(watched, event);
+    }
+
     void paintEvent(QPaintEvent*) override
     {
         QPainter painter(this);

@@ -155,8 +155,8 @@ def step_tab_strip_focus():
     report.check(contrast(bar, face) >= LEAST_CONTRAST,
                  f"the selected tab's bar stands out at least {LEAST_CONTRAST:g}:1 from an "
                  "unselected tab", f"{bar} against {face}: {contrast(bar, face):.2f}:1")
-    # The focus outline runs round the caption: look along the tab's middle row.
-    row = [(sx + dx, sy + sh // 2) for dx in range(2, sw // 4)]
+    # The focus ring runs over the tab's outline: look along the tab's middle row from its edge.
+    row = [(sx + dx, sy + sh // 2) for dx in range(-1, sw // 4)]
     best = most_contrast_on_line(image, row, selected_face)
     report.check(best >= LEAST_CONTRAST, f"the focus outline stands out at least "
                  f"{LEAST_CONTRAST:g}:1 from the tab", f"{best:.2f}:1 on {selected_face}")
