@@ -1,7 +1,8 @@
 // Every document can be read to its end: the booklet in the exam window, the pass-line table and
 // the read-me in their windows. The boxes are clipped by the tab page or the window around them,
 // so the last line must come into the part of the box that the student actually sees. And every
-// character is drawn from a face that has it: no box stands in for a missing glyph.
+// character is drawn from a face that has it: no box stands in for a missing glyph. Zooming keeps
+// the student's place: the line at the top of the view stays there.
 
 #include "Fakes.h"
 #include "design/HelpWindowDesign.h"
@@ -19,6 +20,7 @@
 #include <QTest>
 #include <QTextBlock>
 #include <QTextEdit>
+#include <QWheelEvent>
 
 #include <memory>
 
@@ -67,6 +69,15 @@ private Q_SLOTS:
     void initTestCase();
     void lastLineComesIntoSight_data();
     void lastLineComesIntoSight();
+    void zoomKeepsTheTopLine_data() { lastLineComesIntoSight_data(); }
+    void zoomKeepsTheTopLine();
+
+private:
+    // The exam window (0), pass-line window n (n > 0) or the read-me window (-1), shown.
+    std::unique_ptr<QWidget> show(int window);
+    FakeClock clock_;
+    RecordingPlayer player_;
+    WindowShelf shelf_;
 };
 
 void TestDocumentScroll::initTestCase()
@@ -84,20 +95,23 @@ void TestDocumentScroll::lastLineComesIntoSight_data()
     QTest::newRow("read-me") << -1;
 }
 
-void TestDocumentScroll::lastLineComesIntoSight()
+std::unique_ptr<QWidget> TestDocumentScroll::show(int window)
 {
-    QFETCH(int, window);
-    FakeClock clock;
-    RecordingPlayer player;
-    WindowShelf shelf;
     std::unique_ptr<QWidget> shown;
     if (window == 0)
-        shown = std::make_unique<frmTamsel>(clock, player, shelf);
+        shown = std::make_unique<frmTamsel>(clock_, player_, shelf_);
     else if (window > 0)
         shown.reset(buildDocumentForm(passlinedesign::windows[window - 1]));
     else
         shown.reset(buildDocumentForm(helpdesign::window));
     shown->show();
+    return shown;
+}
+
+void TestDocumentScroll::lastLineComesIntoSight()
+{
+    QFETCH(int, window);
+    const std::unique_ptr<QWidget> shown = show(window);
 
     auto* box = shown->findChild<QTextEdit*>(QStringLiteral("RichTextBox1"));
     QVERIFY(box);
@@ -134,6 +148,46 @@ void TestDocumentScroll::lastLineComesIntoSight()
         }
     }
     QCOMPARE(missing, QStringList());
+}
+
+// Zooming in and out again, by keys and by the wheel, leaves the line that was at the top of the
+// view at the top: a document that grew under an unmoved scroll bar put the student pages away
+// from where they read (six Ctrl++ in 第３問 showed 第１問 問１).
+void TestDocumentScroll::zoomKeepsTheTopLine()
+{
+    QFETCH(int, window);
+    const std::unique_ptr<QWidget> shown = show(window);
+    QVERIFY(QTest::qWaitForWindowExposed(shown.get()));
+    auto* box = shown->findChild<QTextEdit*>(QStringLiteral("RichTextBox1"));
+    QVERIFY(box);
+    QScrollBar* bar = box->verticalScrollBar();
+    const QAbstractTextDocumentLayout* layout = box->document()->documentLayout();
+    // A line with text a third of the way down, scrolled to the top of the view.
+    QTextBlock block = box->document()->findBlock(box->document()->characterCount() / 3);
+    while (block.text().trimmed().isEmpty())
+        block = block.next();
+    const auto offsetFromTop = [&] {
+        return qRound(layout->blockBoundingRect(block).top()) - bar->value();
+    };
+    bar->setValue(qRound(layout->blockBoundingRect(block).top()));
+    const int offset = offsetFromTop();
+    const int range = bar->maximum();
+
+    box->setFocus();
+    for (int press = 0; press < 6; ++press)
+        QTest::keyClick(box, Qt::Key_Plus, Qt::ControlModifier);
+    // The document has grown several times over, so a kept scroll value would show other text.
+    QVERIFY2(bar->maximum() > 3 * range, qPrintable(QString::number(bar->maximum())));
+    QCOMPARE(offsetFromTop(), offset);
+    QTest::keyClick(box, Qt::Key_Minus, Qt::ControlModifier);
+    QCOMPARE(offsetFromTop(), offset);
+    QWheelEvent wheel(QPointF(10, 10), box->mapToGlobal(QPointF(10, 10)), {}, {0, -120},
+                      Qt::NoButton, Qt::ControlModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(box->viewport(), &wheel);
+    QCOMPARE(offsetFromTop(), offset);
+    QTest::keyClick(box, Qt::Key_0, Qt::ControlModifier);
+    QCOMPARE(bar->maximum(), range);
+    QCOMPARE(offsetFromTop(), offset);
 }
 
 QTEST_MAIN(TestDocumentScroll)

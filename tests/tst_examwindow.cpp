@@ -41,6 +41,7 @@ private Q_SLOTS:
     void itemsFitTheirPages();
     void emptyTabControlIgnoresKeys();
     void keysAnswerTheSheet();
+    void keysAnswerFromTheBooklet();
     void bookletZoomsAndComesBack();
     void boxOutlinesStandOutFromThePicture();
     void fontsMapToJapaneseFaces();
@@ -225,6 +226,46 @@ void TestExamWindow::keysAnswerTheSheet()
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_PageDown, Qt::ControlModifier);
     QCOMPARE(sheet->currentIndex(), 1);
     QCOMPARE(QApplication::focusWidget(), box(2, 1));
+}
+
+// Where Start leaves the focus, in the booklet, and on a figure, the digits tick the item in view
+// and Ctrl+Tab and Ctrl+Shift+Tab move between the items, while the focus stays where the student
+// reads; the booklet's own keys still work there. The digits once did nothing in the booklet.
+void TestExamWindow::keysAnswerFromTheBooklet()
+{
+    QVERIFY(activate());
+    TabbedDialog* sheet = answerSheet();
+    auto* viewer = find<TabbedDialog>(u"stb英語"_qs);
+    auto* booklet = find<RichTextBox>(u"RichTextBox1"_qs);
+    press(u"cmdスタート"_qs);
+    QCOMPARE(QApplication::focusWidget(), booklet);
+
+    QTest::keyClick(booklet, Qt::Key_3);
+    QVERIFY(box(1, 3)->isChecked());
+    QTest::keyClick(booklet, Qt::Key_Tab, Qt::ControlModifier);
+    QCOMPARE(sheet->currentIndex(), 1);
+    QTest::keyClick(booklet, Qt::Key_5, Qt::KeypadModifier);
+    QVERIFY(box(2, 5)->isChecked());
+    QTest::keyClick(booklet, Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(sheet->currentIndex(), 0);
+    QTest::keyClick(booklet, Qt::Key_3);
+    QVERIFY(!box(1, 3)->isChecked());
+    QCOMPARE(QApplication::focusWidget(), booklet);
+    QCOMPARE(viewer->currentIndex(), 0);
+    QTest::keyClick(booklet, Qt::Key_Plus, Qt::ControlModifier);
+    QTest::keyClick(booklet, Qt::Key_0, Qt::ControlModifier);
+    QCOMPARE(booklet->zoomFactor(), 1.0);
+    QVERIFY(!box(1, 1)->isChecked());
+
+    QTest::keyClick(booklet, Qt::Key_PageDown, Qt::ControlModifier);
+    QCOMPARE(viewer->currentIndex(), 1);
+    QWidget* figure = QApplication::focusWidget();
+    QCOMPARE(figure, find<QWidget>(u"Picture1"_qs));
+    QTest::keyClick(figure, Qt::Key_Tab, Qt::ControlModifier);
+    QTest::keyClick(figure, Qt::Key_2);
+    QVERIFY(box(2, 2)->isChecked());
+    QCOMPARE(QApplication::focusWidget(), figure);
+    QCOMPARE(sheet->currentIndex(), 1);
 }
 
 void TestExamWindow::bookletZoomsAndComesBack()

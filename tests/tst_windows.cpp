@@ -17,6 +17,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QFontInfo>
+#include <QScopeGuard>
 #include <QScrollArea>
 
 using namespace tamsel;
@@ -64,6 +65,7 @@ private Q_SLOTS:
     void framesAreCentredAndKeepTheirTitleBarOnScreen_data();
     void framesAreCentredAndKeepTheirTitleBarOnScreen();
     void controlsStayLightUnderADarkTheme();
+    void tabsShowUnderADesktopStyleSheet();
     void windowsFitEveryScreen_data();
     void windowsFitEveryScreen();
     void windowsFitAgainByTheFrameTheyGet();
@@ -398,6 +400,26 @@ void TestWindows::controlsStayLightUnderADarkTheme()
     QVERIFY(lightness(help->findChild<RichTextBox*>(), QPalette::Base) > 200);
     for (const char* kind : themed)
         QApplication::setPalette(light, kind);
+}
+
+// A style sheet that a desktop sets for every program (qt6ct's, say) gave the tab pages, plain
+// widgets that cover the tab rows, a background of their own: both tab strips vanished under it.
+void TestWindows::tabsShowUnderADesktopStyleSheet()
+{
+    const auto plain = qScopeGuard([] { qApp->setStyleSheet(QString()); });
+    qApp->setStyleSheet(QStringLiteral("QWidget { background-color: #202020; color: #e0e0e0; }"));
+    close();
+    QVERIFY(open());
+    const QImage shown = window->grab().toImage();
+    for (const char* name : {"stb英語", "SSTab1"}) {
+        const auto* tabs = find<TabbedDialog>(QString::fromUtf8(name));
+        const QRect selected = tabs->tabRect(tabs->currentIndex());
+        // The bar along the selected tab's top edge.
+        const QPoint bar =
+            tabs->mapTo(window.get(), QPoint(selected.center().x(), selected.top() + 2));
+        QCOMPARE(shown.pixelColor(bar).name(),
+                 tabs->palette().color(QPalette::Highlight).darker(120).name());
+    }
 }
 
 void TestWindows::windowsFitEveryScreen_data()

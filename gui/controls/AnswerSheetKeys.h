@@ -2,14 +2,19 @@
 // The keys of an answer sheet, so that a whole attempt goes quickly from the keyboard: the digits
 // 1 to 8 act as a click on that choice's box of the item in view (the box takes the focus and
 // toggles as under the mouse), and Left and Right, the keypad's included, move between the boxes of
-// an item. It owns nothing but its shortcuts; the sheet and the boxes stay the window's.
+// an item. The controls the student reads the questions in take no typed text: from them the
+// digits tick the item in view too, leaving the focus where the student reads, and Ctrl+Tab and
+// Ctrl+Shift+Tab move on to the next or back to the previous item. It owns nothing but its
+// shortcuts; the sheet, the boxes and the reading controls stay the window's.
 
 #include <QObject>
 
 #include <functional>
+#include <optional>
 #include <vector>
 
 class QCheckBox;
+class QKeyEvent;
 
 namespace tamsel {
 
@@ -23,15 +28,26 @@ public:
     AnswerSheetKeys(TabbedDialog* sheet, Boxes boxes);
     // Left and Right move among these boxes of one item, made after the keys.
     void watch(const std::vector<QCheckBox*>& itemBoxes);
+    // The digits and the item keys answer from reader, which takes no typed text.
+    void answerFrom(QWidget* reader);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // What a key pressed in a reader does to the sheet.
+    struct ReaderKey {
+        int choice = 0;   // a digit's choice, or 0
+        int itemStep = 0; // an item key's step, or 0
+    };
+    static std::optional<ReaderKey> readerKey(const QKeyEvent& key);
+    bool moveAmongBoxes(QObject* watched, const QKeyEvent& key);
     void choose(int choice);
+    void tick(int choice);
 
     TabbedDialog* sheet_;
     Boxes boxes_;
+    std::vector<QObject*> readers_;
 };
 
 } // namespace tamsel

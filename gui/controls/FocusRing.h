@@ -1,7 +1,8 @@
 #pragma once
-// The ring a control with the keyboard focus shows: a solid line two pixels wide just inside its
-// border, in the selection's colour darkened to stand out at least 3:1 from a light background,
-// so that the focus never hides in a one-pixel caret or a dotted line.
+// The ring a control with the keyboard focus shows: a closed solid line two pixels wide just
+// inside the rectangle it is given, by default in the selection's colour darkened until it
+// stands out at least 3:1 from the light faces and the grey borders it lies on, so that the focus
+// never hides in a one-pixel caret, a dotted line or a change of a border's shade.
 
 #include <QPainter>
 #include <QPalette>
@@ -10,16 +11,22 @@ namespace tamsel {
 
 inline QColor focusRingColour(const QPalette& palette)
 {
-    return palette.color(QPalette::Highlight).darker(140);
+    return palette.color(QPalette::Highlight).darker(300);
+}
+
+inline void drawFocusRing(QPainter& painter, const QRect& inside, const QColor& colour)
+{
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.setPen(QPen(colour, 2));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(QRectF(inside).adjusted(1, 1, -1, -1));
+    painter.restore();
 }
 
 inline void drawFocusRing(QPainter& painter, const QRect& inside, const QPalette& palette)
 {
-    painter.save();
-    painter.setPen(QPen(focusRingColour(palette), 2));
-    painter.setBrush(Qt::NoBrush);
-    painter.drawRect(QRectF(inside).adjusted(1, 1, -1, -1));
-    painter.restore();
+    drawFocusRing(painter, inside, focusRingColour(palette));
 }
 
 } // namespace tamsel

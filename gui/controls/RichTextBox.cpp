@@ -9,6 +9,7 @@
 #include <QFocusFrame>
 #include <QKeyEvent>
 #include <QPainter>
+#include <QScrollBar>
 #include <QTextBlock>
 #include <QWheelEvent>
 
@@ -25,9 +26,19 @@ public:
         : QFocusFrame(box)
         , box_(box)
     {
+        // The scroll area raises its scroll bars whenever it lays them out.
+        for (const QScrollBar* bar : {box->verticalScrollBar(), box->horizontalScrollBar()})
+            bar->parentWidget()->installEventFilter(this);
     }
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::ZOrderChange)
+            raise();
+        return QFocusFrame::eventFilter(watched, event);
+    }
+
     void paintEvent(QPaintEvent*) override
     {
         QPainter painter(this);
@@ -144,6 +155,13 @@ void RichTextBox::zoomTo(int step)
         }
     }
     zoomStep_ = step;
+    // The first whole line in view stays where it is: the text grows or shrinks below and beside
+    // it, rather than the whole document sliding past the student's place.
+    QTextCursor top = cursorForPosition(QPoint(0, 0));
+    if (cursorRect(top).top() < 0)
+        top.movePosition(QTextCursor::Down);
+    top.movePosition(QTextCursor::StartOfLine);
+    const int topBefore = cursorRect(top).top();
     QTextCursor cursor(document());
     cursor.beginEditBlock();
     for (const Run& run : runs_) {
@@ -154,6 +172,9 @@ void RichTextBox::zoomTo(int step)
         cursor.mergeCharFormat(size);
     }
     cursor.endEditBlock();
+    // Laid out to its end, the document gives the scroll bar its whole new range.
+    document()->documentLayout()->documentSize();
+    verticalScrollBar()->setValue(verticalScrollBar()->value() + cursorRect(top).top() - topBefore);
 }
 
 void RichTextBox::focusInEvent(QFocusEvent* event)

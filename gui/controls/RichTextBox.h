@@ -5,7 +5,7 @@
 // text area, which at some screen scales reaches into the border's last pixel, with a focus
 // ring inside it while the box has the focus. Ctrl with the wheel, Ctrl++, Ctrl+- and Ctrl+0
 // enlarge, reduce and restore the text, up to three times its size, for as long as the box
-// lives. It owns the document it shows.
+// lives, keeping the first whole line in view where it is. It owns the document it shows.
 
 #include <QByteArrayView>
 #include <QTextEdit>

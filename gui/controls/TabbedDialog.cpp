@@ -1,5 +1,6 @@
 #include "controls/TabbedDialog.h"
 
+#include "controls/FocusRing.h"
 #include "controls/TabbedDialogAccessible.h"
 
 #include <QApplication>
@@ -52,6 +53,9 @@ void TabbedDialog::stepTab(int step)
 void TabbedDialog::addTab(const QString& caption)
 {
     auto* page = new QWidget(this);
+    // A page paints nothing, not even the background that a desktop's style sheet gives every
+    // plain widget: the pages cover the tab rows, and it would hide them.
+    page->setAttribute(Qt::WA_NoSystemBackground);
     captions_.push_back(caption);
     marked_.push_back(false);
     pages_.push_back(page);
@@ -211,8 +215,8 @@ void TabbedDialog::paintTab(QPainter& painter, int index)
 
     // The selected tab and the focus are told by lines that stand out at least 3:1 from the tab's
     // face, not by its shading alone: an outline and a bar along the selected tab's top edge in
-    // the selection's colour, and a solid outline in the text's colour round the caption while
-    // the tab list has the focus.
+    // the selection's colour, and while the tab list has the focus a ring two pixels wide in the
+    // text's colour over the outline, where it leaves the caption and the mark room.
     if (selected)
         painter.fillRect(QRect(shape.left() + 1, shape.top() + 1, shape.width() - 2, 3),
                          selectionColour());
@@ -224,10 +228,8 @@ void TabbedDialog::paintTab(QPainter& painter, int index)
     painter.setPen(text);
     painter.drawText(shape, Qt::AlignCenter, captions_[static_cast<size_t>(index)]);
 
-    if (selected && hasFocus()) {
-        painter.setPen(text);
-        painter.drawRect(shape.adjusted(3, 4, -4, -3));
-    }
+    if (selected && hasFocus())
+        drawFocusRing(painter, shape, text);
 }
 
 // A filled dot in the tab's top right corner, in the text's colour.

@@ -37,6 +37,8 @@ public:
     // or to the tab list where that page has none.
     void focusCurrentPage(Qt::FocusReason reason);
     int rowCount() const { return (count() + tabsPerRow_ - 1) / tabsPerRow_; }
+    // Selects the tab step places on, wrapping round at either end.
+    void stepTab(int step);
 
     // A mark on the tab, drawn in its corner.
     void setTabMarked(int index, bool marked);
@@ -67,8 +69,6 @@ private:
     int tabAt(const QPoint& pos) const;
     // The tab in the same column of the row rows away (up the strip for positive rows).
     int tabInRow(int rows) const;
-    // Selects the tab step places on, wrapping round at either end.
-    void stepTab(int step);
     void paintTab(QPainter& painter, int index);
     void paintMark(QPainter& painter, const QRect& shape);
     // The bar that marks the selected tab.

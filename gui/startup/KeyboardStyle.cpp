@@ -4,9 +4,21 @@
 
 #include <QCheckBox>
 #include <QPainter>
+#include <QPushButton>
+#include <QStyleOptionButton>
 #include <QStyleOptionMenuItem>
 
 namespace tamsel {
+
+int KeyboardStyle::pixelMetric(PixelMetric metric, const QStyleOption* option,
+                               const QWidget* widget) const
+{
+    // A choice box is as narrow as its square and a circled digit: the caption moves towards the
+    // square to leave room round it for the focus ring, which keeps a pixel from the square.
+    if (metric == PM_CheckBoxLabelSpacing)
+        return captionMargin + 2;
+    return QProxyStyle::pixelMetric(metric, option, widget);
+}
 
 int KeyboardStyle::styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
                              QStyleHintReturn* returnData) const
@@ -29,6 +41,9 @@ void KeyboardStyle::drawControl(ControlElement element, const QStyleOption* opti
         }
     }
     QProxyStyle::drawControl(element, option, painter, widget);
+    // The styles tell a focused button by the shade of its one-pixel border alone.
+    if (element == CE_PushButton && (option->state & State_HasFocus))
+        drawFocusRing(*painter, option->rect.marginsRemoved(QMargins(1, 1, 1, 1)), option->palette);
 }
 
 void KeyboardStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* option,
@@ -44,10 +59,21 @@ void KeyboardStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* 
         painter->restore();
         return;
     case PE_FrameFocusRect:
+        // A check box's ring takes the whole box right of the square, round the caption: past the
+        // box's edge it would be cut off.
         if (qobject_cast<const QCheckBox*>(widget)) {
-            drawFocusRing(*painter, option->rect.adjusted(-2, -1, 2, 1), option->palette);
+            QStyleOptionButton box;
+            box.initFrom(widget);
+            const QRect caption = subElementRect(SE_CheckBoxContents, &box, widget);
+            drawFocusRing(*painter,
+                          QRect(QPoint(caption.left() - captionMargin, 0),
+                                QPoint(widget->width() - 1, widget->height() - 1)),
+                          option->palette);
             return;
         }
+        // A button has its own ring, drawn with the button.
+        if (qobject_cast<const QPushButton*>(widget))
+            return;
         break;
     default:
         break;

@@ -115,6 +115,12 @@ void frmTamsel::buildControls(QWidget* client)
     makeLabel(design::averageLabel, client);
     cmd合格率 = makeButton(design::passRateButton, client);
     buildAnswerSheet(client);
+    // The booklet's text and figures, where the student reads, answer the item in view too.
+    for (int tab = 0; tab < stb英語->count(); ++tab) {
+        for (QWidget* reader :
+             stb英語->page(tab)->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+            answerKeys_->answerFrom(reader);
+    }
     announcer_ = new Announcer(client);
 
     connect(cmdスタート, &QPushButton::clicked, this, &frmTamsel::cmdスタート_Click);
