@@ -53,6 +53,7 @@ void TabbedDialog::addTab(const QString& caption)
 {
     auto* page = new QWidget(this);
     captions_.push_back(caption);
+    descriptions_.emplace_back();
     marked_.push_back(false);
     pages_.push_back(page);
     if (current_ < 0)
@@ -114,13 +115,14 @@ void TabbedDialog::setTabMarked(int index, bool marked)
         return;
     marked_[static_cast<size_t>(index)] = marked;
     update(tabRect(index));
-    TabbedDialogAccessible::notifyDescriptionChange(this, index);
 }
 
-void TabbedDialog::setMarkDescriptions(const QString& marked, const QString& unmarked)
+void TabbedDialog::setTabDescription(int index, const QString& description)
 {
-    markedDescription_ = marked;
-    unmarkedDescription_ = unmarked;
+    if (descriptions_.at(static_cast<size_t>(index)) == description)
+        return;
+    descriptions_[static_cast<size_t>(index)] = description;
+    TabbedDialogAccessible::notifyDescriptionChange(this, index);
 }
 
 // The first row stands next to the page, later rows above it.

@@ -4,7 +4,8 @@
 // dialog's top-left, tab rows included. The rows stay where they are, the first next to the
 // page, so that a tab never moves from under the pointer that chose it; the selected tab stands
 // out by its face and outline wherever its row is. A tab can carry a mark (an answered item, say)
-// and a description for assistive technology. It owns the tabs and pages, not what lies on them.
+// and a description for assistive technology; what they mean is the owner's. It owns the tabs
+// and pages, not what lies on them.
 
 #include <QColor>
 #include <QString>
@@ -41,12 +42,9 @@ public:
     // A mark on the tab, drawn in its corner.
     void setTabMarked(int index, bool marked);
     bool isTabMarked(int index) const { return marked_.at(static_cast<size_t>(index)); }
-    // What assistive technology says of a tab besides its caption: whether it is marked.
-    void setMarkDescriptions(const QString& marked, const QString& unmarked);
-    QString tabDescription(int index) const
-    {
-        return isTabMarked(index) ? markedDescription_ : unmarkedDescription_;
-    }
+    // What assistive technology says of a tab besides its caption.
+    void setTabDescription(int index, const QString& description);
+    QString tabDescription(int index) const { return descriptions_.at(static_cast<size_t>(index)); }
 
 Q_SIGNALS:
     // Another page is about to come into view: what is to be on it can still be made.
@@ -79,8 +77,7 @@ private:
     int current_ = -1;
     int hovered_ = -1; // the tab under the pointer
     std::vector<QString> captions_;
-    QString markedDescription_;
-    QString unmarkedDescription_;
+    std::vector<QString> descriptions_;
     std::vector<bool> marked_;
     std::vector<QWidget*> pages_;
 };

@@ -155,8 +155,6 @@ void frmTamsel::buildBookletViewer(QWidget* client)
 void frmTamsel::buildAnswerSheet(QWidget* client)
 {
     SSTab1 = makeTabbedDialog(design::answerSheet, client);
-    SSTab1->setMarkDescriptions(QString::fromUtf16(spoken::answered),
-                                QString::fromUtf16(spoken::unanswered));
     for (const AnswerItem& item : answerItems)
         SSTab1->addTab(designText(item.label));
     const QString markPath = designText(design::markPicture);
@@ -168,6 +166,7 @@ void frmTamsel::buildAnswerSheet(QWidget* client)
     });
     for (int n = 1; n <= itemCount; ++n)
         buildAnswerItem(n);
+    describeItems();
 }
 
 void frmTamsel::buildAnswerItem(int n)
@@ -197,7 +196,7 @@ void frmTamsel::buildAnswerItem(int n)
         if (box == 2 && look.smallSecondBox)
             check->setFont(makeFont(design::smallBoxFont));
         boxes.push_back(check);
-        connect(check, &QCheckBox::toggled, this, [this, n] { showAnswered(n); });
+        connect(check, &QCheckBox::toggled, this, [this, n] { describeItem(n); });
     }
     answerKeys_->watch(boxes);
 
@@ -225,12 +224,24 @@ SheetBoxes frmTamsel::readAnswerSheet() const
     return sheet;
 }
 
-void frmTamsel::showAnswered(int item)
+int frmTamsel::ticks(int item) const
 {
-    const auto& boxes = chkTamsel[static_cast<size_t>(item - 1)];
-    const bool answered = std::any_of(boxes.begin(), boxes.end(),
-                                      [](const QCheckBox* box) { return box->isChecked(); });
-    SSTab1->setTabMarked(item - 1, answered);
+    return static_cast<int>(
+        std::ranges::count_if(chkTamsel[static_cast<size_t>(item - 1)], &QCheckBox::isChecked));
+}
+
+void frmTamsel::describeItem(int item)
+{
+    const int ticked = ticks(item);
+    SSTab1->setTabMarked(item - 1, ticked > 0);
+    const bool ringShown = !pctマル[static_cast<size_t>(item - 1)]->isHidden();
+    SSTab1->setTabDescription(item - 1, spoken::itemState(ticked, ringShown));
+}
+
+void frmTamsel::describeItems()
+{
+    for (int n = 1; n <= itemCount; ++n)
+        describeItem(n);
 }
 
 void frmTamsel::cmdスタート_Click()
@@ -247,6 +258,7 @@ void frmTamsel::cmdスタート_Click()
     showScore(QString());
     for (QLabel* mark : pctマル)
         mark->setVisible(false);
+    describeItems();
     announcer_->announce(spoken::attemptStarted());
 }
 
@@ -315,8 +327,11 @@ void frmTamsel::cmd得点_Click()
             break;
         }
     }
+    describeItems();
     showScore(QString::number(marking.TotalScore));
-    announcer_->announce(lbl得点->accessibleName());
+    const auto rightItems = std::ranges::count(marking.outcomes, MarkOutcome::Show);
+    announcer_->announce(
+        spoken::marked(marking.TotalScore, static_cast<int>(rightItems), itemCount));
 }
 
 void frmTamsel::cmd合格率_Click()

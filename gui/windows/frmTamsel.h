@@ -58,8 +58,11 @@ private:
     static QString AppFolder();
     void showTime(const QString& time);
     void showScore(const QString& score);
-    // Marks the tab of an item with a ticked box.
-    void showAnswered(int item);
+    int ticks(int item) const;
+    // Shows on the tab of item whether a box is ticked, and tells it with the ring's name, while
+    // the ring shows, to a screen reader.
+    void describeItem(int item);
+    void describeItems();
 
     const tamsel::Clock& clock_;
     tamsel::MediaPlayer& MMControl1;
