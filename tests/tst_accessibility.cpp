@@ -1,6 +1,6 @@
 // What a screen reader gets of the exam window: displays that speak whole phrases, the start, the
-// minutes left, time-up and the score announced, answered and right items told from their tabs,
-// figures described, and Qt's own menus in Japanese. The whole tree and the
+// minutes left, time-up and the score announced, answered, double-ticked and right items told
+// from their tabs, figures described, and Qt's own menus in Japanese. The whole tree and the
 // events themselves are checked end to end: the offscreen platform has no accessibility bridge.
 #include "ExamWindowFixture.h"
 #include "controls/Announcer.h"
@@ -30,6 +30,7 @@ private Q_SLOTS:
     void scoreIsAnnounced();
     void minutesLeftAndTimeUpAreAnnounced();
     void tabsTellWhichItemsWereRight();
+    void doubleTicksAreShownAndToldOnce();
     void tabListTellsWhereTheFocusIs();
     void tabListIsInvalidWhileDestroyed();
     void figuresAreDescribedAndReachable();
@@ -167,6 +168,33 @@ void TestAccessibility::tabsTellWhichItemsWereRight()
     click("cmdスタート");
     QCOMPARE(description(1), u"解答済み"_qs);
     QCOMPARE(description(3), u"解答済み"_qs);
+}
+
+// Two ticks on one item score nothing, and the boxes do not stop them: the item's tab shows a
+// mark of its own and says 複数選択, and the second tick is announced, once.
+void TestAccessibility::doubleTicksAreShownAndToldOnce()
+{
+    TabbedDialog* sheet = answerSheet();
+    const QRect tab = sheet->tabRect(6);
+    tick(7, 3);
+    const QImage answered = sheet->grab(tab).toImage();
+    QCOMPARE(shows, 0);
+    tick(7, 4);
+    QCOMPARE(description(7), u"複数選択"_qs);
+    QVERIFY(sheet->grab(tab).toImage() != answered);
+    QCOMPARE(announced(), u"複数選択"_qs);
+    tick(7, 1);
+    QCOMPARE(description(7), u"複数選択"_qs);
+    QCOMPARE(shows, 1);
+
+    tick(7, 1);
+    tick(7, 3);
+    QCOMPARE(description(7), u"解答済み"_qs);
+    QCOMPARE(sheet->grab(tab).toImage(), answered);
+    QCOMPARE(shows, 1);
+    // The program changed no box on the way.
+    for (int choice = 1; choice <= 4; ++choice)
+        QCOMPARE(box(7, choice)->isChecked(), choice == 4);
 }
 
 // A screen reader asks a tab list where the focus is: on the selected tab while the list has it,

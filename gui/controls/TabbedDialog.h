@@ -3,9 +3,9 @@
 // tabs need. Each tab owns a page; controls are placed on a page in coordinates measured from the
 // dialog's top-left, tab rows included. The rows stay where they are, the first next to the
 // page, so that a tab never moves from under the pointer that chose it; the selected tab stands
-// out by its face and outline wherever its row is. A tab can carry a mark (an answered item, say)
-// and a description for assistive technology; what they mean is the owner's. It owns the tabs
-// and pages, not what lies on them.
+// out by its face and outline wherever its row is. A tab can carry a mark in its corner (an
+// answered item, say) and a description for assistive technology; what they mean is the owner's.
+// It owns the tabs and pages, not what lies on them.
 
 #include <QColor>
 #include <QString>
@@ -21,6 +21,13 @@ class TabbedDialog final : public QWidget {
     Q_OBJECT
 
 public:
+    // The marks a tab can carry, by their look.
+    enum class Mark {
+        None,
+        Dot,         // a filled dot
+        Exclamation, // an exclamation mark, for what asks to be looked at again
+    };
+
     TabbedDialog(int tabsPerRow, int rowHeight, QWidget* parent);
 
     // Adds a tab with its page, on which place() puts controls.
@@ -39,9 +46,8 @@ public:
     void focusCurrentPage(Qt::FocusReason reason);
     int rowCount() const { return (count() + tabsPerRow_ - 1) / tabsPerRow_; }
 
-    // A mark on the tab, drawn in its corner.
-    void setTabMarked(int index, bool marked);
-    bool isTabMarked(int index) const { return marked_.at(static_cast<size_t>(index)); }
+    void setTabMark(int index, Mark mark);
+    Mark tabMark(int index) const { return marks_.at(static_cast<size_t>(index)); }
     // What assistive technology says of a tab besides its caption.
     void setTabDescription(int index, const QString& description);
     QString tabDescription(int index) const { return descriptions_.at(static_cast<size_t>(index)); }
@@ -68,7 +74,7 @@ private:
     // Selects the tab step places on, wrapping round at either end.
     void stepTab(int step);
     void paintTab(QPainter& painter, int index);
-    void paintMark(QPainter& painter, const QRect& shape);
+    void paintMark(QPainter& painter, const QRect& shape, Mark mark);
     // The bar that marks the selected tab.
     QColor selectionColour() const;
 
@@ -78,7 +84,7 @@ private:
     int hovered_ = -1; // the tab under the pointer
     std::vector<QString> captions_;
     std::vector<QString> descriptions_;
-    std::vector<bool> marked_;
+    std::vector<Mark> marks_;
     std::vector<QWidget*> pages_;
 };
 

@@ -196,7 +196,8 @@ void frmTamsel::buildAnswerItem(int n)
         if (box == 2 && look.smallSecondBox)
             check->setFont(makeFont(design::smallBoxFont));
         boxes.push_back(check);
-        connect(check, &QCheckBox::toggled, this, [this, n] { describeItem(n); });
+        connect(check, &QCheckBox::toggled, this,
+                [this, n](bool ticked) { answerChanged(n, ticked); });
     }
     answerKeys_->watch(boxes);
 
@@ -230,10 +231,19 @@ int frmTamsel::ticks(int item) const
         std::ranges::count_if(chkTamsel[static_cast<size_t>(item - 1)], &QCheckBox::isChecked));
 }
 
+void frmTamsel::answerChanged(int item, bool ticked)
+{
+    describeItem(item);
+    if (ticked && ticks(item) == 2)
+        announcer_->announce(QString::fromUtf16(spoken::severalTicked));
+}
+
 void frmTamsel::describeItem(int item)
 {
     const int ticked = ticks(item);
-    SSTab1->setTabMarked(item - 1, ticked > 0);
+    SSTab1->setTabMark(item - 1, ticked == 0   ? TabbedDialog::Mark::None
+                                 : ticked == 1 ? TabbedDialog::Mark::Dot
+                                               : TabbedDialog::Mark::Exclamation);
     const bool ringShown = !pctマル[static_cast<size_t>(item - 1)]->isHidden();
     SSTab1->setTabDescription(item - 1, spoken::itemState(ticked, ringShown));
 }

@@ -8,11 +8,11 @@ its boxes, each 正解 mark is described by its item.
 
 The events, as a listener such as Orca hears them: a tab change deselects the old tab and selects
 the new one; focusing a tab list with the Tab key focuses its selected tab, and Tab from the
-booklet viewer's tabs lands on the figure of the page; the score after 得　点 with the count of
-right items, the start, the minutes 30, 10, 5 and 1 and time-up come as a notification that
-turns showing, while the focus stays where it was. Orca speaks a notification as it turns
-showing, whatever has the focus. After a marking, a right item's tab says 正解 and a wrong one's
-does not, until Start.
+booklet viewer's tabs lands on the figure of the page; a second tick on one item, the score
+after 得　点 with the count of right items, the start, the minutes 30, 10, 5 and 1 and time-up
+come as a notification that turns showing, while the focus stays where it was. Orca speaks a
+notification as it turns showing, whatever has the focus. After a marking, a right item's tab
+says 正解 and a wrong one's does not, until Start; a double-ticked item's tab says 複数選択.
 
 Run it through tests/e2e/run with a sped-up clock, as ctest does (an hour takes 12 s):
     tests/e2e/run build/ci/tamsel tests/e2e/test_accessibility.py \\
@@ -36,10 +36,12 @@ BOOKLET, SHEET = "問題冊子", "解答用紙"
 FIGURES = json.loads((Path(__file__).resolve().parents[2] / "content"
                       / "figure-descriptions.json").read_text(encoding="utf-8"))
 FIGURE_TEXTS = [FIGURES[f"figure{n}.jpg"] for n in range(1, len(BOOKLET_TABS))]
-# A right answer on the first item, worth 3 points, and a wrong one on the second.
+# A right answer on the first item, worth 3 points, a wrong one on the second, two ticks and then
+# a third on the third.
 FIRST_ITEM, FIRST_RIGHT, FIRST_POINTS = "1-A1", "④", 3
 WRONG_ITEM, WRONG_CHOICE = "1-A2", "①"
-ANSWERED, RIGHT = "解答済み", "解答済み、正解"
+DOUBLE_ITEM, DOUBLE_CHOICES = "1-A3", ["①", "②", "③"]
+ANSWERED, DOUBLE, RIGHT = "解答済み", "複数選択", "解答済み、正解"
 MARKED = f"{score_name(FIRST_POINTS)}。34 問中 1 問正解"
 # An hour of the program's clock at 300 times speed, and some to spare.
 HOUR = 3600 / 300 + 8
@@ -199,13 +201,18 @@ def step_score_announced():
     tick_on_its_page(WRONG_ITEM, WRONG_CHOICE)
     listener.pump()
     listener.events.clear()
+    for choice in DOUBLE_CHOICES:
+        tick_on_its_page(DOUBLE_ITEM, choice)
+    report.equal(tabs[DOUBLE_ITEM].get_description(), DOUBLE,
+                 "a tab with two ticks or more says so")
     press(ui["exam"].buttons[SCORE])
     listener.wait("object:state-changed:showing", Role.NOTIFICATION, MARKED, 1)
-    report.equal(announcements(), [MARKED], "得　点 announces the score and the count of right "
-                 "items")
+    # Events come in order: a third tick's announcement would have come before the score's.
+    report.equal(announcements(), [DOUBLE, MARKED], "the second tick is announced, the third "
+                 "not again; 得　点 announces the score and the count of right items")
     report.equal(ui["score"].get_name(), score_name(FIRST_POINTS), "the score display says it")
-    report.equal([tabs[i].get_description() for i in (FIRST_ITEM, WRONG_ITEM)],
-                 [RIGHT, ANSWERED], "the right item's tab says 正解, the wrong one's not")
+    report.equal([tabs[i].get_description() for i in (FIRST_ITEM, WRONG_ITEM, DOUBLE_ITEM)],
+                 [RIGHT, ANSWERED, DOUBLE], "the right item's tab says 正解, the wrong ones' not")
     report.equal(focus_moves(), [], "the focus does not move")
     report.check(has_state(ui["focus"], State.FOCUSED), "the focus stays on the figure 図１")
 
