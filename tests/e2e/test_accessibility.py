@@ -24,6 +24,8 @@ import sys
 import time
 from pathlib import Path
 
+from gi.repository import Gio, GLib
+
 from tamsel_e2e import (ANNOUNCED_MINUTES, Atspi, BOOKLET_TABS, children, ExamWindow,
                         focus_window, has_state, is_showing, Listener, pages_of, press, press_keys,
                         Report, Role, SCORE, score_name, select_tab, SHEET_TABS, START, STARTED,
@@ -61,9 +63,31 @@ def related(node, relation):
 
 # ----------------------------------------------------------------------------------------------
 
+def application_locale(app):
+    """What the program answers assistive technology that asks the language of its texts: the
+    locale of AT-SPI's Application interface, called on the accessibility bus."""
+    session = Gio.bus_get_sync(Gio.BusType.SESSION)
+    address = session.call_sync("org.a11y.Bus", "/org/a11y/bus", "org.a11y.Bus", "GetAddress",
+                                None, GLib.VariantType("(s)"), Gio.DBusCallFlags.NONE, 5000,
+                                None).unpack()[0]
+    bus = Gio.DBusConnection.new_for_address_sync(
+        address, Gio.DBusConnectionFlags.AUTHENTICATION_CLIENT
+        | Gio.DBusConnectionFlags.MESSAGE_BUS_CONNECTION, None, None)
+    try:
+        return bus.call_sync(app.app.bus_name, "/org/a11y/atspi/accessible/root",
+                             "org.a11y.atspi.Application", "GetLocale",
+                             GLib.Variant("(u)", (int(Atspi.LocaleType.MESSAGES),)),
+                             GLib.VariantType("(s)"), Gio.DBusCallFlags.NONE, 5000,
+                             None).unpack()[0]
+    finally:
+        bus.close_sync(None)
+
+
 def step_tree():
     ui["exam"] = exam = ExamWindow()
     frame, tree = exam.frame, exam.tree
+    # Run under LANG=C.UTF-8: the texts are Japanese whatever the session's locale.
+    report.equal(application_locale(exam.app), "ja_JP", "the program tells its texts' language")
     report.equal(len(tree.all(Role.FRAME)), 1, "the window is the only frame in it")
     clients = [c for c in children(frame) if c.get_role() != Role.MENU_BAR]
     report.equal([c.get_role().value_nick for c in clients], [Role.FILLER.value_nick],
