@@ -1,6 +1,6 @@
 // What a screen reader gets of the exam window: displays that speak whole phrases, the start, the
-// minutes left, time-up and the score announced, answered items told from their tabs, figures
-// described, and Qt's own menus in Japanese. The whole tree and the
+// minutes left, time-up and the score announced, answered, double-ticked and right items told
+// from their tabs, figures described, and Qt's own menus in Japanese. The whole tree and the
 // events themselves are checked end to end: the offscreen platform has no accessibility bridge.
 #include "ExamWindowFixture.h"
 #include "controls/Announcer.h"
@@ -29,7 +29,8 @@ private Q_SLOTS:
     void startIsAnnouncedWithTheTimeAllowed();
     void scoreIsAnnounced();
     void minutesLeftAndTimeUpAreAnnounced();
-    void answeredItemsAreToldFromTheirTabs();
+    void tabsTellWhichItemsWereRight();
+    void doubleTicksAreShownAndToldOnce();
     void tabListTellsWhereTheFocusIs();
     void tabListIsInvalidWhileDestroyed();
     void figuresAreDescribedAndReachable();
@@ -41,6 +42,12 @@ private:
         return QAccessible::queryAccessibleInterface(find<QWidget>(name));
     }
     void click(const char* name) { button(QString::fromUtf8(name))->click(); }
+    QString description(int item) const
+    {
+        return QAccessible::queryAccessibleInterface(answerSheet())
+            ->child(item - 1)
+            ->text(QAccessible::Description);
+    }
     // What a screen reader would speak now: the announcer's name, once it is showing.
     QString announced() const;
     // Counts the announcer's coming into view: each one is an announcement.
@@ -113,7 +120,7 @@ void TestAccessibility::scoreIsAnnounced()
     click("cmdスタート");
     for (int round = 1; round <= 2; ++round) {
         click("cmd得点");
-        QCOMPARE(announced(), u"0 点"_qs);
+        QCOMPARE(announced(), u"0 点。34 問中 0 問正解"_qs);
         // The same score twice is announced twice: each marking is news.
         QCOMPARE(shows, 2 * round);
         click("cmdスタート");
@@ -139,23 +146,55 @@ void TestAccessibility::minutesLeftAndTimeUpAreAnnounced()
                                  u"あと 1 分"_qs, u"時間です。あと 0 分"_qs}));
 }
 
-void TestAccessibility::answeredItemsAreToldFromTheirTabs()
+// A sighted student sees the rings after a marking; a screen reader hears the same from the tabs:
+// 正解 where the ring shows and nothing where it does not, until Start hides the rings. The
+// announcement counts the right items.
+void TestAccessibility::tabsTellWhichItemsWereRight()
 {
-    QAccessibleInterface* sheet = QAccessible::queryAccessibleInterface(answerSheet());
-    const auto description = [&](int item) {
-        return sheet->child(item - 1)->text(QAccessible::Description);
-    };
     QCOMPARE(description(5), u"未解答"_qs);
     tick(5, 2);
     QCOMPARE(description(5), u"解答済み"_qs);
-    QVERIFY(answerSheet()->isTabMarked(4));
     tick(5, 2);
     QCOMPARE(description(5), u"未解答"_qs);
-    QVERIFY(!answerSheet()->isTabMarked(4));
-    // A marking changes nothing of it: the tabs never tell a right answer from a wrong one.
-    tick(1, 1);
+
+    tick(1, 4); // right, 3 points
+    tick(2, 1); // wrong
+    tick(3, 3); // right, 4 points
     click("cmd得点");
+    QCOMPARE(announced(), u"7 点。34 問中 2 問正解"_qs);
+    const QStringList marked{description(1), description(2), description(3), description(4)};
+    QCOMPARE(marked, QStringList({u"解答済み、正解"_qs, u"解答済み"_qs, u"解答済み、正解"_qs,
+                                  u"未解答"_qs}));
+    click("cmdスタート");
     QCOMPARE(description(1), u"解答済み"_qs);
+    QCOMPARE(description(3), u"解答済み"_qs);
+}
+
+// Two ticks on one item score nothing, and the boxes do not stop them: the item's tab shows a
+// mark of its own and says 複数選択, and the second tick is announced, once.
+void TestAccessibility::doubleTicksAreShownAndToldOnce()
+{
+    TabbedDialog* sheet = answerSheet();
+    const QRect tab = sheet->tabRect(6);
+    tick(7, 3);
+    const QImage answered = sheet->grab(tab).toImage();
+    QCOMPARE(shows, 0);
+    tick(7, 4);
+    QCOMPARE(description(7), u"複数選択"_qs);
+    QVERIFY(sheet->grab(tab).toImage() != answered);
+    QCOMPARE(announced(), u"複数選択"_qs);
+    tick(7, 1);
+    QCOMPARE(description(7), u"複数選択"_qs);
+    QCOMPARE(shows, 1);
+
+    tick(7, 1);
+    tick(7, 3);
+    QCOMPARE(description(7), u"解答済み"_qs);
+    QCOMPARE(sheet->grab(tab).toImage(), answered);
+    QCOMPARE(shows, 1);
+    // The program changed no box on the way.
+    for (int choice = 1; choice <= 4; ++choice)
+        QCOMPARE(box(7, choice)->isChecked(), choice == 4);
 }
 
 // A screen reader asks a tab list where the focus is: on the selected tab while the list has it,

@@ -20,6 +20,8 @@
 #include <QScopeGuard>
 #include <QScrollArea>
 
+#include <algorithm>
+
 using namespace tamsel;
 
 namespace {
@@ -180,16 +182,23 @@ void TestWindows::passLineWindowSpeaksItsVerdictAndClosesByKey()
     QCOMPARE(shown->accessibleDescription(), verdict);
     QCOMPARE(shown->findChild<RichTextBox*>()->accessibleName(),
              QStringLiteral("大学別合格ライン"));
-    // It says its verdict when it opens, and again when Pass rate raises it.
-    auto* announcer = shown->findChild<Announcer*>();
-    QVERIFY(announcer && announcer->isVisible());
-    QCOMPARE(announcer->accessibleName(), verdict);
-    announcer->hide();
+    // It comes up with the keyboard, when it opens and when Pass rate raises it, and a screen
+    // reader says its verdict with its name then: no announcement says it a second time.
+    const auto verdictAnnounced = [&] {
+        const QWidgetList widgets = QApplication::allWidgets();
+        return std::ranges::any_of(widgets, [&](const QWidget* widget) {
+            return qobject_cast<const Announcer*>(widget) && widget->isVisible() &&
+                   widget->accessibleName() == verdict;
+        });
+    };
+    QVERIFY(QTest::qWaitForWindowActive(shown));
+    QVERIFY(!verdictAnnounced());
+    QVERIFY(activate());
     press("cmd合格率");
-    QVERIFY(announcer->isVisible());
+    QVERIFY(QTest::qWaitForWindowActive(shown));
+    QVERIFY(!verdictAnnounced());
 
     // Esc closes it, and the exam window takes the keyboard back where it was.
-    QVERIFY(QTest::qWaitForWindowActive(shown));
     QTest::keyClick(shown, Qt::Key_Escape);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QVERIFY(!shelf->window(QStringLiteral("frm合格ライン6")));

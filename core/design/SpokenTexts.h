@@ -1,9 +1,12 @@
 #pragma once
 // What the exam window says to a screen reader besides what it shows: the time and the score as
-// a phrase with their unit and without the layout spaces of the window's frame texts, and the
-// announcements of an attempt's start and of the minutes left.
+// a phrase with their unit and without the layout spaces of the window's frame texts, what each
+// answer-sheet tab tells of its item, and the announcements of an attempt's start, of the
+// minutes left, of the score and of a second tick on one item.
 
 #include "countdown/Countdown.h"
+#include "design/DesignText.h"
+#include "design/ExamWindowDesign.h"
 
 #include <QString>
 
@@ -24,6 +27,12 @@ inline QString score(int points)
     return QStringLiteral("%1 点").arg(points);
 }
 
+// The score with how many items were right, which the rings show to the eye.
+inline QString marked(int points, int rightItems, int items)
+{
+    return score(points) + QStringLiteral("。%1 問中 %2 問正解").arg(items).arg(rightItems);
+}
+
 inline QString attemptStarted()
 {
     return QStringLiteral("試験開始。制限時間は %1 分です。").arg(Countdown::attemptMinutes);
@@ -39,5 +48,19 @@ inline constexpr const char16_t* scoreButton = u"得点";
 inline constexpr const char16_t* timeFrame = u"あと 分";
 inline constexpr const char16_t* answered = u"解答済み";
 inline constexpr const char16_t* unanswered = u"未解答";
+// An item with more than one box ticked.
+inline constexpr const char16_t* severalTicked = u"複数選択";
+
+// What an answer-sheet tab says of its item: how it is answered and, while its ring shows, the
+// ring's name (正解). A wrong item says nothing of it, as its page shows no ring.
+inline QString itemState(int ticks, bool ringShown)
+{
+    QString state = QString::fromUtf16(ticks == 0   ? unanswered
+                                       : ticks == 1 ? answered
+                                                    : severalTicked);
+    if (ringShown)
+        state += u'、' + designText(examdesign::markName);
+    return state;
+}
 
 } // namespace tamsel::spoken

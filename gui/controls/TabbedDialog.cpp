@@ -57,7 +57,8 @@ void TabbedDialog::addTab(const QString& caption)
     // plain widget: the pages cover the tab rows, and it would hide them.
     page->setAttribute(Qt::WA_NoSystemBackground);
     captions_.push_back(caption);
-    marked_.push_back(false);
+    descriptions_.emplace_back();
+    marks_.push_back(Mark::None);
     pages_.push_back(page);
     if (current_ < 0)
         current_ = 0;
@@ -112,19 +113,20 @@ void TabbedDialog::focusCurrentPage(Qt::FocusReason reason)
         setFocus(reason);
 }
 
-void TabbedDialog::setTabMarked(int index, bool marked)
+void TabbedDialog::setTabMark(int index, Mark mark)
 {
-    if (marked_.at(static_cast<size_t>(index)) == marked)
+    if (marks_.at(static_cast<size_t>(index)) == mark)
         return;
-    marked_[static_cast<size_t>(index)] = marked;
+    marks_[static_cast<size_t>(index)] = mark;
     update(tabRect(index));
-    TabbedDialogAccessible::notifyDescriptionChange(this, index);
 }
 
-void TabbedDialog::setMarkDescriptions(const QString& marked, const QString& unmarked)
+void TabbedDialog::setTabDescription(int index, const QString& description)
 {
-    markedDescription_ = marked;
-    unmarkedDescription_ = unmarked;
+    if (descriptions_.at(static_cast<size_t>(index)) == description)
+        return;
+    descriptions_[static_cast<size_t>(index)] = description;
+    TabbedDialogAccessible::notifyDescriptionChange(this, index);
 }
 
 // The first row stands next to the page, later rows above it.
@@ -220,8 +222,7 @@ void TabbedDialog::paintTab(QPainter& painter, int index)
     if (selected)
         painter.fillRect(QRect(shape.left() + 1, shape.top() + 1, shape.width() - 2, 3),
                          selectionColour());
-    if (marked_[static_cast<size_t>(index)])
-        paintMark(painter, shape);
+    paintMark(painter, shape, marks_[static_cast<size_t>(index)]);
 
     const QColor text =
         palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::ButtonText);
@@ -232,15 +233,26 @@ void TabbedDialog::paintTab(QPainter& painter, int index)
         drawFocusRing(painter, shape, text);
 }
 
-// A filled dot in the tab's top right corner, in the text's colour.
-void TabbedDialog::paintMark(QPainter& painter, const QRect& shape)
+// In the tab's top right corner, in the text's colour: a dot, or an exclamation mark of a bar
+// over a smaller dot that stands as tall as the caption.
+void TabbedDialog::paintMark(QPainter& painter, const QRect& shape, Mark mark)
 {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(Qt::NoPen);
     painter.setBrush(palette().color(QPalette::ButtonText));
-    constexpr qreal radius = 2.5;
-    painter.drawEllipse(QPointF(shape.right() - 5.5, shape.top() + 8.5), radius, radius);
+    const qreal x = shape.right() - 5.5;
+    switch (mark) {
+    case Mark::None:
+        break;
+    case Mark::Dot:
+        painter.drawEllipse(QPointF(x, shape.top() + 8.5), 2.5, 2.5);
+        break;
+    case Mark::Exclamation:
+        painter.drawRoundedRect(QRectF(x - 1.25, shape.top() + 3, 2.5, 8), 1.25, 1.25);
+        painter.drawEllipse(QPointF(x, shape.top() + 13.5), 1.5, 1.5);
+        break;
+    }
     painter.restore();
 }
 

@@ -3,8 +3,9 @@
 // tabs need. Each tab owns a page; controls are placed on a page in coordinates measured from the
 // dialog's top-left, tab rows included. The rows stay where they are, the first next to the
 // page, so that a tab never moves from under the pointer that chose it; the selected tab stands
-// out by its face and outline wherever its row is. A tab can carry a mark (an answered item, say)
-// and a description for assistive technology. It owns the tabs and pages, not what lies on them.
+// out by its face and outline wherever its row is. A tab can carry a mark in its corner (an
+// answered item, say) and a description for assistive technology; what they mean is the owner's.
+// It owns the tabs and pages, not what lies on them.
 
 #include <QColor>
 #include <QString>
@@ -20,6 +21,13 @@ class TabbedDialog final : public QWidget {
     Q_OBJECT
 
 public:
+    // The marks a tab can carry, by their look.
+    enum class Mark {
+        None,
+        Dot,         // a filled dot
+        Exclamation, // an exclamation mark, for what asks to be looked at again
+    };
+
     TabbedDialog(int tabsPerRow, int rowHeight, QWidget* parent);
 
     // Adds a tab with its page, on which place() puts controls.
@@ -40,15 +48,11 @@ public:
     // Selects the tab step places on, wrapping round at either end.
     void stepTab(int step);
 
-    // A mark on the tab, drawn in its corner.
-    void setTabMarked(int index, bool marked);
-    bool isTabMarked(int index) const { return marked_.at(static_cast<size_t>(index)); }
-    // What assistive technology says of a tab besides its caption: whether it is marked.
-    void setMarkDescriptions(const QString& marked, const QString& unmarked);
-    QString tabDescription(int index) const
-    {
-        return isTabMarked(index) ? markedDescription_ : unmarkedDescription_;
-    }
+    void setTabMark(int index, Mark mark);
+    Mark tabMark(int index) const { return marks_.at(static_cast<size_t>(index)); }
+    // What assistive technology says of a tab besides its caption.
+    void setTabDescription(int index, const QString& description);
+    QString tabDescription(int index) const { return descriptions_.at(static_cast<size_t>(index)); }
 
 Q_SIGNALS:
     // Another page is about to come into view: what is to be on it can still be made.
@@ -70,7 +74,7 @@ private:
     // The tab in the same column of the row rows away (up the strip for positive rows).
     int tabInRow(int rows) const;
     void paintTab(QPainter& painter, int index);
-    void paintMark(QPainter& painter, const QRect& shape);
+    void paintMark(QPainter& painter, const QRect& shape, Mark mark);
     // The bar that marks the selected tab.
     QColor selectionColour() const;
 
@@ -79,9 +83,8 @@ private:
     int current_ = -1;
     int hovered_ = -1; // the tab under the pointer
     std::vector<QString> captions_;
-    QString markedDescription_;
-    QString unmarkedDescription_;
-    std::vector<bool> marked_;
+    std::vector<QString> descriptions_;
+    std::vector<Mark> marks_;
     std::vector<QWidget*> pages_;
 };
 

@@ -1,6 +1,5 @@
 #include "forms/FormBuilder.h"
 
-#include "controls/Announcer.h"
 #include "controls/Densities.h"
 #include "controls/LightPalette.h"
 #include "controls/PictureBox.h"
@@ -231,15 +230,13 @@ QWidget* buildDocumentForm(const DocumentFormDesign& design, QScreen* screen)
     for (const LabelDesign& label : design.labels)
         verdict << makeLabel(label, client)->text().simplified();
     // What the window's labels say is what it is about: a screen reader gets it as the window's
-    // description, and hears it whenever the window comes up.
+    // description, and says it with the window's name whenever the window comes up, once.
     window->setAccessibleDescription(verdict.join(u' '));
     // The window has no buttons: Esc and Ctrl+W close it, as they close a desktop's viewers.
     for (const QKeySequence& keys :
          {QKeySequence(Qt::Key_Escape), QKeySequence(Qt::CTRL | Qt::Key_W)})
         QObject::connect(new QShortcut(keys, window), &QShortcut::activated, window,
                          &QWidget::close);
-    if (!verdict.isEmpty())
-        new Announcer(client);
     return window;
 }
 

@@ -1,6 +1,5 @@
 #include "forms/WindowShelf.h"
 
-#include "controls/Announcer.h"
 #include "forms/FormBuilder.h"
 #include "forms/ScreenPlacement.h"
 
@@ -17,10 +16,7 @@ WindowShelf::~WindowShelf()
 QWidget* WindowShelf::show(const DocumentFormDesign& design, const QWidget* openedFrom)
 {
     QPointer<QWidget>& held = windows_[QString::fromUtf8(design.form.name)];
-    if (held) {
-        held->raise();
-        held->activateWindow();
-    } else {
+    if (!held) {
         QWidget* window = buildDocumentForm(design, openedFrom->screen());
         window->setAttribute(Qt::WA_DeleteOnClose);
         held = window;
@@ -31,8 +27,10 @@ QWidget* WindowShelf::show(const DocumentFormDesign& design, const QWidget* open
                              [opener] { opener->activateWindow(); });
         window->show();
     }
-    if (auto* announcer = held->findChild<Announcer*>())
-        announcer->announce(held->accessibleDescription());
+    // Its coming up is what a screen reader speaks, with the window's description: the window
+    // takes the keyboard, as a window manager would give it, also where none runs.
+    held->raise();
+    held->activateWindow();
     return held;
 }
 

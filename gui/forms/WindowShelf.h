@@ -2,10 +2,10 @@
 // The single-instance windows that the exam window opens beside itself: each is built from its
 // design the first time it is shown, for the screen of the window that opens it, shown modeless
 // with no owner, destroyed when the user closes it and built afresh at the next show. A show
-// while it is open raises and activates it instead of making a copy; a window that has something
-// to say (a pass-line window's verdict) says it to a screen reader whenever it comes up. Closed,
-// a window gives the keyboard back to the window it was opened from. The shelf holds guarded
-// pointers only: the windows own themselves.
+// while it is open raises it instead of making a copy. A shown window takes the keyboard, and a
+// screen reader speaks its name and description (a pass-line window's verdict) as it comes up.
+// Closed, a window gives the keyboard back to the window it was opened from. The shelf holds
+// guarded pointers only: the windows own themselves.
 
 #include "design/FormDesign.h"
 

@@ -35,10 +35,14 @@ void prepareApplication()
     QApplication::setPalette(lightPalette());
     QApplication::setFont(makeFont(examdesign::form.font));
 
-    // The program is Japanese whatever the locale: Qt's own menus and dialogs too.
+    // The program is Japanese whatever the locale: Qt's own menus and dialogs too, and what it
+    // tells assistive technology, which asks an application for its locale (Qt answers with the
+    // default one) to read its texts in their language. Qt 6.4 tells no object's own language.
+    const QLocale japanese(QLocale::Japanese, QLocale::Japan);
+    QLocale::setDefault(japanese);
     auto* translator = new QTranslator(qApp);
-    if (translator->load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"),
-                         QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+    if (translator->load(japanese, QStringLiteral("qtbase"), QStringLiteral("_"),
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QCoreApplication::installTranslator(translator);
     QCoreApplication::installTranslator(new MenuWording(qApp));
     QAccessible::installFactory(&createControlAccessible);

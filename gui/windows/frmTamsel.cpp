@@ -161,8 +161,6 @@ void frmTamsel::buildBookletViewer(QWidget* client)
 void frmTamsel::buildAnswerSheet(QWidget* client)
 {
     SSTab1 = makeTabbedDialog(design::answerSheet, client);
-    SSTab1->setMarkDescriptions(QString::fromUtf16(spoken::answered),
-                                QString::fromUtf16(spoken::unanswered));
     for (const AnswerItem& item : answerItems)
         SSTab1->addTab(designText(item.label));
     const QString markPath = designText(design::markPicture);
@@ -174,6 +172,7 @@ void frmTamsel::buildAnswerSheet(QWidget* client)
     });
     for (int n = 1; n <= itemCount; ++n)
         buildAnswerItem(n);
+    describeItems();
 }
 
 void frmTamsel::buildAnswerItem(int n)
@@ -203,7 +202,8 @@ void frmTamsel::buildAnswerItem(int n)
         if (box == 2 && look.smallSecondBox)
             check->setFont(makeFont(design::smallBoxFont));
         boxes.push_back(check);
-        connect(check, &QCheckBox::toggled, this, [this, n] { showAnswered(n); });
+        connect(check, &QCheckBox::toggled, this,
+                [this, n](bool ticked) { answerChanged(n, ticked); });
     }
     answerKeys_->watch(boxes);
 
@@ -231,12 +231,33 @@ SheetBoxes frmTamsel::readAnswerSheet() const
     return sheet;
 }
 
-void frmTamsel::showAnswered(int item)
+int frmTamsel::ticks(int item) const
 {
-    const auto& boxes = chkTamsel[static_cast<size_t>(item - 1)];
-    const bool answered = std::any_of(boxes.begin(), boxes.end(),
-                                      [](const QCheckBox* box) { return box->isChecked(); });
-    SSTab1->setTabMarked(item - 1, answered);
+    return static_cast<int>(
+        std::ranges::count_if(chkTamsel[static_cast<size_t>(item - 1)], &QCheckBox::isChecked));
+}
+
+void frmTamsel::answerChanged(int item, bool ticked)
+{
+    describeItem(item);
+    if (ticked && ticks(item) == 2)
+        announcer_->announce(QString::fromUtf16(spoken::severalTicked));
+}
+
+void frmTamsel::describeItem(int item)
+{
+    const int ticked = ticks(item);
+    SSTab1->setTabMark(item - 1, ticked == 0   ? TabbedDialog::Mark::None
+                                 : ticked == 1 ? TabbedDialog::Mark::Dot
+                                               : TabbedDialog::Mark::Exclamation);
+    const bool ringShown = !pctマル[static_cast<size_t>(item - 1)]->isHidden();
+    SSTab1->setTabDescription(item - 1, spoken::itemState(ticked, ringShown));
+}
+
+void frmTamsel::describeItems()
+{
+    for (int n = 1; n <= itemCount; ++n)
+        describeItem(n);
 }
 
 void frmTamsel::cmdスタート_Click()
@@ -253,6 +274,7 @@ void frmTamsel::cmdスタート_Click()
     showScore(QString());
     for (QLabel* mark : pctマル)
         mark->setVisible(false);
+    describeItems();
     announcer_->announce(spoken::attemptStarted());
 }
 
@@ -321,8 +343,11 @@ void frmTamsel::cmd得点_Click()
             break;
         }
     }
+    describeItems();
     showScore(QString::number(marking.TotalScore));
-    announcer_->announce(lbl得点->accessibleName());
+    const auto rightItems = std::ranges::count(marking.outcomes, MarkOutcome::Show);
+    announcer_->announce(
+        spoken::marked(marking.TotalScore, static_cast<int>(rightItems), itemCount));
 }
 
 void frmTamsel::cmd合格率_Click()

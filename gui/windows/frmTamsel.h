@@ -58,8 +58,14 @@ private:
     static QString AppFolder();
     void showTime(const QString& time);
     void showScore(const QString& score);
-    // Marks the tab of an item with a ticked box.
-    void showAnswered(int item);
+    int ticks(int item) const;
+    // A tick or untick on item: its tab follows, and a second tick is announced, since two ticks
+    // on one item are marked wrong and the student may have meant to change their answer.
+    void answerChanged(int item, bool ticked);
+    // Shows on the tab of item how many of its boxes are ticked, and tells it with the ring's
+    // name, while the ring shows, to a screen reader.
+    void describeItem(int item);
+    void describeItems();
 
     const tamsel::Clock& clock_;
     tamsel::MediaPlayer& MMControl1;

@@ -6,12 +6,17 @@ speech-dispatcher and Orca on a virtual X screen in a D-Bus session, then this d
                               through the accessibility bus and on what Orca says
     orca_session.py check F   prints what Orca spoke (the SPEECH OUTPUT lines of its debug
                               file F) and exits non-zero unless it spoke the start, a figure's
-                              text alternative, an answered item, the score and the verdict
+                              text alternative, a second tick once, the score with the count of
+                              right items, 正解 on the right item's tab and not on the wrong
+                              one's, 複数選択 on the double-ticked one's, the verdict once, and
+                              the focused control after Esc
 
 The session: Tab and Shift+Tab first (Orca's first key event can take half a minute to pass),
 Space on Start, Shift+Tab to the booklet's tabs, Right to 図１, Tab onto the figure, Tab on to
-the answer sheet, 4 ticks ④ of 1-A1 (right, 3 points), Shift+Tab back to its tab, Shift+Tab to
-得　点 and Space, Tab to 合格率 and Space, Esc closes the pass-line window.
+the answer sheet, 4 ticks ④ of 1-A1 (right, 3 points), Ctrl+Tab and 1 tick ① of 1-A2 (wrong),
+Ctrl+Tab, 1 and 2 tick ① and ② of 1-A3, Shift+Tab back to its tab, Shift+Tab to 得　点 and Space,
+Tab to 合格率, Tab to the tab of 1-A3, Left to 1-A2 and 1-A1, Shift+Tab to 合格率 and Space, Esc
+closes the pass-line window.
 """
 
 import os
@@ -23,9 +28,10 @@ import sys
 import threading
 import tty
 
-from tamsel_e2e import (ExamWindow, focus_window, FocusWatch, has_state, is_checked, is_selected,
-                        is_within, PASS_LINE, PASS_RATE, press_keys, Role, SCORE, score_name,
-                        Snapshot, START, State, STARTED, tabs_of, wait_for, wait_until)
+from tamsel_e2e import (CHOICES, ExamWindow, focus_window, FocusWatch, has_state, is_checked,
+                        is_selected, is_within, PASS_LINE, PASS_RATE, press_keys, Role, SCORE,
+                        score_name, SHEET_TABS, Snapshot, START, State, STARTED, tabs_of, wait_for,
+                        wait_until)
 
 # Orca passes the first key on after up to half a minute; later keys at once.
 FIRST_KEY = 60.0
@@ -34,14 +40,27 @@ SAYS = 30.0
 MOST_TABS = 12
 SPEECH = re.compile(r"SPEECH OUTPUT: '(.*?)'(?:\{.*\})?\s*$")
 
-# What Orca must have spoken: a description and a pattern over all its speech.
+ANSWERED, DOUBLE, RIGHT = "解答済み", "複数選択", "正解"
+MARKED = f"{score_name(3)}。34 問中 1 問正解"
+VERDICT = "進学は無茶です"
+# What Orca must have spoken: a description, a pattern over its phrases, and how many phrases
+# match it (None: at least one).
 EXPECTED = [
-    ("the start announcement", re.escape(STARTED)),
-    ("the figure's text alternative", r"図１は"),
-    ("the answered item", r"解答済み|1-A1 page tab"),
-    ("the score", r"\d+ 点"),
-    ("the pass-line verdict", r"合格率 ０％|進学は無茶です"),
+    ("the start announcement", re.escape(STARTED), None),
+    ("the figure's text alternative", r"図１は", None),
+    ("the second tick, once", rf"^notification {DOUBLE}\.?$", 1),
+    ("the score and the right items", re.escape(MARKED), None),
+    ("the pass-line verdict, once", VERDICT, 1),
 ]
+# What Orca must have said of a tab the last time it came to it: the phrase after its name.
+TAB_SAYS = [
+    ("1-A1, right, says 正解", "1-A1", f"{ANSWERED}、{RIGHT}."),
+    ("1-A2, wrong, does not", "1-A2", f"{ANSWERED}."),
+    ("1-A3, double-ticked, says 複数選択", "1-A3", f"{DOUBLE}."),
+]
+# What Orca must have said after Esc closed the pass-line window: the exam window, then the
+# control that has the focus again.
+AFTER_ESC = ["問題 （Tamsel） frame.", "合格率 push button."]
 
 
 class Orca:
@@ -158,16 +177,32 @@ def session(exam, orca):
     orca.says("図１は", mark, what="the figure 図１ and its text alternative")
 
     key_until("Tab", lambda f: is_within(f, sheet), "Tab to the answer sheet")
-    first_item = tabs_of(sheet)[0]
-    box = Snapshot(exam.sheet).all(Role.CHECK_BOX, "④")[0]
+    item_tabs = tabs_of(sheet)
+    boxes = Snapshot(exam.sheet)
+
+    def tick(item, choice):
+        box = boxes.one(Role.CHECK_BOX, CHOICES[choice - 1], SHEET_TABS[item - 1])
+        key(str(choice), lambda f: f == box, f"{choice} to put the focus on its box of item {item}")
+        wait_until(lambda: is_checked(box), what=f"{choice} to tick its box of item {item}")
+
+    def page_to(item):
+        press_keys("ctrl+Tab")
+        wait_until(lambda: is_selected(item_tabs[item - 1]), what=f"Ctrl+Tab to item {item}")
+
     mark = orca.mark()
-    key("4", lambda f: f == box, "4 to put the focus on ④ of 1-A1")
-    wait_until(lambda: is_checked(box), what="4 to tick ④")
-    wait_until(lambda: first_item.get_description() == "解答済み", what="1-A1 to be answered")
+    tick(1, 4)
+    wait_until(lambda: item_tabs[0].get_description() == ANSWERED, what="1-A1 to be answered")
     orca.says("④", mark, what="the box ④")
+    page_to(2)
+    tick(2, 1)
+    page_to(3)
+    tick(3, 1)
     mark = orca.mark()
-    key_until("shift+Tab", lambda f: f == first_item, "Shift+Tab back to the tab of 1-A1")
-    orca.says("解答済み", mark, what="the tab 1-A1, answered")
+    tick(3, 2)
+    orca.says(DOUBLE, mark, what="the second tick on 1-A3")
+    mark = orca.mark()
+    key_until("shift+Tab", lambda f: f == item_tabs[2], "Shift+Tab back to the tab of 1-A3")
+    orca.says(DOUBLE, mark, what="the tab 1-A3, double-ticked")
 
     score_button = exam.buttons[SCORE]
     key_until("shift+Tab", lambda f: f == score_button, "Shift+Tab to 得　点")
@@ -175,15 +210,23 @@ def session(exam, orca):
     press_keys("space")
     wait_until(lambda: any(d.get_name() == score_name(3) for d in exam.displays),
                what="the score 3 点")
-    orca.says(score_name(3), mark, what="the score")
+    orca.says(re.escape(MARKED), mark, what="the score and the right items")
 
     key("Tab", lambda f: f == exam.buttons[PASS_RATE], "Tab to 合格率")
+    key("Tab", lambda f: f == item_tabs[2], "Tab on to the tab of 1-A3")
+    for item in (2, 1):
+        mark = orca.mark()
+        key("Left", lambda f: f == item_tabs[item - 1], f"Left to the tab of item {item}")
+        orca.says(f"{SHEET_TABS[item - 1]} page tab", mark, what=f"the tab of item {item}")
+    key("shift+Tab", lambda f: f == exam.buttons[PASS_RATE], "Shift+Tab back to 合格率")
+
     mark = orca.mark()
     press_keys("space")
     window = wait_until(lambda: exam.top_windows(PASS_LINE), what="the pass-line window")[0]
-    orca.says("進学は無茶です", mark, what="the pass-line verdict")
     if not has_state(window, State.ACTIVE):
         focus_window(window)  # no window manager: the student clicks on it
+    orca.says(VERDICT, mark, what="the pass-line verdict")
+    orca.says("大学別合格ライン", mark, what="the focused text box of the pass-line window")
     mark = orca.mark()
     press_keys("Escape")
     wait_until(lambda: not exam.top_windows(PASS_LINE), what="Esc to close the window")
@@ -203,11 +246,20 @@ def check(debug_file):
     print(f"== what Orca spoke ({len(speech)} phrases)")
     for phrase in speech:
         print(f"   {phrase}")
-    everything = "\n".join(speech)
-    missing = [what for what, pattern in EXPECTED if not re.search(pattern, everything)]
-    for what, pattern in EXPECTED:
-        print(f"   {'MISSING' if what in missing else 'ok     '} {what}")
-    return 1 if missing else 0
+    results = []
+    for what, pattern, count in EXPECTED:
+        heard = sum(1 for phrase in speech if re.search(pattern, phrase))
+        results.append((what, heard == count if count else heard > 0, f"{heard} times"))
+    for what, caption, said in TAB_SAYS:
+        names = [i for i, phrase in enumerate(speech) if phrase.startswith(f"{caption} page tab")]
+        last = speech[names[-1] + 1] if names and names[-1] + 1 < len(speech) else None
+        results.append((what, last == said, repr(last)))
+    esc = [i for i, phrase in enumerate(speech) if phrase == AFTER_ESC[0]]
+    after = speech[esc[-1]:esc[-1] + len(AFTER_ESC)] if esc else []
+    results.append(("after Esc, the exam window and 合格率", after == AFTER_ESC, after))
+    for what, ok, detail in results:
+        print(f"   {'ok     ' if ok else 'MISSING'} {what} ({detail})")
+    return 0 if all(ok for _, ok, _ in results) else 1
 
 
 if __name__ == "__main__":

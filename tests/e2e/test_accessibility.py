@@ -8,9 +8,11 @@ its boxes, each 正解 mark is described by its item.
 
 The events, as a listener such as Orca hears them: a tab change deselects the old tab and selects
 the new one; focusing a tab list with the Tab key focuses its selected tab, and Tab from the
-booklet viewer's tabs lands on the figure of the page; the score after 得　点, the start, the
-minutes 30, 10, 5 and 1 and time-up come as a notification that turns showing, while the focus
-stays where it was. Orca speaks a notification as it turns showing, whatever has the focus.
+booklet viewer's tabs lands on the figure of the page; a second tick on one item, the score
+after 得　点 with the count of right items, the start, the minutes 30, 10, 5 and 1 and time-up
+come as a notification that turns showing, while the focus stays where it was. Orca speaks a
+notification as it turns showing, whatever has the focus. After a marking, a right item's tab
+says 正解 and a wrong one's does not, until Start; a double-ticked item's tab says 複数選択.
 
 Run it through tests/e2e/run with a sped-up clock, as ctest does (an hour takes 12 s):
     tests/e2e/run build/ci/tamsel tests/e2e/test_accessibility.py \\
@@ -22,10 +24,13 @@ import sys
 import time
 from pathlib import Path
 
+from gi.repository import Gio, GLib
+
 from tamsel_e2e import (ANNOUNCED_MINUTES, Atspi, BOOKLET_TABS, children, ExamWindow,
                         focus_window, has_state, is_showing, Listener, pages_of, press, press_keys,
-                        Report, Role, SCORE, score_name, select_tab, START, STARTED, State,
-                        tabs_of, TIME_NAME, time_name, TIME_UP, toggle, wait_for, wait_until)
+                        Report, Role, SCORE, score_name, select_tab, SHEET_TABS, START, STARTED,
+                        State, tabs_of, TIME_NAME, time_name, TIME_UP, toggle, wait_for,
+                        wait_until)
 
 TIME_FRAME, SCORE_FRAME = "あと 分", "点"
 BOOKLET, SHEET = "問題冊子", "解答用紙"
@@ -33,8 +38,13 @@ BOOKLET, SHEET = "問題冊子", "解答用紙"
 FIGURES = json.loads((Path(__file__).resolve().parents[2] / "content"
                       / "figure-descriptions.json").read_text(encoding="utf-8"))
 FIGURE_TEXTS = [FIGURES[f"figure{n}.jpg"] for n in range(1, len(BOOKLET_TABS))]
-# A right answer on the first item, worth 3 points.
+# A right answer on the first item, worth 3 points, a wrong one on the second, two ticks and then
+# a third on the third.
 FIRST_ITEM, FIRST_RIGHT, FIRST_POINTS = "1-A1", "④", 3
+WRONG_ITEM, WRONG_CHOICE = "1-A2", "①"
+DOUBLE_ITEM, DOUBLE_CHOICES = "1-A3", ["①", "②", "③"]
+ANSWERED, DOUBLE, RIGHT = "解答済み", "複数選択", "解答済み、正解"
+MARKED = f"{score_name(FIRST_POINTS)}。34 問中 1 問正解"
 # An hour of the program's clock at 300 times speed, and some to spare.
 HOUR = 3600 / 300 + 8
 
@@ -53,9 +63,31 @@ def related(node, relation):
 
 # ----------------------------------------------------------------------------------------------
 
+def application_locale(app):
+    """What the program answers assistive technology that asks the language of its texts: the
+    locale of AT-SPI's Application interface, called on the accessibility bus."""
+    session = Gio.bus_get_sync(Gio.BusType.SESSION)
+    address = session.call_sync("org.a11y.Bus", "/org/a11y/bus", "org.a11y.Bus", "GetAddress",
+                                None, GLib.VariantType("(s)"), Gio.DBusCallFlags.NONE, 5000,
+                                None).unpack()[0]
+    bus = Gio.DBusConnection.new_for_address_sync(
+        address, Gio.DBusConnectionFlags.AUTHENTICATION_CLIENT
+        | Gio.DBusConnectionFlags.MESSAGE_BUS_CONNECTION, None, None)
+    try:
+        return bus.call_sync(app.app.bus_name, "/org/a11y/atspi/accessible/root",
+                             "org.a11y.atspi.Application", "GetLocale",
+                             GLib.Variant("(u)", (int(Atspi.LocaleType.MESSAGES),)),
+                             GLib.VariantType("(s)"), Gio.DBusCallFlags.NONE, 5000,
+                             None).unpack()[0]
+    finally:
+        bus.close_sync(None)
+
+
 def step_tree():
     ui["exam"] = exam = ExamWindow()
     frame, tree = exam.frame, exam.tree
+    # Run under LANG=C.UTF-8: the texts are Japanese whatever the session's locale.
+    report.equal(application_locale(exam.app), "ja_JP", "the program tells its texts' language")
     report.equal(len(tree.all(Role.FRAME)), 1, "the window is the only frame in it")
     clients = [c for c in children(frame) if c.get_role() != Role.MENU_BAR]
     report.equal([c.get_role().value_nick for c in clients], [Role.FILLER.value_nick],
@@ -178,18 +210,33 @@ def focus_moves():
                                                                    detail=1)]
 
 
+def tick_on_its_page(item, choice):
+    select_tab(ui["sheet_tabs"][SHEET_TABS.index(item)])
+    found = ui["exam"].tree.all(Role.CHECK_BOX, choice, item)
+    assert len(found) == 1, f"{len(found)} boxes {choice} of {item}"
+    toggle(found[0])
+
+
 def step_score_announced():
     listener = ui["listener"]
-    select_tab(ui["sheet_tabs"][0])
-    right = [b for b in ui["exam"].tree.all(Role.CHECK_BOX, FIRST_RIGHT, FIRST_ITEM)]
-    assert len(right) == 1, f"{len(right)} boxes {FIRST_RIGHT} of {FIRST_ITEM}"
-    toggle(right[0])
+    tabs = dict(zip(SHEET_TABS, ui["sheet_tabs"]))
+    ui["tabs"] = tabs
+    tick_on_its_page(FIRST_ITEM, FIRST_RIGHT)
+    tick_on_its_page(WRONG_ITEM, WRONG_CHOICE)
     listener.pump()
     listener.events.clear()
+    for choice in DOUBLE_CHOICES:
+        tick_on_its_page(DOUBLE_ITEM, choice)
+    report.equal(tabs[DOUBLE_ITEM].get_description(), DOUBLE,
+                 "a tab with two ticks or more says so")
     press(ui["exam"].buttons[SCORE])
-    listener.wait("object:state-changed:showing", Role.NOTIFICATION, None, 1)
-    report.equal(announcements(), [score_name(FIRST_POINTS)], "得　点 announces the score")
+    listener.wait("object:state-changed:showing", Role.NOTIFICATION, MARKED, 1)
+    # Events come in order: a third tick's announcement would have come before the score's.
+    report.equal(announcements(), [DOUBLE, MARKED], "the second tick is announced, the third "
+                 "not again; 得　点 announces the score and the count of right items")
     report.equal(ui["score"].get_name(), score_name(FIRST_POINTS), "the score display says it")
+    report.equal([tabs[i].get_description() for i in (FIRST_ITEM, WRONG_ITEM, DOUBLE_ITEM)],
+                 [RIGHT, ANSWERED, DOUBLE], "the right item's tab says 正解, the wrong ones' not")
     report.equal(focus_moves(), [], "the focus does not move")
     report.check(has_state(ui["focus"], State.FOCUSED), "the focus stays on the figure 図１")
 
@@ -201,6 +248,8 @@ def step_countdown_announced():
     press(ui["exam"].buttons[START])
     listener.wait("object:state-changed:showing", Role.NOTIFICATION, STARTED, 1)
     report.equal(announcements(), [STARTED], "Start announces the start and the time allowed")
+    report.equal(ui["tabs"][FIRST_ITEM].get_description(), ANSWERED,
+                 "with the rings hidden, the right item's tab no longer says 正解")
     report.check(TIME_NAME.match(ui["time"].get_name()), "the time display says the minutes left",
                  ui["time"].get_name())
     began = time.monotonic()
@@ -218,6 +267,6 @@ sys.exit(report.run([
     ("names, roles and relations of the tree", step_tree),
     ("a tab change through its action", step_tab_change),
     ("the Tab key onto a tab list", step_focus_tab_list),
-    ("得　点 announces the score", step_score_announced),
+    ("ticks, then 得　点 announces the score", step_score_announced),
     ("the start, the minutes and time-up are announced", step_countdown_announced),
 ]))
