@@ -25,6 +25,9 @@ int main(int, char* argv[])
     tamsel::BackgroundThread fontConfiguration(QStringLiteral("fontconfig"));
     tamsel::readFontConfigurationOn(fontConfiguration);
     tamsel::nameTheSessionBus();
+    // The windows are drawn as designed, in their own fonts and colours: a desktop's palette,
+    // fonts and style sheet (qt6ct gives every Qt program one) would turn them over.
+    QGuiApplication::setDesktopSettingsAware(false);
     tamsel::watchPlatformStart();
     QApplication app(qtArgc, qtArgv);
     tamsel::stopWatchingPlatform();
