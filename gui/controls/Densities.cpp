@@ -2,8 +2,12 @@
 
 #include <QFile>
 
+#ifdef Q_OS_WIN
+#include <windows.h>
+#else
 #include <sys/resource.h>
 #include <unistd.h>
+#endif
 
 #include <cmath>
 #include <utility>
@@ -12,9 +16,11 @@ namespace tamsel {
 
 namespace {
 
+#ifndef Q_OS_WIN
 // Low enough to give way to the window's own thread and the display server, not so low that a
 // busy desktop starves the decoding the first paint waits for.
 constexpr int backgroundNiceness = 10;
+#endif
 
 } // namespace
 
@@ -31,7 +37,11 @@ DensityPicture::DensityPicture(const QString& path, std::launch when)
         // Decoding in the background yields the processor to the work the window waits for
         // before it paints: the display server's replies, reading the documents.
         if (when == std::launch::async)
+#ifdef Q_OS_WIN
+            SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_BELOW_NORMAL);
+#else
             setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), backgroundNiceness);
+#endif
         // Converted here to the format a pixmap keeps, so that the window's thread only wraps it.
         const QImage image(path);
         return image.convertToFormat(image.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied
