@@ -46,8 +46,12 @@ void onPlatformMessage(QtMsgType type, const QMessageLogContext& context, const 
 QByteArray preferredPlatforms()
 {
 #ifdef Q_OS_WIN
-    // Windows has one platform, its own; a DISPLAY set there (Wine passes it through) is not one.
-    return {};
+    // Windows has one platform, its own (a DISPLAY set there, as Wine passes it through, is not
+    // one). Its text goes through FreeType, as on Linux, so that the documents break their lines
+    // where they do on Linux and in the printed companion; GDI rounds every advance to a pixel.
+    if (!qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        return {};
+    return QByteArrayLiteral("windows:fontengine=freetype");
 #else
     if (!qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") || qEnvironmentVariableIsEmpty("DISPLAY"))
         return {};
