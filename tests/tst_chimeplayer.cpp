@@ -187,12 +187,20 @@ void TestChimePlayer::refusesWhatIsNoChime_data()
                                << "not a regular file";
     QTest::newRow("named pipe with no writer") << "fifo"
                                                << "not a regular file";
-    QTest::newRow("terminal") << "terminal"
-                              << "not a regular file";
+#ifdef Q_OS_WIN
+    // Refused in the system's words: the console is a device where a program has one and no
+    // file at all where it has none (Wine), and a link loop is unresolvable on Windows and
+    // missing under Wine.
+    const char* const terminalRefusal = "";
+    const char* const loopRefusal = "";
+#else
+    const char* const terminalRefusal = "not a regular file";
+    const char* const loopRefusal = "symbolic links";
+#endif
+    QTest::newRow("terminal") << "terminal" << terminalRefusal;
     QTest::newRow("endless device") << "urandom"
                                     << "not a regular file";
-    QTest::newRow("symbolic link loop") << "loop"
-                                        << "symbolic links";
+    QTest::newRow("symbolic link loop") << "loop" << loopRefusal;
     QTest::newRow("1 GB file") << "huge"
                                << "larger than";
     QTest::newRow("text file") << "text"
