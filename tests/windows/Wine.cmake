@@ -26,4 +26,7 @@ foreach(face IPAGothic IPAMincho "DejaVu Sans" "DejaVu Sans:bold" "DejaVu Serif"
   cmake_path(GET file FILENAME name)
   file(CREATE_LINK ${file} ${test_fonts}/${name} SYMBOLIC)
 endforeach()
-set(tamsel_platform_test_environment "QT_QPA_FONTDIR=${test_fonts}")
+# And no test program reaches a sound server: Wine's sound driver reads PULSE_SERVER from the
+# host's environment, not from the one a test sets for itself.
+set(tamsel_platform_test_environment "QT_QPA_FONTDIR=${test_fonts}"
+    "PULSE_SERVER=unix:${CMAKE_BINARY_DIR}/no-sound-server")
