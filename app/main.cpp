@@ -1,5 +1,5 @@
 #include "chime/ChimePlayer.h"
-#include "chime/PulseOutput.h"
+#include "chime/SystemSoundOutput.h"
 #include "forms/WindowShelf.h"
 #include "startup/FontConfiguration.h"
 #include "startup/PlatformCheck.h"
@@ -36,7 +36,7 @@ int main(int, char* argv[])
     tamsel::prepareApplication();
 
     const tamsel::SystemClock clock;
-    tamsel::ChimePlayer chime(std::make_unique<tamsel::PulseOutput>());
+    tamsel::ChimePlayer chime(tamsel::makeSystemSoundOutput());
     tamsel::WindowShelf shelf;
     // The exam window goes when it is closed, its countdown with it; the program ends with the
     // last open window.

@@ -275,8 +275,9 @@ void TestAccessibility::figuresAreDescribedAndReachable()
 
 void TestAccessibility::contextMenuIsJapanese()
 {
-    // The test runs in the C locale; the program's own menus are Japanese whatever the locale.
-    QCOMPARE(QLocale::system().language(), QLocale::C);
+    // The test runs in the C locale (English under Wine, which takes C for it); the program's
+    // own menus are Japanese whatever the locale.
+    QVERIFY(QLocale::system().language() != QLocale::Japanese);
     std::unique_ptr<QMenu> menu(
         find<RichTextBox>(QStringLiteral("RichTextBox1"))->createStandardContextMenu());
     QStringList texts;

@@ -148,7 +148,7 @@ void TestWindows::passRateOpensTheBandsWindow()
     answerRightUpTo(target);
     scoreThenPassRate();
     const QString name = QStringLiteral("frm合格ライン%1").arg(band);
-    QCOMPARE(openWindows(qPrintable(name)).size(), 1);
+    QCOMPARE(openWindows(qUtf8Printable(name)).size(), 1);
     for (const DocumentFormDesign& design : passlinedesign::windows) {
         if (designText(design.form.name) != name)
             QVERIFY(!shelf->window(designText(design.form.name)));

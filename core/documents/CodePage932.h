@@ -1,6 +1,7 @@
 #pragma once
 // Turns bytes of code page 932 (Shift-JIS with the Windows additions such as ① at 0x8740) into
-// text, through Qt's ICU-backed decoder. It owns no state: each call decodes its bytes alone.
+// text, through the platform's converter (CodePage932Converter.h). It owns no state: each call
+// decodes its bytes alone.
 
 #include <QByteArrayView>
 #include <QString>

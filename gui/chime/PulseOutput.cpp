@@ -1,5 +1,7 @@
 #include "chime/PulseOutput.h"
 
+#include "chime/SystemSoundOutput.h"
+
 #include <pulse/error.h>
 #include <pulse/simple.h>
 
@@ -20,6 +22,11 @@ QString pulseError(int error)
 }
 
 } // namespace
+
+std::unique_ptr<SoundOutput> makeSystemSoundOutput()
+{
+    return std::make_unique<PulseOutput>();
+}
 
 SoundOutput::Result PulseOutput::play(const PcmSound& sound, const std::function<bool()>& stopping)
 {

@@ -9,8 +9,8 @@ namespace tamsel {
 
 // The platforms for Qt to try, in order, unless the user has chosen with QT_QPA_PLATFORM: the
 // windows are placed by position, which only X allows, so an X display (XWayland on a Wayland
-// desktop) comes first wherever one is set; Wayland alone only where there is none. Empty means
-// Qt's own choice.
+// desktop) comes first wherever one is set; Wayland alone only where there is none. On Windows,
+// its own platform with FreeType's text. Empty means Qt's own choice.
 QByteArray preferredPlatforms();
 
 // The exit status when no display can be reached.
