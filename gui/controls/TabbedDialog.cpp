@@ -76,7 +76,6 @@ void TabbedDialog::setCurrentIndex(int index)
 {
     if (index < 0 || index >= count() || index == current_)
         return;
-    Q_EMIT currentAboutToChange(index);
     const int previous = current_;
     current_ = index;
     QWidget* shown = pages_[static_cast<size_t>(current_)];

@@ -54,10 +54,6 @@ public:
     void setTabDescription(int index, const QString& description);
     QString tabDescription(int index) const { return descriptions_.at(static_cast<size_t>(index)); }
 
-Q_SIGNALS:
-    // Another page is about to come into view: what is to be on it can still be made.
-    void currentAboutToChange(int index);
-
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;

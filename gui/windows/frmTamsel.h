@@ -15,7 +15,6 @@
 #include <array>
 #include <vector>
 
-class QAction;
 class QCheckBox;
 class QLabel;
 class QPushButton;
