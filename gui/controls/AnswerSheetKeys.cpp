@@ -66,21 +66,20 @@ std::optional<AnswerSheetKeys::ReaderKey> AnswerSheetKeys::readerKey(const QKeyE
     return std::nullopt;
 }
 
+QCheckBox* AnswerSheetKeys::boxInView(int choice) const
+{
+    const std::vector<QCheckBox*>& boxes = boxes_(sheet_->currentIndex());
+    return choice <= static_cast<int>(boxes.size()) ? boxes[static_cast<size_t>(choice - 1)]
+                                                    : nullptr;
+}
+
 // The box takes the focus, so that the arrows go on from it.
 void AnswerSheetKeys::choose(int choice)
 {
-    const std::vector<QCheckBox*>& boxes = boxes_(sheet_->currentIndex());
-    if (choice > static_cast<int>(boxes.size()))
-        return;
-    boxes[static_cast<size_t>(choice - 1)]->setFocus(Qt::ShortcutFocusReason);
-    tick(choice);
-}
-
-void AnswerSheetKeys::tick(int choice)
-{
-    const std::vector<QCheckBox*>& boxes = boxes_(sheet_->currentIndex());
-    if (choice <= static_cast<int>(boxes.size()))
-        boxes[static_cast<size_t>(choice - 1)]->click();
+    if (QCheckBox* box = boxInView(choice)) {
+        box->setFocus(Qt::ShortcutFocusReason);
+        box->click();
+    }
 }
 
 bool AnswerSheetKeys::eventFilter(QObject* watched, QEvent* event)
@@ -100,10 +99,12 @@ bool AnswerSheetKeys::eventFilter(QObject* watched, QEvent* event)
         event->accept();
         return true;
     }
-    if (action->choice > 0)
-        tick(action->choice);
-    else
+    if (action->choice > 0) {
+        if (QCheckBox* box = boxInView(action->choice))
+            box->click();
+    } else {
         sheet_->stepTab(action->itemStep);
+    }
     return true;
 }
 

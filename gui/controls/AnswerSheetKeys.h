@@ -42,8 +42,9 @@ private:
     };
     static std::optional<ReaderKey> readerKey(const QKeyEvent& key);
     bool moveAmongBoxes(QObject* watched, const QKeyEvent& key);
+    // The box of choice on the item in view, or null where the item has fewer.
+    QCheckBox* boxInView(int choice) const;
     void choose(int choice);
-    void tick(int choice);
 
     TabbedDialog* sheet_;
     Boxes boxes_;
