@@ -31,11 +31,13 @@ only then clicks it, so wait for the effect with wait_until.
 import os
 import re
 import shutil
+import signal
 import subprocess
 import sys
 import tempfile
 import time
 import traceback
+import wave
 
 import gi
 
@@ -734,6 +736,62 @@ def start_sound_server():
 def stop_sound_server():
     if _sound_server.pop("running", False):
         subprocess.run(["pactl", "exit"], capture_output=True, timeout=10)
+
+
+def sink_is_playing():
+    """Whether any stream plays on the sound server's sink."""
+    inputs = subprocess.run(["pactl", "list", "short", "sink-inputs"], capture_output=True,
+                            text=True, timeout=10).stdout
+    return bool(inputs.strip())
+
+
+class SinkRecorder:
+    """Records what the null sink plays into a WAV file in the output folder, until stop()."""
+
+    def __init__(self, name):
+        self.path = os.path.join(output_dir(), name)
+        self.process = subprocess.Popen(
+            ["parecord", "-d", "t.monitor", "--file-format=wav", self.path],
+            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+    def stop(self):
+        """Ends the recording and gives its path."""
+        self.process.send_signal(signal.SIGINT)
+        self.process.wait(timeout=10)
+        return self.path
+
+    def kill(self):
+        if self.process.poll() is None:
+            self.process.kill()
+
+
+def chimes_heard(path):
+    """Runs of sound in a recording, each at least a tenth of a second long and apart from the
+    next by half a second of silence."""
+    with wave.open(path) as recording:
+        rate, width, channels = (recording.getframerate(), recording.getsampwidth(),
+                                 recording.getnchannels())
+        frames = recording.readframes(recording.getnframes())
+    assert width == 2, f"{width}-byte samples"
+    window = rate // 20  # a twentieth of a second
+    step = window * channels * width
+    loud = []
+    for start in range(0, len(frames) - step + 1, step):
+        samples = memoryview(frames[start:start + step]).cast("h")
+        loud.append(max(abs(s) for s in samples) > 300)
+    runs, current, quiet = [], 0, 99
+    for is_loud in loud:
+        if is_loud:
+            if quiet >= 10 and current:
+                runs.append(current)
+                current = 0
+            current += 1
+            quiet = 0
+        else:
+            quiet += 1
+    if current:
+        runs.append(current)
+    return [r for r in runs if r >= 2]
 
 
 # ----------------------------------------------------------------------------------------------
