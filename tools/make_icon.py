@@ -95,6 +95,15 @@ def png(picture, size):
     return out.getvalue()
 
 
+def ico(picture):
+    """Every size in one icon file, each scaled as its PNG is (256 is stored as a PNG)."""
+    largest, *smaller = [picture.resize((size, size), Image.Resampling.LANCZOS)
+                         for size in reversed(SIZES)]
+    out = io.BytesIO()
+    largest.save(out, "ICO", sizes=[(size, size) for size in SIZES], append_images=smaller)
+    return out.getvalue()
+
+
 def main(argv):
     mode = mode_of(argv, __doc__)
     if mode is None:
@@ -107,6 +116,8 @@ def main(argv):
     fresh = [write_or_check(ICONS / f"tamsel-{size}.png", png(picture, size), mode,
                             stale.format(f"tamsel-{size}.png"), close)
              for size in SIZES]
+    fresh.append(write_or_check(ICONS / "tamsel.ico", ico(picture), mode,
+                                stale.format("tamsel.ico"), close))
     return 0 if all(fresh) else 1
 
 
