@@ -10,8 +10,9 @@ Usage:
                                       gives (without paths: every document), or if proofreading
                                       finds a fault in its content (tools/proofread.py)
   tools/rtfwrite.py --list            print each document's source and output, tab-separated
-  tools/rtfwrite.py --plain SOURCE    print the text the source stands for, as a reader shows it:
-                                      one line per paragraph, without directives and markup
+  tools/rtfwrite.py --plain OUTPUT    print the text a document's source stands for, as a reader
+                                      shows it: one line per paragraph, without directives and
+                                      markup (OUTPUT is a document that --list names)
 
 The source markup:
   Each line of text is one paragraph; an empty line is an empty paragraph.
@@ -23,6 +24,9 @@ The source markup:
     @hanging          the following paragraphs hang: left indent 360 twips, first line -360, a tab
                       stop at 330, so that a tab after "①、" lines the choice text up
     @plain            back to plain paragraphs
+    @platform windows the following lines are only for the Windows program (or linux: only for
+                      the Linux one; all: for both again). A source with such lines gives one
+                      document for each: NAME.rtf for Linux and NAME-windows.rtf for Windows.
   Inside a line:
     {f7:DNA}          a run in another font, size or both ({fs21:※}, {f5 fs21:※}); the line's
                       own font follows it again. {f6:} writes an empty run.
@@ -195,18 +199,37 @@ def split_line(line):
     return pieces
 
 
-def source_lines(source):
+PLATFORMS = ("linux", "windows")
+
+
+def source_lines(source, platform=None):
+    """The source's lines, without those for another platform than the one given and without
+    the @platform directives themselves."""
     text = source.replace("\r\n", "\n")
     lines = text.split("\n")
     if lines and lines[-1] == "":
         lines.pop()
-    return lines
+    kept, section = [], "all"
+    for number, line in enumerate(lines, start=1):
+        if line.startswith("@platform"):
+            section = line[len("@platform"):].strip()
+            if section not in PLATFORMS + ("all",):
+                raise SourceError(f"line {number}: @platform takes linux, windows or all")
+            line = "@#"  # keeps the line numbers of what follows
+        elif section not in ("all", platform):
+            line = "@#"
+        kept.append(line)
+    return kept
 
 
-def plain_text(source):
+def has_platforms(source):
+    return any(line.startswith("@platform") for line in source.splitlines())
+
+
+def plain_text(source, platform=None):
     """The text the source stands for: its paragraphs without directives, runs and escapes."""
     lines = []
-    for number, line in enumerate(source_lines(source), start=1):
+    for number, line in enumerate(source_lines(source, platform), start=1):
         if line.startswith("@"):
             continue
         try:
@@ -216,14 +239,14 @@ def plain_text(source):
     return "".join(line + "\n" for line in lines)
 
 
-def paragraph_runs(source):
+def paragraph_runs(source, platform=None):
     """Each paragraph of a source that write_rtf takes, as (text, hanging, runs): runs as
     (size in half points, text)."""
     kind = "standard"
     font, size = BODY_FONTS[kind]
     hanging = False
     paragraphs = []
-    for line in source_lines(source):
+    for line in source_lines(source, platform):
         if line.startswith("@"):
             name, _, argument = line[1:].partition(" ")
             if name == "fonts":
@@ -241,8 +264,8 @@ def paragraph_runs(source):
     return paragraphs
 
 
-def write_rtf(source):
-    """The document, as bytes, that the UTF-8 source text describes."""
+def write_rtf(source, platform=None):
+    """The document, as bytes, that the UTF-8 source text describes for a platform."""
     kind = "standard"
     font, size = BODY_FONTS[kind]
     hanging = False
@@ -250,7 +273,7 @@ def write_rtf(source):
     pending_plain = True
     paragraphs = []
 
-    for number, line in enumerate(source_lines(source), start=1):
+    for number, line in enumerate(source_lines(source, platform), start=1):
         try:
             if line.startswith("@"):
                 name, _, argument = line[1:].partition(" ")
@@ -302,9 +325,22 @@ def write_rtf(source):
     return rtf.encode("ascii") + b"\0"
 
 
+def platform_of(output):
+    """The platform a document is for, by its name: NAME-windows.rtf is the Windows one."""
+    return "windows" if output.stem.endswith("-windows") else "linux"
+
+
+def outputs_of(source):
+    """The documents a source gives: one, or one for each platform when it has @platform lines."""
+    if has_platforms(source.read_text("utf-8")):
+        return [CONTENT / (source.stem + ".rtf"), CONTENT / (source.stem + "-windows.rtf")]
+    return [CONTENT / (source.stem + ".rtf")]
+
+
 def documents():
     """Each document's source and the committed document it gives."""
-    return [(source, CONTENT / (source.stem + ".rtf")) for source in sorted(SOURCES.glob("*.txt"))]
+    return [(source, output) for source in sorted(SOURCES.glob("*.txt"))
+            for output in outputs_of(source)]
 
 
 def pairs(paths):
@@ -315,6 +351,17 @@ def pairs(paths):
     return documents()
 
 
+def plain(output):
+    """--plain: the text of the listed document at output."""
+    for source, listed in documents():
+        if listed.resolve() == pathlib.Path(output).resolve():
+            text = plain_text(source.read_text("utf-8"), platform_of(listed))
+            sys.stdout.buffer.write(text.encode())
+            return 0
+    print(f"rtfwrite: {output} is no document of content/ (see --list)", file=sys.stderr)
+    return 1
+
+
 def main(argv):
     if argv == ["--list"]:
         for source, output in documents():
@@ -322,11 +369,10 @@ def main(argv):
         return 0
     if len(argv) == 2 and argv[0] == "--plain":
         try:
-            sys.stdout.buffer.write(plain_text(pathlib.Path(argv[1]).read_text("utf-8")).encode())
+            return plain(argv[1])
         except SourceError as error:
             print(f"{argv[1]}: {error}", file=sys.stderr)
             return 1
-        return 0
     check = "--check" in argv
     everything = "--all" in argv
     paths = [a for a in argv if a not in ("--check", "--all")]
@@ -338,13 +384,13 @@ def main(argv):
     for source, output in pairs(paths):
         try:
             text = source.read_text(encoding="utf-8")
-            rtf = write_rtf(text)
+            rtf = write_rtf(text, platform_of(output))
         except SourceError as error:
             print(f"{source}: {error}", file=sys.stderr)
             failed = True
             continue
         if check and source.stem in PROOFREADERS:
-            faults = PROOFREADERS[source.stem](paragraph_runs(text))
+            faults = PROOFREADERS[source.stem](paragraph_runs(text, platform_of(output)))
             for fault in faults:
                 print(f"{source}: {fault}", file=sys.stderr)
             failed |= bool(faults)
