@@ -111,8 +111,6 @@ void TestAccessibility::startIsAnnouncedWithTheTimeAllowed()
     button(u"cmdスタート"_qs)->setFocus();
     click("cmdスタート");
     QCOMPARE(announced(), u"試験開始。制限時間は 60 分です。"_qs);
-    // The focus goes to the booklet, where the attempt begins.
-    QCOMPARE(QApplication::focusWidget(), find<QWidget>(u"RichTextBox1"_qs));
 }
 
 void TestAccessibility::scoreIsAnnounced()
