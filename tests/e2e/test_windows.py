@@ -1,5 +1,5 @@
 """The windows beside the exam window, end to end: 合格率 opens the pass-line window of the score's
-band (none without a score, no copy on a second press), the help window opens from the menu with
+band (no copy on a second press), the help window opens from the menu with
 real key presses while the countdown runs, and ゲーム → 終了 closes every window, the exam window
 first, and ends the program at once with status 0. Every window that opens is a window to a screen
 reader and shows its document from the top, in a named text box. A pass-line window is described
@@ -122,14 +122,6 @@ def step_window():
     report.equal(len(exam.displays), 2, "two empty displays (time and score) at start")
     report.equal([w.get_name() for w in top_windows()], [WINDOW], "the exam window is the only "
                  "window")
-
-
-def step_pass_rate_without_score():
-    press(ui[PASS_RATE])
-    opened = wait_for(lambda: [w for w in top_windows() if w.get_name() != WINDOW],
-                      NOTHING_HAPPENS)
-    report.check(not opened, f"合格率 with no score opens no window ({NOTHING_HAPPENS:g} s)",
-                 opened and [f"{w.get_role_name()} {w.get_name()!r}" for w in opened])
 
 
 def verdicts(window):
@@ -301,7 +293,6 @@ def step_exit():
 
 sys.exit(report.run([
     ("the exam window comes up", step_window),
-    ("合格率 before any marking", step_pass_rate_without_score),
     ("a first marking and its pass-line window", step_first_marking),
     ("Esc closes the pass-line window", step_escape_closes),
     ("every item right: a second pass-line window", step_second_marking),
