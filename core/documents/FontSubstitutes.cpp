@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <utility>
 
 namespace tamsel {
 
@@ -33,8 +34,8 @@ const Substitute& substituteFor(FontFamily family)
 
 } // namespace
 
-InstalledFaces::InstalledFaces(const QStringList& families)
-    : faces_(QSet<QString>(families.begin(), families.end()))
+InstalledFaces::InstalledFaces(FaceQuery isInstalled)
+    : isInstalled_(std::move(isInstalled))
 {
 }
 

@@ -5,12 +5,11 @@
 // metrics. Owns only that choice; the faces this system has are given to it, and start-up applies
 // the Japanese half of it to Qt's substitution table.
 
-#include <QSet>
 #include <QString>
 #include <QStringList>
 
 #include <array>
-#include <optional>
+#include <functional>
 
 namespace tamsel {
 
@@ -32,16 +31,21 @@ inline constexpr JapaneseFace gothicFace{u"ＭＳ ゴシック", u"IPAGothic"};
 inline constexpr JapaneseFace minchoFace{u"ＭＳ 明朝", u"IPAMincho"};
 inline constexpr std::array<JapaneseFace, 2> japaneseFaces{gothicFace, minchoFace};
 
+// Whether a face is installed, asked by any name it goes by: a face has a name in each language
+// (IPA明朝 and IPAMincho, ＭＳ 明朝 and MS Mincho), and the platform lists it by the one of the
+// session's language.
+using FaceQuery = std::function<bool(const QString& face)>;
+
 // The faces a system has. Every face Qt is asked for that is not installed costs it a search
 // through fontconfig, and the answer would be the stand-in anyway, so the choices below ask for
-// installed faces only. Made without a list (a reader with no font database, as in the fuzzer),
+// installed faces only. Made without a query (a reader with no font database, as in the fuzzer),
 // it takes every face as installed.
 class InstalledFaces final {
 public:
     InstalledFaces() = default;
-    explicit InstalledFaces(const QStringList& families);
+    explicit InstalledFaces(FaceQuery isInstalled);
 
-    bool has(const QString& face) const { return !faces_ || faces_->contains(face); }
+    bool has(const QString& face) const { return !isInstalled_ || isInstalled_(face); }
 
     // Every list ends with both IPA faces: Japanese text in a run of a Latin face still needs a
     // face that covers code page 932, and Qt takes the first listed face that has a character.
@@ -53,7 +57,7 @@ public:
     QString standIn(const QString& face) const;
 
 private:
-    std::optional<QSet<QString>> faces_;
+    FaceQuery isInstalled_;
 };
 
 } // namespace tamsel

@@ -16,7 +16,7 @@ class BackgroundThread;
 // reading it a second time.
 void readFontConfigurationOn(BackgroundThread& thread);
 
-// The faces installed on this system, read from Qt's font database at the first call. Needs a
+// The faces installed on this system, found by any of their names in Qt's font database. Needs a
 // QGuiApplication.
 const InstalledFaces& systemFaces();
 
