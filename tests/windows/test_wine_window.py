@@ -1,7 +1,9 @@
 """The Windows program from its zip, end to end under Wine on the same virtual screen as the Linux
 program: the exam window maps with its title, its first picture is the Linux program's within a
-small tolerance, Start shows 1:00 as on Linux, and at time-up the chime sounds from a PulseAudio
-null sink through Wine's sound driver.
+small tolerance, Start shows 1:00 as on Linux, at time-up the chime sounds from a PulseAudio
+null sink through Wine's sound driver, and the read-me opened by keyboard shows its text as on
+Linux. It runs under the locale tests/e2e/run is given: under ja_JP.UTF-8 Wine is a Japanese
+Windows, code page 932, whose faces go by their Japanese names.
 
 The Linux program (tests/e2e/run's program, its clock held near 10:15:00 by faketime) gives the
 reference: its first picture, where Start and the time display stand, and the display showing
@@ -25,11 +27,11 @@ import sys
 import time
 from datetime import datetime, timedelta
 
-from tamsel_e2e import (BOOKLET_TEXT, chimes_heard, ExamWindow, load_picture, output_dir, press,
-                        program_alive, program_pid, Report, Role, screen_extents,
-                        sink_is_playing, SinkRecorder, START, start_sound_server,
-                        stop_sound_server, time_name, wait_for, wait_until, WINDOW,
-                        x_window_geometry, x_window_of)
+from tamsel_e2e import (BOOKLET_TEXT, chimes_heard, ExamWindow, HELP, load_picture, output_dir,
+                        press, press_keys, program_alive, program_pid, Report, Role,
+                        screen_extents, sink_is_playing, SinkRecorder, START,
+                        start_sound_server, stop_sound_server, time_name, wait_for, wait_until,
+                        WINDOW, x_window_geometry, x_window_of, xdotool)
 
 LIBFAKETIME = "/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1"
 EXAM_DAY = datetime(2026, 12, 8, 10, 15)
@@ -42,6 +44,9 @@ MENU_BAR_HEIGHT = 20
 # Two pictures of the same text overlap in at least this share of their ink, at their best
 # alignment; 1:00 and 0:59 overlap in about a third.
 SAME_TEXT_OVERLAP = 0.5
+# The read-me's opening lines, which its Linux and Windows variants share (the requirements
+# come next); they are nearly all Japanese.
+README_OPENING_HEIGHT = 195
 
 report = Report("the Windows program under Wine")
 linux = {}
@@ -56,19 +61,21 @@ def grab(window, name, box=None):
     return path
 
 
-def differing_share(linux_path, wine_path):
-    """The share of pixels that differ by more than the tolerance: the menu bars aligned at
-    their tops, the rest at the bottom (the window is as much taller as the menu bar)."""
+def differing_share(linux_path, wine_path, height=None):
+    """The share of pixels that differ by more than the tolerance, in the top height rows or all:
+    the menu bars aligned at their tops, the rest at the bottom (the window is as much taller as
+    the menu bar)."""
     a, b = load_picture(linux_path), load_picture(wine_path)
     width, taller = min(a.width, b.width), max(0, b.height - a.height)
+    height = min(height or a.height, a.height)
     pa, pb = a.load(), b.load()
     differing = 0
-    for y in range(a.height):
+    for y in range(height):
         y_wine = y if y < MENU_BAR_HEIGHT else min(y + taller, b.height - 1)
         for x in range(width):
             if max(abs(p - q) for p, q in zip(pa[x, y], pb[x, y_wine])) > PIXEL_TOLERANCE:
                 differing += 1
-    return differing / (width * a.height)
+    return differing / (width * height)
 
 
 def ink_mask(path):
@@ -137,6 +144,7 @@ def step_linux_reference():
     report.equal(display.get_name(), time_name(60), "on Linux, Start shows one hour")
     linux["time"] = relative_box(display, place)
     linux["time_shot"] = grab(window, "linux-time.png", linux["time"])
+    linux["readme"] = open_readme(window, "linux-readme.png")
     os.killpg(program_pid(), signal.SIGTERM)
     deadline = time.monotonic() + 10
     while program_alive() and time.monotonic() < deadline:
@@ -144,10 +152,26 @@ def step_linux_reference():
     report.check(not program_alive(), "the Linux program ends")
 
 
-def wine_window():
-    found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "Tamsel"],
+def window_named(title):
+    """The one visible X window whose title is title, or None."""
+    found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", f"^{title}$"],
                            capture_output=True, text=True, timeout=10).stdout.split()
     return found[0] if len(found) == 1 else None
+
+
+def wine_window():
+    return window_named(WINDOW)
+
+
+def open_readme(exam_window, name):
+    """Opens the read-me from the exam window's help menu by its access keys, as a student
+    would, and returns its picture once it has settled."""
+    xdotool("windowfocus", "--sync", exam_window)
+    press_keys("alt+h")
+    press_keys("a")
+    readme = wait_until(lambda: window_named(HELP), timeout=20, interval=0.2,
+                        what="the read-me to open")
+    return settled_grab(readme, name)
 
 
 def step_wine_window_maps():
@@ -235,6 +259,17 @@ def step_chime_at_time_up():
                  "at time-up one chime is heard through Wine's sound driver")
 
 
+def step_readme():
+    shown = open_readme(wine["window"], "wine-readme.png")
+    share = differing_share(linux["readme"], shown, README_OPENING_HEIGHT)
+    report.check(share <= DIFFERING_SHARE, "the read-me opens with the Linux program's lines",
+                 f"{share:.2%} of the pixels differ")
+    opening = (0, 0, load_picture(shown).width, README_OPENING_HEIGHT)
+    text_ink, linux_ink = ink(shown, opening), ink(linux["readme"], opening)
+    report.check(0.5 <= text_ink / linux_ink <= 2.0, "the read-me shows its Japanese text",
+                 f"{text_ink:.2%} of its opening inked, {linux_ink:.2%} on Linux")
+
+
 try:
     start_sound_server()
     sys.exit(report.run([
@@ -243,6 +278,7 @@ try:
         ("its first picture", step_first_picture),
         ("Start shows 1:00", step_start_shows_an_hour),
         ("the chime at time-up", step_chime_at_time_up),
+        ("the read-me", step_readme),
     ]))
 finally:
     if wine.get("process") and wine["process"].poll() is None:
