@@ -31,6 +31,9 @@ private Q_SLOTS:
     void minutesLeftAndTimeUpAreAnnounced();
     void tabsTellWhichItemsWereRight();
     void doubleTicksAreShownAndToldOnce();
+    void answersFromTheBookletAreHeardThere();
+    void timeLeftIsToldOnAsking();
+    void f10OpensTheMenuBar();
     void tabListTellsWhereTheFocusIs();
     void tabListIsInvalidWhileDestroyed();
     void figuresAreDescribedAndReachable();
@@ -193,6 +196,75 @@ void TestAccessibility::doubleTicksAreShownAndToldOnce()
     // The program changed no box on the way.
     for (int choice = 1; choice <= 4; ++choice)
         QCOMPARE(box(7, choice)->isChecked(), choice == 4);
+}
+
+// From the booklet the sheet is out of the focus: each digit and each item key is told there in
+// one phrase, the item, the choice and what holds now, 複数選択 within it rather than after it.
+void TestAccessibility::answersFromTheBookletAreHeardThere()
+{
+    QVERIFY(activate());
+    click("cmdスタート");
+    QWidget* booklet = QApplication::focusWidget();
+    QCOMPARE(booklet, find<QWidget>(u"RichTextBox1"_qs));
+    QStringList heard;
+    const auto key = [&](Qt::Key k, Qt::KeyboardModifiers modifiers = {}) {
+        const int before = shows;
+        QTest::keyClick(booklet, k, modifiers);
+        heard << (shows == before + 1 ? announced() : QStringLiteral("(%1)").arg(shows - before));
+    };
+    key(Qt::Key_4);
+    key(Qt::Key_2);
+    key(Qt::Key_4);
+    key(Qt::Key_Tab, Qt::ControlModifier);
+    key(Qt::Key_2, Qt::KeypadModifier);
+    key(Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
+    key(Qt::Key_1);
+    QCOMPARE(heard,
+             QStringList({u"1-A1 ④ チェック"_qs, u"1-A1 ② チェック、複数選択"_qs,
+                          u"1-A1 ④ チェックなし"_qs, u"1-A2 未解答"_qs, u"1-A2 ② チェック"_qs,
+                          u"1-A1 ②"_qs, u"1-A1 ① チェック、複数選択"_qs}));
+    QCOMPARE(QApplication::focusWidget(), booklet);
+
+    // After a marking the item reached says whether it was right.
+    click("cmd得点");
+    QTest::keyClick(booklet, Qt::Key_Tab, Qt::ControlModifier);
+    QCOMPARE(announced(), u"1-A2 ②、正解"_qs);
+}
+
+// Ctrl+T says the time left as the display shows it, wherever the focus is, and that no attempt
+// runs before Start and after 得点.
+void TestAccessibility::timeLeftIsToldOnAsking()
+{
+    QVERIFY(activate());
+    const auto ask = [&] {
+        const int before = shows;
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_T, Qt::ControlModifier);
+        return shows == before + 1 ? announced() : QString();
+    };
+    const QString noAttempt =
+        u"試験中ではありません。スタートで制限時間 60 分の試験が始まります。"_qs;
+    QCOMPARE(ask(), noAttempt);
+    click("cmdスタート");
+    QCOMPARE(ask(), u"あと 60 分"_qs);
+    clock.now += 6 * 60 + 20;
+    window->tmr時間_Timer();
+    tick(5, 1);
+    QCOMPARE(ask(), u"あと 53 分"_qs);
+    clock.now += 60 * 60;
+    window->tmr時間_Timer();
+    QCOMPARE(ask(), u"時間です。あと 0 分"_qs);
+    click("cmd得点");
+    QCOMPARE(ask(), noAttempt);
+}
+
+void TestAccessibility::f10OpensTheMenuBar()
+{
+    QVERIFY(activate());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F10);
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    QVERIFY(menu);
+    QCOMPARE(menu->title(), u"ゲーム(&G)"_qs);
+    QTest::keyClick(menu, Qt::Key_Escape);
 }
 
 // A screen reader asks a tab list where the focus is: on the selected tab while the list has it,

@@ -101,9 +101,11 @@ bool AnswerSheetKeys::eventFilter(QObject* watched, QEvent* event)
     }
     if (action->choice > 0) {
         if (QCheckBox* box = boxInView(action->choice))
-            box->click();
+            fromReader_.tick ? fromReader_.tick(box) : box->click();
     } else {
         sheet_->stepTab(action->itemStep);
+        if (fromReader_.reached)
+            fromReader_.reached(sheet_->currentIndex());
     }
     return true;
 }

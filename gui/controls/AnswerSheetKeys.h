@@ -30,6 +30,13 @@ public:
     void watch(const std::vector<QCheckBox*>& itemBoxes);
     // The digits and the item keys answer from reader, which takes no typed text.
     void answerFrom(QWidget* reader);
+    // What a key in a reader does besides: tick is how a digit ticks or clears a box (a click
+    // unless set), reached is told the page of the item an item key moved to.
+    struct FromReader {
+        std::function<void(QCheckBox* box)> tick;
+        std::function<void(int page)> reached;
+    };
+    void setFromReader(FromReader fromReader) { fromReader_ = std::move(fromReader); }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -49,6 +56,7 @@ private:
     TabbedDialog* sheet_;
     Boxes boxes_;
     std::vector<QObject*> readers_;
+    FromReader fromReader_;
 };
 
 } // namespace tamsel

@@ -29,6 +29,7 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTimer>
 
 using namespace tamsel;
@@ -93,6 +94,11 @@ frmTamsel::frmTamsel(const Clock& clock, MediaPlayer& player, WindowShelf& shelf
     tmr時間->setTimerType(Qt::PreciseTimer);
     connect(tmr時間, &QTimer::timeout, this, &frmTamsel::tmr時間_Timer);
 
+    auto* timeKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_T), this);
+    connect(timeKey, &QShortcut::activated, this, &frmTamsel::tellTime);
+    auto* menuKey = new QShortcut(QKeySequence(Qt::Key_F10), this);
+    connect(menuKey, &QShortcut::activated, this, &frmTamsel::openMenuBar);
+
     centreOnScreen(this);
     cmdスタート->setFocus();
 }
@@ -122,6 +128,8 @@ void frmTamsel::buildControls(QWidget* client)
             answerKeys_->answerFrom(reader);
     }
     announcer_ = new Announcer(client);
+    answerKeys_->setFromReader({.tick = [this](QCheckBox* box) { tickFromReader(box); },
+                                .reached = [this](int page) { tellItem(page + 1); }});
 
     connect(cmdスタート, &QPushButton::clicked, this, &frmTamsel::cmdスタート_Click);
     connect(cmd得点, &QPushButton::clicked, this, &frmTamsel::cmd得点_Click);
@@ -240,8 +248,43 @@ int frmTamsel::ticks(int item) const
 void frmTamsel::answerChanged(int item, bool ticked)
 {
     describeItem(item);
-    if (ticked && ticks(item) == 2)
+    if (ticked && ticks(item) == 2 && !tickingFromReader_)
         announcer_->announce(QString::fromUtf16(spoken::severalTicked));
+}
+
+void frmTamsel::tickFromReader(QCheckBox* box)
+{
+    tickingFromReader_ = true;
+    box->click();
+    tickingFromReader_ = false;
+    const int item = SSTab1->currentIndex() + 1;
+    announcer_->announce(
+        spoken::boxChanged(SSTab1->tabText(item - 1), box->text(), box->isChecked(), ticks(item)));
+}
+
+void frmTamsel::tellItem(int item)
+{
+    QStringList ticked;
+    for (const QCheckBox* box : chkTamsel[static_cast<size_t>(item - 1)])
+        if (box->isChecked())
+            ticked << box->text();
+    const bool ringShown = !pctマル[static_cast<size_t>(item - 1)]->isHidden();
+    announcer_->announce(spoken::itemReached(SSTab1->tabText(item - 1), ticked, ringShown));
+}
+
+void frmTamsel::tellTime()
+{
+    if (tmr時間->isActive())
+        announcer_->announce(lbl秒->accessibleName());
+    else if (lbl秒->text() == Countdown::timeUpText)
+        announcer_->announce(spoken::timeUp());
+    else
+        announcer_->announce(spoken::noAttempt());
+}
+
+void frmTamsel::openMenuBar()
+{
+    menuBar()->setActiveAction(menuBar()->actions().constFirst());
 }
 
 void frmTamsel::describeItem(int item)

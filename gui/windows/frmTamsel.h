@@ -65,6 +65,15 @@ private:
     // name, while the ring shows, to a screen reader.
     void describeItem(int item);
     void describeItems();
+    // A digit pressed where the student reads ticks or clears a box of the item in view, and a
+    // screen reader hears it there: the item, the choice and its new state.
+    void tickFromReader(QCheckBox* box);
+    // The item an item key moved to from where the student reads, with what is ticked there.
+    void tellItem(int item);
+    // Ctrl+T: the time left as the display shows it, or that no attempt runs.
+    void tellTime();
+    // F10 opens the menu bar's first menu, as on the desktops.
+    void openMenuBar();
 
     const tamsel::Clock& clock_;
     tamsel::MediaPlayer& MMControl1;
@@ -85,4 +94,5 @@ private:
     tamsel::AnswerSheetKeys* answerKeys_ = nullptr;
     QTimer* tmr時間 = nullptr;
     tamsel::Announcer* announcer_ = nullptr; // speaks the score and time-up to a screen reader
+    bool tickingFromReader_ = false;         // a tick from the booklet is told in one phrase
 };
