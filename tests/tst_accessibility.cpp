@@ -108,12 +108,24 @@ void TestAccessibility::displaysSpeakWholePhrases()
     QCOMPARE(time->text(QAccessible::Name), QString());
 }
 
+// Announced before Start sends the focus on: a screen reader speaks in the order it is told,
+// and a figure's description spoken on its focus would otherwise come first.
 void TestAccessibility::startIsAnnouncedWithTheTimeAllowed()
 {
     QCOMPARE(QAccessible::queryAccessibleInterface(announcer)->role(), QAccessible::Notification);
+    QVERIFY(activate());
+    find<TabbedDialog>(u"stb英語"_qs)->setCurrentIndex(1);
     button(u"cmdスタート"_qs)->setFocus();
+    QStringList told;
+    const QMetaObject::Connection focus =
+        connect(qApp, &QApplication::focusChanged, this, [&](QWidget*, QWidget* now) {
+            told << (shows > 0 ? QStringLiteral("announced, then ") : QString()) +
+                        now->objectName();
+        });
     click("cmdスタート");
+    disconnect(focus);
     QCOMPARE(announced(), u"試験開始。制限時間は 60 分です。"_qs);
+    QCOMPARE(told, QStringList(u"announced, then Picture1"_qs));
 }
 
 void TestAccessibility::scoreIsAnnounced()

@@ -308,17 +308,17 @@ void frmTamsel::cmdスタート_Click()
     tmr時間->start();
     countdown_.start(clock_.read());
     showTime(countdown_.display());
+    showScore(QString());
+    for (QLabel* mark : pctマル)
+        mark->setVisible(false);
+    describeItems();
+    announcer_->announce(spoken::attemptStarted());
     // The Start button goes out of use: the focus goes on to the booklet viewer's page in view,
     // where the attempt begins, rather than to whatever control comes next. A control on another
     // page is out of sight and would take the keys unseen.
     if (cmdスタート->hasFocus())
         stb英語->focusCurrentPage(Qt::OtherFocusReason);
     cmdスタート->setEnabled(false);
-    showScore(QString());
-    for (QLabel* mark : pctマル)
-        mark->setVisible(false);
-    describeItems();
-    announcer_->announce(spoken::attemptStarted());
 }
 
 void frmTamsel::tmr時間_Timer()

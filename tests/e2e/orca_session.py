@@ -12,11 +12,14 @@ speech-dispatcher and Orca on a virtual X screen in a D-Bus session, then this d
                               the focused control after Esc
 
 The session: Tab and Shift+Tab first (Orca's first key event can take half a minute to pass),
-Space on Start, Shift+Tab to the booklet's tabs, Right to 図１, Tab onto the figure, Tab on to
+Space on Start; in the booklet 4 twice (ticks and clears ④ of 1-A1), Ctrl+Tab and
+Ctrl+Shift+Tab, Ctrl+T (the time left), F10 (the menu) and Esc twice; Shift+Tab to the booklet's
+tabs, Right to 図１, Tab onto the figure, Tab on to
 the answer sheet, 4 ticks ④ of 1-A1 (right, 3 points), Ctrl+Tab and 1 tick ① of 1-A2 (wrong),
 Ctrl+Tab, 1 and 2 tick ① and ② of 1-A3, Shift+Tab back to its tab, Shift+Tab to 得　点 and Space,
 Tab to 合格率, Tab to the tab of 1-A3, Left to 1-A2 and 1-A1, Shift+Tab to 合格率 and Space, Esc
-closes the pass-line window.
+closes the pass-line window; Shift+Tab back to Start and Space, with 図１ in view: the start is
+heard before anything the focus on the figure brings.
 """
 
 import os
@@ -41,6 +44,8 @@ MOST_TABS = 12
 SPEECH = re.compile(r"SPEECH OUTPUT: '(.*?)'(?:\{.*\})?\s*$")
 
 ANSWERED, DOUBLE, RIGHT = "解答済み", "複数選択", "正解"
+# Orca's words for the roles, in the session's language (scripts/orca runs it in Japanese).
+NOTIFICATION, PUSH_BUTTON, PAGE_TAB, FRAME, IMAGE = "通知", "プッシュボタン", "ページタブ", "フレーム", "画像"
 MARKED = f"{score_name(3)}。34 問中 1 問正解"
 VERDICT = "進学は無茶です"
 # What Orca must have spoken: a description, a pattern over its phrases, and how many phrases
@@ -48,10 +53,17 @@ VERDICT = "進学は無茶です"
 EXPECTED = [
     ("the start announcement", re.escape(STARTED), None),
     ("the figure's text alternative", r"図１は", None),
-    ("the second tick, once", rf"^notification {DOUBLE}\.?$", 1),
+    ("the second tick, once", rf"^{NOTIFICATION} {DOUBLE}\.?$", 1),
     ("the score and the right items", re.escape(MARKED), None),
     ("the pass-line verdict, once", VERDICT, 1),
+    ("4 in the booklet, with its item and choice", rf"^{NOTIFICATION} 1-A1 ④ チェック\.?$", 1),
+    ("4 again, cleared", rf"^{NOTIFICATION} 1-A1 ④ チェックなし\.?$", 1),
+    ("Ctrl+Tab from the booklet, with the item reached", rf"^{NOTIFICATION} 1-A2 未解答\.?$", 1),
+    ("Ctrl+Shift+Tab back", rf"^{NOTIFICATION} 1-A1 未解答\.?$", 1),
+    ("Ctrl+T, the time left", rf"^{NOTIFICATION} あと \d+ 分\.?$", 1),
+    ("F10, the menu bar's first menu", r"^ゲーム\(G\)", None),
 ]
+FIGURE_TEXT = "図１は"
 # What Orca must have said of a tab the last time it came to it: the phrase after its name.
 TAB_SAYS = [
     ("1-A1, right, says 正解", "1-A1", f"{ANSWERED}、{RIGHT}."),
@@ -60,7 +72,7 @@ TAB_SAYS = [
 ]
 # What Orca must have said after Esc closed the pass-line window: the exam window, then the
 # control that has the focus again.
-AFTER_ESC = ["問題 （Tamsel） frame.", "合格率 push button."]
+AFTER_ESC = [f"問題 （Tamsel） {FRAME}.", f"合格率 {PUSH_BUTTON}."]
 
 
 class Orca:
@@ -167,6 +179,20 @@ def session(exam, orca):
     wait_until(lambda: focused() == text, what="the focus to go to the booklet's text")
     orca.says(re.escape(STARTED), mark, what="the start announcement")
 
+    for keys, pattern, what in [
+            ("4", "1-A1 ④ チェック$", "4 in the booklet"),
+            ("4", "1-A1 ④ チェックなし", "4 again"),
+            ("ctrl+Tab", "1-A2 未解答", "Ctrl+Tab from the booklet"),
+            ("ctrl+shift+Tab", "1-A1 未解答", "Ctrl+Shift+Tab back"),
+            ("ctrl+t", rf"^{NOTIFICATION} あと \d+ 分", "Ctrl+T"),
+            ("F10", r"^ゲーム\(G\)", "F10")]:
+        mark = orca.mark()
+        press_keys(keys)
+        orca.says(pattern, mark, what=what)
+    press_keys("Escape")
+    press_keys("Escape")
+    wait_until(lambda: focused() == text, what="Esc twice to leave the menu for the booklet")
+
     key("shift+Tab", lambda f: is_within(f, booklet) and f != text, "Shift+Tab to the tabs")
     press_keys("Right")
     figure_tab = tabs_of(booklet)[1]
@@ -217,7 +243,7 @@ def session(exam, orca):
     for item in (2, 1):
         mark = orca.mark()
         key("Left", lambda f: f == item_tabs[item - 1], f"Left to the tab of item {item}")
-        orca.says(f"{SHEET_TABS[item - 1]} page tab", mark, what=f"the tab of item {item}")
+        orca.says(f"{SHEET_TABS[item - 1]} {PAGE_TAB}", mark, what=f"the tab of item {item}")
     key("shift+Tab", lambda f: f == exam.buttons[PASS_RATE], "Shift+Tab back to 合格率")
 
     mark = orca.mark()
@@ -233,6 +259,15 @@ def session(exam, orca):
     wait_until(lambda: has_state(exam.buttons[PASS_RATE], State.FOCUSED),
                what="the focus back on 合格率")
     orca.says("合格率", mark, what="合格率, focused again after Esc")
+
+    # Start again, 図１ still in view: Start sends the focus onto the figure.
+    mark = orca.mark()
+    key_until("shift+Tab", lambda f: f == start, "Shift+Tab back to Start")
+    orca.says(f"スタート {PUSH_BUTTON}", mark, what="Start, focused again")
+    mark = orca.mark()
+    press_keys("space")
+    wait_until(lambda: focused() == figure, what="the focus to go to the figure in view")
+    orca.says(re.escape(STARTED), mark, what="the start announcement, 図１ in view")
     watch.close()
 
 
@@ -251,9 +286,17 @@ def check(debug_file):
         heard = sum(1 for phrase in speech if re.search(pattern, phrase))
         results.append((what, heard == count if count else heard > 0, f"{heard} times"))
     for what, caption, said in TAB_SAYS:
-        names = [i for i, phrase in enumerate(speech) if phrase.startswith(f"{caption} page tab")]
+        names = [i for i, phrase in enumerate(speech) if phrase.startswith(f"{caption} {PAGE_TAB}")]
         last = speech[names[-1] + 1] if names and names[-1] + 1 < len(speech) else None
         results.append((what, last == said, repr(last)))
+    # The last Start: nothing of the figure it focuses comes before its announcement.
+    starts = [i for i, phrase in enumerate(speech) if phrase.startswith(f"スタート {PUSH_BUTTON}")]
+    started = [i for i, phrase in enumerate(speech) if re.search(re.escape(STARTED), phrase)]
+    between = speech[starts[-1] + 1:started[-1]] if starts and started else None
+    results.append(("the start heard first, 図１ in view",
+                    between is not None and started[-1] > starts[-1]
+                    and not any(FIGURE_TEXT in phrase or f"図１ {IMAGE}" in phrase
+                                for phrase in between), between))
     esc = [i for i, phrase in enumerate(speech) if phrase == AFTER_ESC[0]]
     after = speech[esc[-1]:esc[-1] + len(AFTER_ESC)] if esc else []
     results.append(("after Esc, the exam window and 合格率", after == AFTER_ESC, after))
