@@ -6,6 +6,7 @@
 #include "controls/Announcer.h"
 #include "controls/RichTextBox.h"
 #include "controls/TabbedDialog.h"
+#include "pictures/FigureDescriptions.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -37,6 +38,7 @@ private Q_SLOTS:
     void tabListTellsWhereTheFocusIs();
     void tabListIsInvalidWhileDestroyed();
     void figuresAreDescribedAndReachable();
+    void figureIsReadSentenceBySentence();
     void contextMenuIsJapanese();
 
 private:
@@ -349,10 +351,44 @@ void TestAccessibility::figuresAreDescribedAndReachable()
         auto* figure = find<QWidget>(u"Picture%1"_qs.arg(n));
         QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(figure);
         const QString caption = iface->text(QAccessible::Name).left(2);
-        QVERIFY2(iface->text(QAccessible::Description).startsWith(caption + u'は'),
-                 qPrintable(iface->text(QAccessible::Description).left(20)));
+        // The focus brings what the figure is, in its first sentence; the text holds it all.
+        const QString first = iface->text(QAccessible::Description);
+        QVERIFY2(first.startsWith(caption + u'は') && first.endsWith(u'。'), qPrintable(first));
+        QAccessibleTextInterface* text = iface->textInterface();
+        QVERIFY(text);
+        const QString all = text->text(0, text->characterCount());
+        QVERIFY(all.startsWith(first + u'\n'));
+        QCOMPARE(QString(all).remove(u'\n'), figureDescription(u":/figure%1.jpg"_qs.arg(n)));
         QVERIFY(figure->focusPolicy() & Qt::TabFocus);
     }
+}
+
+// A figure's words are read a sentence at a time: Down and Up move the reading position by one,
+// End and Home to the last and the first, and a screen reader hears each move.
+void TestAccessibility::figureIsReadSentenceBySentence()
+{
+    QVERIFY(activate());
+    find<TabbedDialog>(u"stb英語"_qs)->setCurrentIndex(1);
+    auto* figure = find<QWidget>(u"Picture1"_qs);
+    figure->setFocus();
+    QAccessibleTextInterface* text = QAccessible::queryAccessibleInterface(figure)->textInterface();
+    const auto sentenceAtReading = [&] {
+        int start = 0;
+        int end = 0;
+        return text->textAtOffset(text->cursorPosition(), QAccessible::LineBoundary, &start, &end)
+            .remove(u'\n');
+    };
+    const QStringList sentences = text->text(0, text->characterCount()).split(u'\n');
+    QVERIFY(sentences.size() >= 3);
+    QStringList read;
+    for (const Qt::Key key : {Qt::Key_Down, Qt::Key_Down, Qt::Key_Up, Qt::Key_End, Qt::Key_Down,
+                              Qt::Key_Home, Qt::Key_Up}) {
+        QTest::keyClick(figure, key);
+        read << sentenceAtReading();
+    }
+    QCOMPARE(read, QStringList({sentences[1], sentences[2], sentences[1], sentences.last(),
+                                sentences.last(), sentences[0], sentences[0]}));
+    QCOMPARE(QApplication::focusWidget(), figure);
 }
 
 void TestAccessibility::contextMenuIsJapanese()

@@ -17,4 +17,21 @@ QString figureDescription(const QString& resourcePath)
     return descriptions.value(QFileInfo(resourcePath).fileName()).toString();
 }
 
+QStringList sentencesOf(const QString& description)
+{
+    QStringList sentences;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < description.size(); ++i) {
+        if (description[i] != u'。')
+            continue;
+        while (i + 1 < description.size() && QStringView(u"」）』").contains(description[i + 1]))
+            ++i;
+        sentences << description.mid(start, i + 1 - start).trimmed();
+        start = i + 1;
+    }
+    if (const QString rest = description.mid(start).trimmed(); !rest.isEmpty())
+        sentences << rest;
+    return sentences;
+}
+
 } // namespace tamsel

@@ -155,7 +155,11 @@ void frmTamsel::buildBookletViewer(QWidget* client)
             picture->setPicture(DensityPicture::decodeWhenNeeded(resource));
             // A figure is a stop of the keyboard, so that a screen reader reads what it shows.
             picture->setFocusPolicy(Qt::StrongFocus);
-            picture->setAccessibleDescription(figureDescription(resource));
+            // Its focus brings the first sentence, what the figure is; the others are read one
+            // at a time from there, so that coming back to a figure brings no long text.
+            const QStringList sentences = sentencesOf(figureDescription(resource));
+            picture->setAccessibleDescription(sentences.value(0));
+            picture->setReadingText(sentences);
             control = picture;
             break;
         }

@@ -14,7 +14,7 @@ speech-dispatcher and Orca on a virtual X screen in a D-Bus session, then this d
 The session: Tab and Shift+Tab first (Orca's first key event can take half a minute to pass),
 Space on Start; in the booklet 4 twice (ticks and clears ④ of 1-A1), Ctrl+Tab and
 Ctrl+Shift+Tab, Ctrl+T (the time left), F10 (the menu) and Esc twice; Shift+Tab to the booklet's
-tabs, Right to 図１, Tab onto the figure, Tab on to
+tabs, Right to 図１, Tab onto the figure, Down (its next sentence), Tab on to
 the answer sheet, 4 ticks ④ of 1-A1 (right, 3 points), Ctrl+Tab and 1 tick ① of 1-A2 (wrong),
 Ctrl+Tab, 1 and 2 tick ① and ② of 1-A3, Shift+Tab back to its tab, Shift+Tab to 得　点 and Space,
 Tab to 合格率, Tab to the tab of 1-A3, Left to 1-A2 and 1-A1, Shift+Tab to 合格率 and Space, Esc
@@ -22,6 +22,7 @@ closes the pass-line window; Shift+Tab back to Start and Space, with 図１ in v
 heard before anything the focus on the figure brings.
 """
 
+import json
 import os
 import pty
 import re
@@ -30,6 +31,7 @@ import subprocess
 import sys
 import threading
 import tty
+from pathlib import Path
 
 from tamsel_e2e import (CHOICES, ExamWindow, focus_window, FocusWatch, has_state, is_checked,
                         is_selected, is_within, PASS_LINE, PASS_RATE, press_keys, Role, SCORE,
@@ -64,6 +66,10 @@ EXPECTED = [
     ("F10, the menu bar's first menu", r"^ゲーム\(G\)", None),
 ]
 FIGURE_TEXT = "図１は"
+# The figure's second sentence, which Down on it reads.
+SECOND_SENTENCE = json.loads((Path(__file__).resolve().parents[2] / "content"
+                              / "figure-descriptions.json").read_text(encoding="utf-8")
+                             )["figure1.jpg"].split("。")[1] + "。"
 # What Orca must have said of a tab the last time it came to it: the phrase after its name.
 TAB_SAYS = [
     ("1-A1, right, says 正解", "1-A1", f"{ANSWERED}、{RIGHT}."),
@@ -180,7 +186,7 @@ def session(exam, orca):
     orca.says(re.escape(STARTED), mark, what="the start announcement")
 
     for keys, pattern, what in [
-            ("4", "1-A1 ④ チェック$", "4 in the booklet"),
+            ("4", r"1-A1 ④ チェック\.?$", "4 in the booklet"),
             ("4", "1-A1 ④ チェックなし", "4 again"),
             ("ctrl+Tab", "1-A2 未解答", "Ctrl+Tab from the booklet"),
             ("ctrl+shift+Tab", "1-A1 未解答", "Ctrl+Shift+Tab back"),
@@ -201,6 +207,9 @@ def session(exam, orca):
     mark = orca.mark()
     key("Tab", lambda f: f == figure, "Tab onto the figure 図１")
     orca.says("図１は", mark, what="the figure 図１ and its text alternative")
+    mark = orca.mark()
+    press_keys("Down")
+    orca.says(re.escape(SECOND_SENTENCE), mark, what="Down on the figure, its next sentence")
 
     key_until("Tab", lambda f: is_within(f, sheet), "Tab to the answer sheet")
     item_tabs = tabs_of(sheet)
@@ -282,7 +291,9 @@ def check(debug_file):
     for phrase in speech:
         print(f"   {phrase}")
     results = []
-    for what, pattern, count in EXPECTED:
+    expected = EXPECTED + [("Down on the figure, its second sentence alone",
+                            rf"^{re.escape(SECOND_SENTENCE)}$", 1)]
+    for what, pattern, count in expected:
         heard = sum(1 for phrase in speech if re.search(pattern, phrase))
         results.append((what, heard == count if count else heard > 0, f"{heard} times"))
     for what, caption, said in TAB_SAYS:
