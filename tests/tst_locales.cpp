@@ -2,9 +2,9 @@
 // (ja_JP.UTF-8, whose fontconfig names the faces in Japanese), under C.UTF-8 and en_US.UTF-8.
 // The locale is read once, when a program starts, so each window is pictured by a program of its
 // own under each locale (this test started again with --pictures-of): on its first opening there
-// (every page of the exam window's booklet viewer), and once more after every other window has
-// been opened. The pictures go under locale-pictures/ in the working folder and are compared
-// pixel for pixel.
+// (every page of the exam window's booklet viewer), once more after every other window has been
+// opened, and the exam window with its countdown running and with a score. The pictures go under
+// locale-pictures/ in the working folder and are compared pixel for pixel.
 
 #include "Fakes.h"
 #include "controls/TabbedDialog.h"
@@ -98,6 +98,15 @@ int picturesOf(const QString& name, const QString& folder)
             saved = QTest::qWaitForWindowExposed(shelf.show(*other, &window)) && saved;
     }
     picture(QStringLiteral("again"));
+    if (!named) {
+        // The countdown and the score, whose digits no locale changes.
+        window.cmdスタート_Click();
+        clock.now += 80;
+        window.tmr時間_Timer();
+        picture(QStringLiteral("started"));
+        window.cmd得点_Click();
+        picture(QStringLiteral("scored"));
+    }
     return saved ? 0 : 1;
 }
 
