@@ -119,6 +119,14 @@ def side_html(side):
     return "＋".join((str(count) if count > 1 else "") + sub(formula) for count, formula in side)
 
 
+def quotient_text(numerator, denominator):
+    """What a quotient comes to: ＝1.0 where it is exact to a tenth, ≒0.70 where it is rounded."""
+    quotient = Fraction(numerator, denominator)
+    if quotient * 10 == round(quotient * 10):
+        return f"＝{float(quotient):.1f}"
+    return f"≒{float(quotient):.2f}"
+
+
 def quotient_equations(wheat, sesame):
     """The equations behind 1.0 and 0.7, held to the quotients the item reads from 図５."""
     lines = ["<div class=\"worked keep\">",
@@ -135,8 +143,8 @@ def quotient_equations(wheat, sesame):
         quotient = carbon_dioxide / oxygen
         quotients.append(round(quotient, 1))
         lines.append(f"<tr><th scope=\"row\">{e(name)}</th><td>{side_html(left)}"
-                     f"　→　{side_html(right)}</td><td>{carbon_dioxide}÷{oxygen}≒"
-                     f"{quotient:.2f}</td></tr>")
+                     f"　→　{side_html(right)}</td><td>{carbon_dioxide}÷{oxygen}"
+                     f"{quotient_text(carbon_dioxide, oxygen)}</td></tr>")
     lines.append("<tr><th scope=\"row\">タンパク質</th><td>アミノ酸の組成によって式が一つに決まらない"
                  "</td><td>およそ0.8</td></tr>")
     if quotients != [wheat, sesame]:
@@ -242,7 +250,7 @@ def pedigree(keyed_choice_text):
                    f"{fraction_ja(son_affected)}。").replace("^", "")
     return ["<div class=\"worked keep\">",
             "<p class=\"worked-title\"><strong>図解</strong>　家系図（■はこの色覚をもつ男性，"
-            "●の中の点は保因者と確定した女性）</p>",
+            "中に点のある○は保因者と確定した女性）</p>",
             f"<svg class=\"pedigree\" role=\"img\" aria-label=\"{e(description)}\" "
             "viewBox=\"0 0 320 240\" width=\"320\" height=\"240\" "
             "font-family=\"IPAGothic, sans-serif\"><title>"
