@@ -8,7 +8,7 @@ PDF for print, into content/companion/:
                               it is right, the slip behind each other choice and the point to
                               learn, with the figure the answer rests on; a table of the answers,
                               a table by question and topic, and the score bands of the pass-line
-                              windows with their badges and study advice for each
+                              windows with study advice for each
   paper.html, paper.pdf       問題冊子: a cover with the rules, the six questions and seven
                               figures with each question's answer slots, and a mark sheet, to sit
                               the paper on paper
@@ -19,8 +19,8 @@ and the choices read from core/marking/AnswerKey.h, the tab captions from
 core/marking/AnswerSheet.h, the questions and choice texts from content/documents/booklet.txt
 (read as tools/rtfwrite.py reads it), the figures and their text alternatives from
 content/figureN@2x.png and content/figure-descriptions.json (tools/make_figures.py), the score
-bands from core/passline/ScoreBands.h and their badges from core/design/PassLineDesigns.h (the
-windows' messages stay in the windows; the explanations give each band its advice). The
+bands from core/passline/ScoreBands.h (the windows' badges and messages stay in the windows: the
+pass rates on the badges were never measured; the explanations give each band its advice). The
 explanations must give a reason for every choice but the key: a source that disagrees with the
 key does not make a booklet.
 
@@ -106,18 +106,11 @@ def answer_items():
 
 
 def score_bands(full_marks):
-    """Each pass-line window's scores, as (lowest, highest), with its badge and message."""
+    """Each pass-line window's scores, as (lowest, highest), in the bands' order."""
     bands_source = cpp_source("core/passline/ScoreBands.h")
     block = re.search(r"scoreBands\{\{(.*?)\}\};", bands_source, re.S).group(1)
     bands = [(test, int(bound), int(window)) for test, bound, window in
              re.findall(r"ScoreBand::Test::(Equal|AtLeast),\s*(-?\d+),\s*(\d+)", block)]
-    designs = cpp_source("core/design/PassLineDesigns.h")
-    labels = {}
-    for name, body in re.findall(r"labels(\d)\{\{(.*?)\}\};", designs, re.S):
-        badge = re.search(r'badge\("([^"]*)"', body).group(1).strip()
-        message = re.search(r'message\("([^"]*)"', body).group(1).strip()
-        labels[name] = (badge, message)
-    windows = dict(re.findall(r'window\("frm合格ライン(\d)",\s*labels(\d)\)', designs))
 
     # The first band that holds decides, as passLineWindowFor() does.
     scores = {}
@@ -133,7 +126,7 @@ def score_bands(full_marks):
             continue
         if reached != list(range(reached[0], reached[-1] + 1)):
             raise SourceError(f"window {window} takes scores that are not one range: {reached}")
-        found.append((reached[0], reached[-1]) + labels[windows[str(window)]])
+        found.append((reached[0], reached[-1]))
     return found
 
 
@@ -321,7 +314,7 @@ def check_explanations(items, questions, explained, lists):
 STYLE = """
 html { font-family: "IPAMincho", "IPA明朝", serif; line-height: 1.7; }
 body { margin: 1em auto; max-width: 46em; padding: 0 1em; }
-h1, h2, h3, h4, th, .badge { font-family: "IPAGothic", "IPAゴシック", sans-serif; }
+h1, h2, h3, h4, th { font-family: "IPAGothic", "IPAゴシック", sans-serif; }
 h1 { font-size: 1.6em; text-align: center; }
 h2 { font-size: 1.3em; border-bottom: 2px solid #333; margin-top: 1.6em; }
 h3 { font-size: 1.1em; background: #eee; padding: 0.15em 0.4em; }
@@ -516,18 +509,19 @@ def answers_html(paper, items, questions, explained, lists, all_figures, bands):
     body.append("</table></div>")
 
     # The pass-line windows keep their designed texts; here each band gets what to study next.
-    if sorted(paper["advice"]) != sorted(low for low, *_ in bands):
+    if sorted(paper["advice"]) != sorted(low for low, _ in bands):
         raise SourceError(f"advice for the bands from {sorted(paper['advice'])}, the pass-line "
-                          f"windows' bands start at {sorted(low for low, *_ in bands)}")
-    body += ["<div class=\"keep\">", "<h2 id=\"bands\">合格判定と学習のアドバイス</h2>",
-             "<p>「合格率」ボタンで開く合格判定は，得点によって次のように決まります。"
-             "合格率は説明のための架空の値で，実際の入試の合格率ではありません。</p>",
-             "<table><thead><tr><th scope=\"col\">得点</th><th scope=\"col\">判定</th>"
+                          f"windows' bands start at {sorted(low for low, _ in bands)}")
+    # Their badges' pass rates were never measured, so the booklet leaves them to the windows.
+    body += ["<div class=\"keep\">", "<h2 id=\"bands\">得点別の学習のアドバイス</h2>",
+             "<p>「合格率」ボタンで開く合格判定は，得点によって次の段階に分かれます。"
+             "段階ごとに，次に何を学習するとよいかを示します。</p>",
+             "<table><thead><tr><th scope=\"col\">得点</th>"
              "<th scope=\"col\">学習のアドバイス</th></tr></thead><tbody>"]
-    for low, high, badge, _ in bands:
+    for low, high in bands:
         scores = f"{low}点" if low == high else f"{low}～{high}点"
         body.append(f"<tr><th scope=\"row\" class=\"nobr\">{scores}</th>"
-                    f"<td class=\"badge nobr\">{e(badge)}</td><td>{prose(paper['advice'][low])}</td></tr>")
+                    f"<td>{prose(paper['advice'][low])}</td></tr>")
     body.append("</tbody></table></div>")
 
     for number, question in sorted(questions.items()):
