@@ -13,7 +13,6 @@ from fractions import Fraction
 
 from rtfwrite import paragraph_runs
 
-FULL_DIGITS = str.maketrans("0123456789", "０１２３４５６７８９")
 HALF_DIGITS = str.maketrans("０１２３４５６７８９", "0123456789")
 
 
@@ -31,12 +30,11 @@ def sub(text):
 
 
 def fraction_ja(value):
-    """A probability as the booklet writes it: ４分の１."""
+    """A probability as the booklet writes it: 4分の1."""
     value = Fraction(value)
     if value == 0:
-        return "０"
-    return (f"{str(value.denominator).translate(FULL_DIGITS)}分の"
-            f"{str(value.numerator).translate(FULL_DIGITS)}")
+        return "0"
+    return f"{value.denominator}分の{value.numerator}"
 
 
 # ---------------------------------------------------------------------------------------------
@@ -245,8 +243,8 @@ def pedigree(keyed_choice_text):
                          "stroke=\"#000\"/>")
     description = ("家系図。男性１（X^AY）と女性２の子が，この色覚をもつ男性３（X^aY）と，もたない"
                    "女性４である。男性３のX染色体は母の女性２から来るので，女性２は保因者"
-                   "（X^AX^a）と確定する。女性４はX^AX^AかX^AX^aで，保因者である確率は２分の１。"
-                   "女性４と男性５（X^AY）の男子が，この色覚をもつ確率は２分の１×２分の１＝"
+                   "（X^AX^a）と確定する。女性４はX^AX^AかX^AX^aで，保因者である確率は2分の1。"
+                   "女性４と男性５（X^AY）の男子が，この色覚をもつ確率は2分の1×2分の1＝"
                    f"{fraction_ja(son_affected)}。").replace("^", "")
     return ["<div class=\"worked keep\">",
             "<p class=\"worked-title\"><strong>図解</strong>　家系図（■はこの色覚をもつ男性，"
@@ -257,6 +255,6 @@ def pedigree(keyed_choice_text):
             f"{e(description)}</title>" + "".join(lines + shapes + texts) + "</svg>",
             "<p>男子の色覚は，母から受け取るX染色体だけで決まる（父からはY染色体を受け取る）。"
             "そのため男性３のX<sup>a</sup>は母の女性２から来ており，女性２は必ず保因者である。"
-            f"求める確率は，女性４が保因者である確率（２分の１）×保因者の母から男子がX<sup>a</sup>"
-            f"を受け取る確率（２分の１）＝{fraction_ja(son_affected)}。</p>",
+            f"求める確率は，女性４が保因者である確率（2分の1）×保因者の母から男子がX<sup>a</sup>"
+            f"を受け取る確率（2分の1）＝{fraction_ja(son_affected)}。</p>",
             "</div>"]

@@ -74,6 +74,55 @@ class SourceError(Exception):
 
 
 # ---------------------------------------------------------------------------------------------
+# The notation, one for the booklet and both documents. The booklet (content/documents/booklet.txt)
+# and the explanations are written to it, and what a reader gets of each document is held to it
+# before it is written or checked:
+#
+#   F₁          F with a subscript 1: F_{1} in the explanations, {f7:F}{f7 sub:1} in the booklet;
+#               never F1.
+#   digits      half-width (in the booklet's Latin face f7) for every quantity, count, fraction,
+#               ratio, slot and answer number: 60分, 1滴, 2分の1, 解答番号12, 4-A1-1. Full-width
+#               only for the one digit that numbers a part of the paper: 第１問, 問１, 図１, 表１,
+#               操作１, 実験１, 男性１, the blanks （１）, and their ranges and pairs (問１～５,
+#               問４・問５, （１）・（２）).
+#   fractions   N分のM (4分の1); in a formula a quotient is a÷b. A slash stands only in a unit
+#               (mg/mL).
+#   ratios      the full-width colon between half-width numbers, without spaces: 4：1：1：4.
+#   brackets    full-width （） and 「」, for Latin text too (遺伝子A（a））; never one （） directly
+#               inside another.
+#   commas      the full-width ， and ・ in lists, between Latin letters too (A，B，O); 、 only
+#               after a choice's number in the program's booklet (①、), which the documents set
+#               as ①　.
+PART = "(?:第|問|図|表|操作|実験|男性|女性)"
+PART_NUMBERS = re.compile(f"{PART}[１-９](?:[～・]{PART}?[１-９](?![０-９]))*(?![０-９])|（[１-９]）")
+NOTATION = (
+    ("F1 without its subscript", re.compile("F1")),
+    ("a part of the paper numbered in half-width digits", re.compile(f"{PART}[0-9]")),
+    ("a slash outside a unit", re.compile("／|(?<![A-Za-z])/|/(?![0-9]*[A-Za-z])")),
+    ("a ratio with a half-width colon or spaces", re.compile("[0-9] ?: ?[0-9]|[0-9] ：|： [0-9]")),
+    ("a half-width bracket", re.compile("[()\\[\\]]")),
+    ("a bracket inside a bracket", re.compile("（[^（）]*（")),
+    ("a half-width comma or 、", re.compile("[,、]")),
+)
+
+
+def notation_faults(document_html):
+    """Where the text a reader gets of a document, its alternatives and titles included, breaks
+    the notation; a subscript reads as such, so that F<sub>1</sub> is F₁."""
+    text = re.sub(r"<style>.*?</style>", "", document_html, flags=re.S)
+    text = re.sub(r"<sub>([0-9])</sub>", lambda m: "₀₁₂₃₄₅₆₇₈₉"[int(m.group(1))], text)
+    alternatives = re.findall(r' (?:alt|aria-label)="([^"]*)"', text)
+    read = html.unescape(re.sub(r"<[^>]+>", "\n", text)) + "\n" + "\n".join(
+        html.unescape(alternative) for alternative in alternatives)
+    faults = [f"a full-width digit that numbers no part of the paper: …{m.group(0)}…"
+              for m in re.finditer("[^\\n]{0,12}[０-９][^\\n]{0,8}", PART_NUMBERS.sub("□", read))]
+    for what, pattern in NOTATION:
+        for m in pattern.finditer(read):
+            faults.append(f"{what}: …{read[max(0, m.start() - 12):m.end() + 8]}…".replace("\n", " "))
+    return faults
+
+
+# ---------------------------------------------------------------------------------------------
 # What the program owns
 
 def cpp_source(relative):
@@ -139,7 +188,9 @@ def booklet_structure():
     Blocks are (kind, content, place) with kind "heading", "section", "passage", "subquestion",
     "listintro" (text), "choices" (a list of (circled digit, text)) or "table" (its title and its
     rows of cells, the first the header); place is (question, section letter, 問 number)."""
-    paragraphs = [text for text, _, _ in paragraph_runs(BOOKLET.read_text("utf-8"))]
+    # A lowered run reads as the explanations write it: F_{1}.
+    paragraphs = ["".join(f"_{{{text}}}" if lowered else text for _, text, lowered in runs)
+                  for _, _, runs in paragraph_runs(BOOKLET.read_text("utf-8"))]
     blocks, lists = [], {}
     question, section, number = 0, "", 0
     in_list = False
@@ -173,12 +224,12 @@ def booklet_structure():
             in_list = True
             blocks.append(("listintro", text, place))
         elif text.startswith("表１"):
-            # A title and four rows whose columns are set with ideographic spaces
-            # (tools/proofread.py holds them to it).
+            # A title and four rows whose columns are set with spaces (tools/proofread.py holds
+            # them to it).
             table = (text, [])
             blocks.append(("table", table, place))
         elif table and len(table[1]) < 4:
-            table[1].append(re.split("　+", text.strip("　")))
+            table[1].append(re.split("[　 ]+", text.strip("　 ")))
         else:
             blocks.append(("passage", text, place))
     return blocks, lists
@@ -212,8 +263,8 @@ def figures():
 
 
 def figure_of(names, all_figures):
-    """The one picture that shows the figures named ("図２、図３")."""
-    found = [figure for figure in all_figures if set(names.split("、")) <= set(figure["names"])]
+    """The one picture that shows the figures named ("図２・図３")."""
+    found = [figure for figure in all_figures if set(names.split("・")) <= set(figure["names"])]
     if len(found) != 1:
         raise SourceError(f"{names} is not one picture among the figures")
     return found[0]
@@ -320,6 +371,7 @@ h2 { font-size: 1.3em; border-bottom: 2px solid #333; margin-top: 1.6em; }
 h3 { font-size: 1.1em; background: #eee; padding: 0.15em 0.4em; }
 h4 { font-size: 1em; margin: 0.8em 0 0.2em; }
 p { margin: 0.3em 0; }
+sub, sup { line-height: 0; }
 table { border-collapse: collapse; margin: 0.6em 0; }
 th, td { border: 1px solid #555; padding: 0.15em 0.5em; vertical-align: top; }
 thead th { background: #eee; }
@@ -386,7 +438,7 @@ svg.pedigree { display: block; margin: 0.2em auto; }
 
 # WeasyPrint writes no tagged PDF, so a screen reader finds no structure in the PDFs.
 ACCESSIBLE_NOTE = ("<p class=\"note\">印刷用のPDFには，画面読み上げソフトが読む文書の構造が"
-                   "ありません。読み上げて使うときは，同じ内容のHTML版（図の説明の文つき）を"
+                   "ありません。読み上げて使うときは，同じ内容のHTML版（図の説明文つき）を"
                    "開いてください。</p>")
 
 
@@ -394,11 +446,15 @@ def e(text):
     return html.escape(text, quote=True)
 
 
+def lowered(text):
+    """Escaped text with F_{1} set as F₁, as the booklet and the explanations write it."""
+    return re.sub(r"_\{([^}]*)\}", r"<sub>\1</sub>", e(text))
+
+
 def prose(text):
     """Escaped prose of the explanations, with X^{A} and F_{1} set as super- and subscripts and
     an answer slot's caption kept on one line."""
-    text = re.sub(r"\^\{([^}]*)\}", r"<sup>\1</sup>", with_captions(text))
-    return re.sub(r"_\{([^}]*)\}", r"<sub>\1</sub>", text)
+    return re.sub(r"\^\{([^}]*)\}", r"<sup>\1</sup>", with_captions(text))
 
 
 def page(title, body):
@@ -461,7 +517,7 @@ def answers_html(paper, items, questions, explained, lists, all_figures, bands):
     total = sum(item["points"] for item in items)
     worked = worked_diagrams(items, lists)
     body = ["<h1>生物　解答・解説</h1>",
-            f"<p>全{len(questions)}問・{len(items)}解答・{total}点満点。"
+            f"<p>全{len(questions)}問・解答数{len(items)}・{total}点満点。"
             "「得　点」で採点したあとに，この冊子で答えを確かめましょう。"
             "赤い丸の付かなかった解答欄は，解答番号で下の解説を探してください。</p>",
             ACCESSIBLE_NOTE,
@@ -553,7 +609,7 @@ def item_html(item, text, choices, all_figures, shown, worked, marks):
              "<div class=\"head\">",
              f"<h3>解答番号{item['number']}　解答欄 {e(item['caption'])}　{where(item)}"
              f"　<small>{e(text['topic'])}</small></h3>",
-             f"<p>正解　<strong class=\"key\">{key}　{e(choices[item['correct'] - 1])}</strong>"
+             f"<p>正解　<strong class=\"key\">{key}　{lowered(choices[item['correct'] - 1])}</strong>"
              f"　配点 <span class=\"points\">{item['points']}点</span></p>",
              f"<p class=\"meta\">単元　{'・'.join(e(part) for part in text['unit'])}　"
              f"難易度　{text['level']}（{LEVELS[text['level']]}）　"
@@ -580,7 +636,7 @@ def item_html(item, text, choices, all_figures, shown, worked, marks):
     for choice, (mark, reason) in sorted(text["others"].items()):
         verdict = "これも正しい" if mark == "※" else "誤り"
         lines.append(f"<li data-choice=\"{choice}\"><span class=\"choice\">{CIRCLED[choice - 1]}　"
-                     f"{e(choices[choice - 1])}</span><em>【{verdict}】</em>{prose(reason)}</li>")
+                     f"{lowered(choices[choice - 1])}</span><em>【{verdict}】</em>{prose(reason)}</li>")
     lines.append("</ul>")
     lines.append(f"<p class=\"point\"><strong>学習のポイント</strong>　{prose(text['point'])}</p>")
     lines.append("</section>")
@@ -591,8 +647,9 @@ CAPTION = re.compile(r"[1-6]-(?:[AB])?[1-9](?:-[1-9])?")
 
 
 def with_captions(text):
-    """Escaped text in which an answer item's caption ("4-B3-7") never breaks at a line's end."""
-    return CAPTION.sub(lambda m: f"<span class=\"nobr\">{m.group(0)}</span>", e(text))
+    """Escaped text in which an answer item's caption ("4-B3-7") never breaks at a line's end,
+    and F_{1} is F₁."""
+    return CAPTION.sub(lambda m: f"<span class=\"nobr\">{m.group(0)}</span>", lowered(text))
 
 
 def entry_fields():
@@ -605,11 +662,11 @@ def cover_html(question_count, items, full_marks, pages):
     """The booklet's cover: what a room needs to sit the paper on paper."""
     count = f"全{pages}ページ" if pages else "全　ページ"
     return ["<section class=\"cover\">", "<h1>生物　問題冊子</h1>",
-            f"<p class=\"scope\">全{question_count}問・{len(items)}解答・{full_marks}点満点</p>",
+            f"<p class=\"scope\">全{question_count}問・解答数{len(items)}・{full_marks}点満点</p>",
             entry_fields(),
             "<h2>注意事項</h2>",
             "<ol class=\"rules\">",
-            "<li>試験時間は６０分です。試験開始の合図があるまで，この問題冊子を開いてはいけません。</li>",
+            "<li>試験時間は60分です。試験開始の合図があるまで，この問題冊子を開いてはいけません。</li>",
             f"<li>この問題冊子は，表紙と最後の解答用紙（マークシート）を含めて{count}です。"
             "ページの抜けや印刷の不鮮明なところがあれば，手を挙げて知らせてください。</li>",
             "<li>受験番号と氏名を，この表紙と解答用紙のそれぞれの欄に記入してください。</li>",
@@ -680,10 +737,8 @@ def paper_html(blocks, all_figures, items, full_marks, pages=None):
                  and figure["stem"] not in placed and figure["names"][0] in text]
         if kind == "heading":
             close({"question", "section", "subquestion"})
-            # The booklet sets some question numbers in its Latin face; the headings print one.
-            heading = re.sub("^第[0-9]問", lambda m: m.group(0).translate(FULL_DIGITS), text)
             body += [f"<section class=\"question newpage\" id=\"q{question}\">",
-                     f"<h2>{with_captions(heading)}</h2>"]
+                     f"<h2>{with_captions(text)}</h2>"]
             open_sections.append(("question", place))
         elif kind == "section":
             close({"section", "subquestion"})
@@ -796,9 +851,13 @@ def documents():
     check_explanations(items, questions, explained, lists)
     all_figures = figures()
     bands = score_bands(full_marks)
-    return {"answers.html": answers_html(paper, items, questions, explained, lists, all_figures,
+    made = {"answers.html": answers_html(paper, items, questions, explained, lists, all_figures,
                                          bands),
             "paper.html": paper_with_page_count(blocks, all_figures, items, full_marks)}
+    faults = [f"{name}: {fault}" for name, text in made.items() for fault in notation_faults(text)]
+    if faults:
+        raise SourceError("the notation is broken (see NOTATION):\n  " + "\n  ".join(faults))
+    return made
 
 
 def main(argv):
