@@ -401,6 +401,7 @@ table.entry th { padding: 0.5em 1em; }
 table.entry td.field { width: 16em; height: 2em; }
 table.entry.score td.field { width: 6em; }
 ol.rules li { margin: 0.3em 0; }
+p.instruction { font-family: "IPAGothic", "IPAゴシック", sans-serif; }
 .sheet table { float: left; margin: 0 1.2em 0.6em 0; }
 .sheet::after { content: ""; display: block; clear: both; }
 .sheet td.bubbles { white-space: nowrap; }
@@ -423,7 +424,7 @@ svg.pedigree { display: block; margin: 0.2em auto; }
   /* An item may run on to the next page between its paragraphs, as in a printed 解答・解説;
      a paragraph, a reason, a figure or a table row is never cut. */
   section.subquestion, figure, tr, li, p, .keep { break-inside: avoid; }
-  h2, h3, h4, p.aim, .head { break-after: avoid; }
+  h2, h3, h4, p.aim, p.instruction, .head { break-after: avoid; }
   section.newpage { break-before: page; }
   section.item figure { margin: 0.3em 0; text-align: center; }
   section.item figure img { width: auto !important; height: auto; max-height: 52mm; }
@@ -737,8 +738,15 @@ def paper_html(blocks, all_figures, items, full_marks, pages=None):
                  and figure["stem"] not in placed and figure["names"][0] in text]
         if kind == "heading":
             close({"question", "section", "subquestion"})
+            # The number and the weight make the heading, which so never breaks before its
+            # weight; the instruction follows it.
+            parts = re.fullmatch("(第[１-９]問)　(.*)(（配点　[0-9]+）)", text)
+            if not parts:
+                raise SourceError(f"a question's heading without its weight: {text}")
+            number_text, instruction, weight = parts.groups()
             body += [f"<section class=\"question newpage\" id=\"q{question}\">",
-                     f"<h2>{with_captions(text)}</h2>"]
+                     f"<h2>{number_text}　{weight}</h2>",
+                     f"<p class=\"instruction\">{with_captions(instruction)}</p>"]
             open_sections.append(("question", place))
         elif kind == "section":
             close({"section", "subquestion"})
