@@ -426,6 +426,7 @@ svg.pedigree { display: block; margin: 0.2em auto; }
   section.subquestion, figure, tr, li, p, .keep { break-inside: avoid; }
   h2, h3, h4, p.aim, p.instruction, .head { break-after: avoid; }
   section.newpage { break-before: page; }
+  .screen { display: none; }
   section.item figure { margin: 0.3em 0; text-align: center; }
   section.item figure img { width: auto !important; height: auto; max-height: 52mm; }
   h2 { margin-top: 1em; }
@@ -662,8 +663,11 @@ def entry_fields():
 def cover_html(question_count, items, full_marks, pages):
     """The booklet's cover: what a room needs to sit the paper on paper."""
     count = f"全{pages}ページ" if pages else "全　ページ"
+    # What only a student at the screen needs (the program's 「得　点」, the note for screen
+    # readers) stays in the HTML and leaves the print.
     return ["<section class=\"cover\">", "<h1>生物　問題冊子</h1>",
-            f"<p class=\"scope\">全{question_count}問・解答数{len(items)}・{full_marks}点満点</p>",
+            f"<p class=\"scope\">出題範囲　生物基礎・生物　　全{question_count}問・解答数{len(items)}・"
+            f"{full_marks}点満点</p>",
             entry_fields(),
             "<h2>注意事項</h2>",
             "<ol class=\"rules\">",
@@ -673,14 +677,20 @@ def cover_html(question_count, items, full_marks, pages):
             "<li>受験番号と氏名を，この表紙と解答用紙のそれぞれの欄に記入してください。</li>",
             "<li>解答は，解答用紙の解答欄にマークします。各問いの終わりに，その問いの解答欄の番号"
             "（<span class=\"nobr\">1-A1</span>など）を示してあります。"
-            "番号の付いた○を一つ，濃く塗りつぶしてください。</li>",
+            "HBの黒鉛筆（シャープペンシルも可）で，番号の付いた○を一つ，はみ出さないように"
+            "濃く塗りつぶしてください。</li>",
             "<li>一つの解答欄に二つ以上マークした場合は，その解答欄は得点になりません。"
-            "訂正するときは，消しゴムできれいに消してください。</li>",
-            "<li>画面で解くときは，答えを Tamsel の解答用紙に入れて「得　点」で採点します。"
+            "訂正するときは，消しゴムできれいに消し，消しくずを残さないでください。</li>",
+            "<li>問題冊子の余白は，計算や下書きに使ってかまいません。"
+            "ただし，採点されるのは解答用紙のマークだけです。</li>",
+            "<li>試験終了の合図があったら，すぐに筆記用具を置いてください。"
+            "解答用紙（最後のページ）は，監督者の指示に従って提出してください。</li>",
+            "<li class=\"screen\">画面で解くときは，答えを Tamsel の解答用紙に入れて「得　点」で採点します。"
             "紙の解答用紙は，解答・解説の「正解と配点」の表で採点できます。"
             "どちらで採点しても得点は同じです。</li>",
             "</ol>",
-            ACCESSIBLE_NOTE, "</section>"]
+            ACCESSIBLE_NOTE.replace("<p class=\"note\">", "<p class=\"note screen\">", 1),
+            "</section>"]
 
 
 def marksheet_html(items):
