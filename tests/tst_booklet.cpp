@@ -12,6 +12,8 @@
 #include <QSet>
 #include <QTest>
 #include <QTextBlock>
+#include <QTextCharFormat>
+#include <QTextCursor>
 #include <QTextDocument>
 
 #include <memory>
@@ -79,8 +81,8 @@ QString blank(int number)
     return u"（"_qs + fullWidth(number) + u"）"_qs;
 }
 
-// Reads the booklet's structure from its paragraphs: a question heading "第１問　…" (half-width
-// digits from question 3 on), a section heading "Ａ　…", a sub-question "問１　…", choice lines
+// Reads the booklet's structure from its paragraphs: a question heading "第１問　…", a section
+// heading "Ａ　…", a sub-question "問１　…", choice lines
 // "①、…" (several choices may share a line) and, where a sub-question has several lists, a line
 // ending in "の解答群" before each list. Any other paragraph is a passage, or belongs to the
 // sub-question it follows.
@@ -211,6 +213,7 @@ private Q_SLOTS:
     void sharedListsTakeBothAnswers();
     void blanksAreFilledByOneSubQuestion_data();
     void blanksAreFilledByOneSubQuestion();
+    void everyF1IsLowered();
 
 private:
     // The sub-question an item answers, or nullptr when the booklet has not exactly one.
@@ -220,6 +223,7 @@ private:
     const ChoiceList* listOf(int item) const;
 
     Booklet booklet_;
+    QList<bool> f1Lowered_;
 };
 
 void TestBooklet::initTestCase()
@@ -229,6 +233,16 @@ void TestBooklet::initTestCase()
     const std::unique_ptr<QTextDocument> document(tamsel::RtfReader::read(rtf, nullptr));
     QVERIFY(document);
     booklet_ = parse(*document);
+    // Where an F is followed by a 1, the 1 is lowered or not, in the booklet's order.
+    for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
+        for (qsizetype at = block.text().indexOf(u"F1"_qs); at >= 0;
+             at = block.text().indexOf(u"F1"_qs, at + 1)) {
+            QTextCursor cursor(block);
+            cursor.setPosition(block.position() + static_cast<int>(at) + 2);
+            f1Lowered_ << (cursor.charFormat().verticalAlignment() ==
+                           QTextCharFormat::AlignSubScript);
+        }
+    }
 }
 
 const SubQuestion* TestBooklet::subQuestionOf(int item) const
@@ -282,13 +296,13 @@ void TestBooklet::headingsCarryTheKeysWeights_data()
     QTest::addColumn<int>("lastItem");
     QTest::addColumn<int>("subQuestions");
     QTest::addColumn<QString>("sections");
-    QTest::newRow("第１問, full-width digit, sections A and B")
-        << 1 << u"第１問　"_qs << 1 << 5 << 5 << u"AB"_qs;
-    QTest::newRow("第２問, full-width digit") << 2 << u"第２問　"_qs << 6 << 10 << 5 << QString();
-    QTest::newRow("第3問, half-width digit") << 3 << u"第3問　"_qs << 11 << 15 << 5 << QString();
-    QTest::newRow("第4問, sections A and B") << 4 << u"第4問　"_qs << 16 << 23 << 4 << u"AB"_qs;
-    QTest::newRow("第5問") << 5 << u"第5問　"_qs << 24 << 28 << 4 << QString();
-    QTest::newRow("第6問, sections A and B") << 6 << u"第6問　"_qs << 29 << 34 << 5 << u"AB"_qs;
+    // Every heading numbers its question in a full-width digit, as every part of the paper is.
+    QTest::newRow("第１問, sections A and B") << 1 << u"第１問　"_qs << 1 << 5 << 5 << u"AB"_qs;
+    QTest::newRow("第２問") << 2 << u"第２問　"_qs << 6 << 10 << 5 << QString();
+    QTest::newRow("第３問") << 3 << u"第３問　"_qs << 11 << 15 << 5 << QString();
+    QTest::newRow("第４問, sections A and B") << 4 << u"第４問　"_qs << 16 << 23 << 4 << u"AB"_qs;
+    QTest::newRow("第５問") << 5 << u"第５問　"_qs << 24 << 28 << 4 << QString();
+    QTest::newRow("第６問, sections A and B") << 6 << u"第６問　"_qs << 29 << 34 << 5 << u"AB"_qs;
 }
 
 void TestBooklet::headingsCarryTheKeysWeights()
@@ -429,6 +443,13 @@ void TestBooklet::blanksAreFilledByOneSubQuestion()
                 QVERIFY2(!choice.contains(name), qPrintable(choice));
         }
     }
+}
+
+// The booklet writes F₁ as the two documents do, with the 1 lowered, never as a plain F1.
+void TestBooklet::everyF1IsLowered()
+{
+    QCOMPARE(f1Lowered_.size(), 5);
+    QVERIFY(!f1Lowered_.contains(false));
 }
 
 QTEST_GUILESS_MAIN(TestBooklet)

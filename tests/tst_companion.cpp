@@ -35,9 +35,13 @@ QString circled(int choice)
     return QString(QChar(static_cast<char16_t>(u'①' + choice - 1)));
 }
 
+// The text a reader gets of a quotation: F<sub>1</sub> is the booklet's F with its lowered 1,
+// which the booklet's text gives as F1.
 QString unescaped(QString text)
 {
-    return text.replace(u"&lt;"_qs, u"<"_qs)
+    return text.remove(u"<sub>"_qs)
+        .remove(u"</sub>"_qs)
+        .replace(u"&lt;"_qs, u"<"_qs)
         .replace(u"&gt;"_qs, u">"_qs)
         .replace(u"&quot;"_qs, u"\""_qs)
         .replace(u"&#x27;"_qs, u"'"_qs)

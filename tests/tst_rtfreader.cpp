@@ -115,6 +115,8 @@ private Q_SLOTS:
     void emptyRunsAddNothing();
     void runFormats_data();
     void runFormats();
+    void subscriptHoldsUntilItsEnd_data();
+    void subscriptHoldsUntilItsEnd();
     void hangingIndentHoldsUntilPard_data();
     void hangingIndentHoldsUntilPard();
     void defaultTabStops_data();
@@ -280,6 +282,41 @@ void TestRtfReader::runFormats()
     cursor.movePosition(QTextCursor::End);
     QCOMPARE(cursor.charFormat().fontFamilies().toStringList(), families);
     QCOMPARE(cursor.charFormat().fontPointSize(), points);
+}
+
+// F₁ in the booklet: the 1 is lowered until \nosupersub, \plain or its group's end, and only it.
+void TestRtfReader::subscriptHoldsUntilItsEnd_data()
+{
+    // The text read, each lowered character after a "_".
+    QTest::addColumn<QByteArray>("rtf");
+    QTest::addColumn<QString>("lowered");
+    QTest::newRow("a run of the booklet's Latin face")
+        << withBody("\\plain\\f7\\fs16 F\\plain\\f7\\fs16\\sub 1\\plain\\f5\\fs16 x"_qba)
+        << u"F_1x"_qs;
+    QTest::newRow("until \\nosupersub") << withBody("\\sub 1\\nosupersub x"_qba) << u"_1x"_qs;
+    QTest::newRow("until its group ends") << withBody("{\\sub 12}x"_qba) << u"_1_2x"_qs;
+    QTest::newRow("across a paragraph's end") << withBody("\\sub 1\\par 2"_qba) << u"_1\n_2"_qs;
+    QTest::newRow("nothing lowered") << withBody("F1"_qba) << u"F1"_qs;
+}
+
+void TestRtfReader::subscriptHoldsUntilItsEnd()
+{
+    QFETCH(QByteArray, rtf);
+    QFETCH(QString, lowered);
+    const auto document = read(rtf);
+    QString found;
+    for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
+        if (block != document->begin())
+            found += u'\n';
+        for (int i = 0; i < block.length() - 1; ++i) {
+            QTextCursor cursor(block);
+            cursor.setPosition(block.position() + i + 1);
+            if (cursor.charFormat().verticalAlignment() == QTextCharFormat::AlignSubScript)
+                found += u'_';
+            found += block.text()[i];
+        }
+    }
+    QCOMPARE(found, lowered);
 }
 
 void TestRtfReader::hangingIndentHoldsUntilPard_data()

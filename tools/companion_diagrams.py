@@ -13,7 +13,6 @@ from fractions import Fraction
 
 from rtfwrite import paragraph_runs
 
-FULL_DIGITS = str.maketrans("0123456789", "０１２３４５６７８９")
 HALF_DIGITS = str.maketrans("０１２３４５６７８９", "0123456789")
 
 
@@ -31,12 +30,11 @@ def sub(text):
 
 
 def fraction_ja(value):
-    """A probability as the booklet writes it: ４分の１."""
+    """A probability as the booklet writes it: 4分の1."""
     value = Fraction(value)
     if value == 0:
-        return "０"
-    return (f"{str(value.denominator).translate(FULL_DIGITS)}分の"
-            f"{str(value.numerator).translate(FULL_DIGITS)}")
+        return "0"
+    return f"{value.denominator}分の{value.numerator}"
 
 
 # ---------------------------------------------------------------------------------------------
@@ -119,6 +117,14 @@ def side_html(side):
     return "＋".join((str(count) if count > 1 else "") + sub(formula) for count, formula in side)
 
 
+def quotient_text(numerator, denominator):
+    """What a quotient comes to: ＝1.0 where it is exact to a tenth, ≒0.70 where it is rounded."""
+    quotient = Fraction(numerator, denominator)
+    if quotient * 10 == round(quotient * 10):
+        return f"＝{float(quotient):.1f}"
+    return f"≒{float(quotient):.2f}"
+
+
 def quotient_equations(wheat, sesame):
     """The equations behind 1.0 and 0.7, held to the quotients the item reads from 図５."""
     lines = ["<div class=\"worked keep\">",
@@ -135,8 +141,8 @@ def quotient_equations(wheat, sesame):
         quotient = carbon_dioxide / oxygen
         quotients.append(round(quotient, 1))
         lines.append(f"<tr><th scope=\"row\">{e(name)}</th><td>{side_html(left)}"
-                     f"　→　{side_html(right)}</td><td>{carbon_dioxide}÷{oxygen}≒"
-                     f"{quotient:.2f}</td></tr>")
+                     f"　→　{side_html(right)}</td><td>{carbon_dioxide}÷{oxygen}"
+                     f"{quotient_text(carbon_dioxide, oxygen)}</td></tr>")
     lines.append("<tr><th scope=\"row\">タンパク質</th><td>アミノ酸の組成によって式が一つに決まらない"
                  "</td><td>およそ0.8</td></tr>")
     if quotients != [wheat, sesame]:
@@ -237,18 +243,18 @@ def pedigree(keyed_choice_text):
                          "stroke=\"#000\"/>")
     description = ("家系図。男性１（X^AY）と女性２の子が，この色覚をもつ男性３（X^aY）と，もたない"
                    "女性４である。男性３のX染色体は母の女性２から来るので，女性２は保因者"
-                   "（X^AX^a）と確定する。女性４はX^AX^AかX^AX^aで，保因者である確率は２分の１。"
-                   "女性４と男性５（X^AY）の男子が，この色覚をもつ確率は２分の１×２分の１＝"
+                   "（X^AX^a）と確定する。女性４はX^AX^AかX^AX^aで，保因者である確率は2分の1。"
+                   "女性４と男性５（X^AY）の男子が，この色覚をもつ確率は2分の1×2分の1＝"
                    f"{fraction_ja(son_affected)}。").replace("^", "")
     return ["<div class=\"worked keep\">",
             "<p class=\"worked-title\"><strong>図解</strong>　家系図（■はこの色覚をもつ男性，"
-            "●の中の点は保因者と確定した女性）</p>",
+            "中に点のある○は保因者と確定した女性）</p>",
             f"<svg class=\"pedigree\" role=\"img\" aria-label=\"{e(description)}\" "
             "viewBox=\"0 0 320 240\" width=\"320\" height=\"240\" "
             "font-family=\"IPAGothic, sans-serif\"><title>"
             f"{e(description)}</title>" + "".join(lines + shapes + texts) + "</svg>",
             "<p>男子の色覚は，母から受け取るX染色体だけで決まる（父からはY染色体を受け取る）。"
             "そのため男性３のX<sup>a</sup>は母の女性２から来ており，女性２は必ず保因者である。"
-            f"求める確率は，女性４が保因者である確率（２分の１）×保因者の母から男子がX<sup>a</sup>"
-            f"を受け取る確率（２分の１）＝{fraction_ja(son_affected)}。</p>",
+            f"求める確率は，女性４が保因者である確率（2分の1）×保因者の母から男子がX<sup>a</sup>"
+            f"を受け取る確率（2分の1）＝{fraction_ja(son_affected)}。</p>",
             "</div>"]

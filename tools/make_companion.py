@@ -8,7 +8,7 @@ PDF for print, into content/companion/:
                               it is right, the slip behind each other choice and the point to
                               learn, with the figure the answer rests on; a table of the answers,
                               a table by question and topic, and the score bands of the pass-line
-                              windows with their badges and study advice for each
+                              windows with study advice for each
   paper.html, paper.pdf       問題冊子: a cover with the rules, the six questions and seven
                               figures with each question's answer slots, and a mark sheet, to sit
                               the paper on paper
@@ -19,8 +19,8 @@ and the choices read from core/marking/AnswerKey.h, the tab captions from
 core/marking/AnswerSheet.h, the questions and choice texts from content/documents/booklet.txt
 (read as tools/rtfwrite.py reads it), the figures and their text alternatives from
 content/figureN@2x.png and content/figure-descriptions.json (tools/make_figures.py), the score
-bands from core/passline/ScoreBands.h and their badges from core/design/PassLineDesigns.h (the
-windows' messages stay in the windows; the explanations give each band its advice). The
+bands from core/passline/ScoreBands.h (the windows' badges and messages stay in the windows: the
+pass rates on the badges were never measured; the explanations give each band its advice). The
 explanations must give a reason for every choice but the key: a source that disagrees with the
 key does not make a booklet.
 
@@ -74,6 +74,55 @@ class SourceError(Exception):
 
 
 # ---------------------------------------------------------------------------------------------
+# The notation, one for the booklet and both documents. The booklet (content/documents/booklet.txt)
+# and the explanations are written to it, and what a reader gets of each document is held to it
+# before it is written or checked:
+#
+#   F₁          F with a subscript 1: F_{1} in the explanations, {f7:F}{f7 sub:1} in the booklet;
+#               never F1.
+#   digits      half-width (in the booklet's Latin face f7) for every quantity, count, fraction,
+#               ratio, slot and answer number: 60分, 1滴, 2分の1, 解答番号12, 4-A1-1. Full-width
+#               only for the one digit that numbers a part of the paper: 第１問, 問１, 図１, 表１,
+#               操作１, 実験１, 男性１, the blanks （１）, and their ranges and pairs (問１～５,
+#               問４・問５, （１）・（２）).
+#   fractions   N分のM (4分の1); in a formula a quotient is a÷b. A slash stands only in a unit
+#               (mg/mL).
+#   ratios      the full-width colon between half-width numbers, without spaces: 4：1：1：4.
+#   brackets    full-width （） and 「」, for Latin text too (遺伝子A（a））; never one （） directly
+#               inside another.
+#   commas      the full-width ， and ・ in lists, between Latin letters too (A，B，O); 、 only
+#               after a choice's number in the program's booklet (①、), which the documents set
+#               as ①　.
+PART = "(?:第|問|図|表|操作|実験|男性|女性)"
+PART_NUMBERS = re.compile(f"{PART}[１-９](?:[～・]{PART}?[１-９](?![０-９]))*(?![０-９])|（[１-９]）")
+NOTATION = (
+    ("F1 without its subscript", re.compile("F1")),
+    ("a part of the paper numbered in half-width digits", re.compile(f"{PART}[0-9]")),
+    ("a slash outside a unit", re.compile("／|(?<![A-Za-z])/|/(?![0-9]*[A-Za-z])")),
+    ("a ratio with a half-width colon or spaces", re.compile("[0-9] ?: ?[0-9]|[0-9] ：|： [0-9]")),
+    ("a half-width bracket", re.compile("[()\\[\\]]")),
+    ("a bracket inside a bracket", re.compile("（[^（）]*（")),
+    ("a half-width comma or 、", re.compile("[,、]")),
+)
+
+
+def notation_faults(document_html):
+    """Where the text a reader gets of a document, its alternatives and titles included, breaks
+    the notation; a subscript reads as such, so that F<sub>1</sub> is F₁."""
+    text = re.sub(r"<style>.*?</style>", "", document_html, flags=re.S)
+    text = re.sub(r"<sub>([0-9])</sub>", lambda m: "₀₁₂₃₄₅₆₇₈₉"[int(m.group(1))], text)
+    alternatives = re.findall(r' (?:alt|aria-label)="([^"]*)"', text)
+    read = html.unescape(re.sub(r"<[^>]+>", "\n", text)) + "\n" + "\n".join(
+        html.unescape(alternative) for alternative in alternatives)
+    faults = [f"a full-width digit that numbers no part of the paper: …{m.group(0)}…"
+              for m in re.finditer("[^\\n]{0,12}[０-９][^\\n]{0,8}", PART_NUMBERS.sub("□", read))]
+    for what, pattern in NOTATION:
+        for m in pattern.finditer(read):
+            faults.append(f"{what}: …{read[max(0, m.start() - 12):m.end() + 8]}…".replace("\n", " "))
+    return faults
+
+
+# ---------------------------------------------------------------------------------------------
 # What the program owns
 
 def cpp_source(relative):
@@ -106,18 +155,11 @@ def answer_items():
 
 
 def score_bands(full_marks):
-    """Each pass-line window's scores, as (lowest, highest), with its badge and message."""
+    """Each pass-line window's scores, as (lowest, highest), in the bands' order."""
     bands_source = cpp_source("core/passline/ScoreBands.h")
     block = re.search(r"scoreBands\{\{(.*?)\}\};", bands_source, re.S).group(1)
     bands = [(test, int(bound), int(window)) for test, bound, window in
              re.findall(r"ScoreBand::Test::(Equal|AtLeast),\s*(-?\d+),\s*(\d+)", block)]
-    designs = cpp_source("core/design/PassLineDesigns.h")
-    labels = {}
-    for name, body in re.findall(r"labels(\d)\{\{(.*?)\}\};", designs, re.S):
-        badge = re.search(r'badge\("([^"]*)"', body).group(1).strip()
-        message = re.search(r'message\("([^"]*)"', body).group(1).strip()
-        labels[name] = (badge, message)
-    windows = dict(re.findall(r'window\("frm合格ライン(\d)",\s*labels(\d)\)', designs))
 
     # The first band that holds decides, as passLineWindowFor() does.
     scores = {}
@@ -133,7 +175,7 @@ def score_bands(full_marks):
             continue
         if reached != list(range(reached[0], reached[-1] + 1)):
             raise SourceError(f"window {window} takes scores that are not one range: {reached}")
-        found.append((reached[0], reached[-1]) + labels[windows[str(window)]])
+        found.append((reached[0], reached[-1]))
     return found
 
 
@@ -146,7 +188,9 @@ def booklet_structure():
     Blocks are (kind, content, place) with kind "heading", "section", "passage", "subquestion",
     "listintro" (text), "choices" (a list of (circled digit, text)) or "table" (its title and its
     rows of cells, the first the header); place is (question, section letter, 問 number)."""
-    paragraphs = [text for text, _, _ in paragraph_runs(BOOKLET.read_text("utf-8"))]
+    # A lowered run reads as the explanations write it: F_{1}.
+    paragraphs = ["".join(f"_{{{text}}}" if lowered else text for _, text, lowered in runs)
+                  for _, _, runs in paragraph_runs(BOOKLET.read_text("utf-8"))]
     blocks, lists = [], {}
     question, section, number = 0, "", 0
     in_list = False
@@ -180,12 +224,12 @@ def booklet_structure():
             in_list = True
             blocks.append(("listintro", text, place))
         elif text.startswith("表１"):
-            # A title and four rows whose columns are set with ideographic spaces
-            # (tools/proofread.py holds them to it).
+            # A title and four rows whose columns are set with spaces (tools/proofread.py holds
+            # them to it).
             table = (text, [])
             blocks.append(("table", table, place))
         elif table and len(table[1]) < 4:
-            table[1].append(re.split("　+", text.strip("　")))
+            table[1].append(re.split("[　 ]+", text.strip("　 ")))
         else:
             blocks.append(("passage", text, place))
     return blocks, lists
@@ -219,8 +263,8 @@ def figures():
 
 
 def figure_of(names, all_figures):
-    """The one picture that shows the figures named ("図２、図３")."""
-    found = [figure for figure in all_figures if set(names.split("、")) <= set(figure["names"])]
+    """The one picture that shows the figures named ("図２・図３")."""
+    found = [figure for figure in all_figures if set(names.split("・")) <= set(figure["names"])]
     if len(found) != 1:
         raise SourceError(f"{names} is not one picture among the figures")
     return found[0]
@@ -321,12 +365,13 @@ def check_explanations(items, questions, explained, lists):
 STYLE = """
 html { font-family: "IPAMincho", "IPA明朝", serif; line-height: 1.7; }
 body { margin: 1em auto; max-width: 46em; padding: 0 1em; }
-h1, h2, h3, h4, th, .badge { font-family: "IPAGothic", "IPAゴシック", sans-serif; }
+h1, h2, h3, h4, th { font-family: "IPAGothic", "IPAゴシック", sans-serif; }
 h1 { font-size: 1.6em; text-align: center; }
 h2 { font-size: 1.3em; border-bottom: 2px solid #333; margin-top: 1.6em; }
 h3 { font-size: 1.1em; background: #eee; padding: 0.15em 0.4em; }
 h4 { font-size: 1em; margin: 0.8em 0 0.2em; }
 p { margin: 0.3em 0; }
+sub, sup { line-height: 0; }
 table { border-collapse: collapse; margin: 0.6em 0; }
 th, td { border: 1px solid #555; padding: 0.15em 0.5em; vertical-align: top; }
 thead th { background: #eee; }
@@ -356,6 +401,7 @@ table.entry th { padding: 0.5em 1em; }
 table.entry td.field { width: 16em; height: 2em; }
 table.entry.score td.field { width: 6em; }
 ol.rules li { margin: 0.3em 0; }
+p.instruction { font-family: "IPAGothic", "IPAゴシック", sans-serif; }
 .sheet table { float: left; margin: 0 1.2em 0.6em 0; }
 .sheet::after { content: ""; display: block; clear: both; }
 .sheet td.bubbles { white-space: nowrap; }
@@ -378,8 +424,9 @@ svg.pedigree { display: block; margin: 0.2em auto; }
   /* An item may run on to the next page between its paragraphs, as in a printed 解答・解説;
      a paragraph, a reason, a figure or a table row is never cut. */
   section.subquestion, figure, tr, li, p, .keep { break-inside: avoid; }
-  h2, h3, h4, p.aim, .head { break-after: avoid; }
+  h2, h3, h4, p.aim, p.instruction, .head { break-after: avoid; }
   section.newpage { break-before: page; }
+  .screen { display: none; }
   section.item figure { margin: 0.3em 0; text-align: center; }
   section.item figure img { width: auto !important; height: auto; max-height: 52mm; }
   h2 { margin-top: 1em; }
@@ -393,7 +440,7 @@ svg.pedigree { display: block; margin: 0.2em auto; }
 
 # WeasyPrint writes no tagged PDF, so a screen reader finds no structure in the PDFs.
 ACCESSIBLE_NOTE = ("<p class=\"note\">印刷用のPDFには，画面読み上げソフトが読む文書の構造が"
-                   "ありません。読み上げて使うときは，同じ内容のHTML版（図の説明の文つき）を"
+                   "ありません。読み上げて使うときは，同じ内容のHTML版（図の説明文つき）を"
                    "開いてください。</p>")
 
 
@@ -401,11 +448,15 @@ def e(text):
     return html.escape(text, quote=True)
 
 
+def lowered(text):
+    """Escaped text with F_{1} set as F₁, as the booklet and the explanations write it."""
+    return re.sub(r"_\{([^}]*)\}", r"<sub>\1</sub>", e(text))
+
+
 def prose(text):
     """Escaped prose of the explanations, with X^{A} and F_{1} set as super- and subscripts and
     an answer slot's caption kept on one line."""
-    text = re.sub(r"\^\{([^}]*)\}", r"<sup>\1</sup>", with_captions(text))
-    return re.sub(r"_\{([^}]*)\}", r"<sub>\1</sub>", text)
+    return re.sub(r"\^\{([^}]*)\}", r"<sup>\1</sup>", with_captions(text))
 
 
 def page(title, body):
@@ -468,7 +519,7 @@ def answers_html(paper, items, questions, explained, lists, all_figures, bands):
     total = sum(item["points"] for item in items)
     worked = worked_diagrams(items, lists)
     body = ["<h1>生物　解答・解説</h1>",
-            f"<p>全{len(questions)}問・{len(items)}解答・{total}点満点。"
+            f"<p>全{len(questions)}問・解答数{len(items)}・{total}点満点。"
             "「得　点」で採点したあとに，この冊子で答えを確かめましょう。"
             "赤い丸の付かなかった解答欄は，解答番号で下の解説を探してください。</p>",
             ACCESSIBLE_NOTE,
@@ -516,18 +567,19 @@ def answers_html(paper, items, questions, explained, lists, all_figures, bands):
     body.append("</table></div>")
 
     # The pass-line windows keep their designed texts; here each band gets what to study next.
-    if sorted(paper["advice"]) != sorted(low for low, *_ in bands):
+    if sorted(paper["advice"]) != sorted(low for low, _ in bands):
         raise SourceError(f"advice for the bands from {sorted(paper['advice'])}, the pass-line "
-                          f"windows' bands start at {sorted(low for low, *_ in bands)}")
-    body += ["<div class=\"keep\">", "<h2 id=\"bands\">合格判定と学習のアドバイス</h2>",
-             "<p>「合格率」ボタンで開く合格判定は，得点によって次のように決まります。"
-             "合格率は説明のための架空の値で，実際の入試の合格率ではありません。</p>",
-             "<table><thead><tr><th scope=\"col\">得点</th><th scope=\"col\">判定</th>"
+                          f"windows' bands start at {sorted(low for low, _ in bands)}")
+    # Their badges' pass rates were never measured, so the booklet leaves them to the windows.
+    body += ["<div class=\"keep\">", "<h2 id=\"bands\">得点別の学習のアドバイス</h2>",
+             "<p>「合格率」ボタンで開く合格判定は，得点によって次の段階に分かれます。"
+             "段階ごとに，次に何を学習するとよいかを示します。</p>",
+             "<table><thead><tr><th scope=\"col\">得点</th>"
              "<th scope=\"col\">学習のアドバイス</th></tr></thead><tbody>"]
-    for low, high, badge, _ in bands:
+    for low, high in bands:
         scores = f"{low}点" if low == high else f"{low}～{high}点"
         body.append(f"<tr><th scope=\"row\" class=\"nobr\">{scores}</th>"
-                    f"<td class=\"badge nobr\">{e(badge)}</td><td>{prose(paper['advice'][low])}</td></tr>")
+                    f"<td>{prose(paper['advice'][low])}</td></tr>")
     body.append("</tbody></table></div>")
 
     for number, question in sorted(questions.items()):
@@ -559,7 +611,7 @@ def item_html(item, text, choices, all_figures, shown, worked, marks):
              "<div class=\"head\">",
              f"<h3>解答番号{item['number']}　解答欄 {e(item['caption'])}　{where(item)}"
              f"　<small>{e(text['topic'])}</small></h3>",
-             f"<p>正解　<strong class=\"key\">{key}　{e(choices[item['correct'] - 1])}</strong>"
+             f"<p>正解　<strong class=\"key\">{key}　{lowered(choices[item['correct'] - 1])}</strong>"
              f"　配点 <span class=\"points\">{item['points']}点</span></p>",
              f"<p class=\"meta\">単元　{'・'.join(e(part) for part in text['unit'])}　"
              f"難易度　{text['level']}（{LEVELS[text['level']]}）　"
@@ -586,7 +638,7 @@ def item_html(item, text, choices, all_figures, shown, worked, marks):
     for choice, (mark, reason) in sorted(text["others"].items()):
         verdict = "これも正しい" if mark == "※" else "誤り"
         lines.append(f"<li data-choice=\"{choice}\"><span class=\"choice\">{CIRCLED[choice - 1]}　"
-                     f"{e(choices[choice - 1])}</span><em>【{verdict}】</em>{prose(reason)}</li>")
+                     f"{lowered(choices[choice - 1])}</span><em>【{verdict}】</em>{prose(reason)}</li>")
     lines.append("</ul>")
     lines.append(f"<p class=\"point\"><strong>学習のポイント</strong>　{prose(text['point'])}</p>")
     lines.append("</section>")
@@ -597,8 +649,9 @@ CAPTION = re.compile(r"[1-6]-(?:[AB])?[1-9](?:-[1-9])?")
 
 
 def with_captions(text):
-    """Escaped text in which an answer item's caption ("4-B3-7") never breaks at a line's end."""
-    return CAPTION.sub(lambda m: f"<span class=\"nobr\">{m.group(0)}</span>", e(text))
+    """Escaped text in which an answer item's caption ("4-B3-7") never breaks at a line's end,
+    and F_{1} is F₁."""
+    return CAPTION.sub(lambda m: f"<span class=\"nobr\">{m.group(0)}</span>", lowered(text))
 
 
 def entry_fields():
@@ -610,25 +663,34 @@ def entry_fields():
 def cover_html(question_count, items, full_marks, pages):
     """The booklet's cover: what a room needs to sit the paper on paper."""
     count = f"全{pages}ページ" if pages else "全　ページ"
+    # What only a student at the screen needs (the program's 「得　点」, the note for screen
+    # readers) stays in the HTML and leaves the print.
     return ["<section class=\"cover\">", "<h1>生物　問題冊子</h1>",
-            f"<p class=\"scope\">全{question_count}問・{len(items)}解答・{full_marks}点満点</p>",
+            f"<p class=\"scope\">出題範囲　生物基礎・生物　　全{question_count}問・解答数{len(items)}・"
+            f"{full_marks}点満点</p>",
             entry_fields(),
             "<h2>注意事項</h2>",
             "<ol class=\"rules\">",
-            "<li>試験時間は６０分です。試験開始の合図があるまで，この問題冊子を開いてはいけません。</li>",
+            "<li>試験時間は60分です。試験開始の合図があるまで，この問題冊子を開いてはいけません。</li>",
             f"<li>この問題冊子は，表紙と最後の解答用紙（マークシート）を含めて{count}です。"
             "ページの抜けや印刷の不鮮明なところがあれば，手を挙げて知らせてください。</li>",
             "<li>受験番号と氏名を，この表紙と解答用紙のそれぞれの欄に記入してください。</li>",
             "<li>解答は，解答用紙の解答欄にマークします。各問いの終わりに，その問いの解答欄の番号"
             "（<span class=\"nobr\">1-A1</span>など）を示してあります。"
-            "番号の付いた○を一つ，濃く塗りつぶしてください。</li>",
+            "HBの黒鉛筆（シャープペンシルも可）で，番号の付いた○を一つ，はみ出さないように"
+            "濃く塗りつぶしてください。</li>",
             "<li>一つの解答欄に二つ以上マークした場合は，その解答欄は得点になりません。"
-            "訂正するときは，消しゴムできれいに消してください。</li>",
-            "<li>画面で解くときは，答えを Tamsel の解答用紙に入れて「得　点」で採点します。"
+            "訂正するときは，消しゴムできれいに消し，消しくずを残さないでください。</li>",
+            "<li>問題冊子の余白は，計算や下書きに使ってかまいません。"
+            "ただし，採点されるのは解答用紙のマークだけです。</li>",
+            "<li>試験終了の合図があったら，すぐに筆記用具を置いてください。"
+            "解答用紙（最後のページ）は，監督者の指示に従って提出してください。</li>",
+            "<li class=\"screen\">画面で解くときは，答えを Tamsel の解答用紙に入れて「得　点」で採点します。"
             "紙の解答用紙は，解答・解説の「正解と配点」の表で採点できます。"
             "どちらで採点しても得点は同じです。</li>",
             "</ol>",
-            ACCESSIBLE_NOTE, "</section>"]
+            ACCESSIBLE_NOTE.replace("<p class=\"note\">", "<p class=\"note screen\">", 1),
+            "</section>"]
 
 
 def marksheet_html(items):
@@ -686,10 +748,15 @@ def paper_html(blocks, all_figures, items, full_marks, pages=None):
                  and figure["stem"] not in placed and figure["names"][0] in text]
         if kind == "heading":
             close({"question", "section", "subquestion"})
-            # The booklet sets some question numbers in its Latin face; the headings print one.
-            heading = re.sub("^第[0-9]問", lambda m: m.group(0).translate(FULL_DIGITS), text)
+            # The number and the weight make the heading, which so never breaks before its
+            # weight; the instruction follows it.
+            parts = re.fullmatch("(第[１-９]問)　(.*)(（配点　[0-9]+）)", text)
+            if not parts:
+                raise SourceError(f"a question's heading without its weight: {text}")
+            number_text, instruction, weight = parts.groups()
             body += [f"<section class=\"question newpage\" id=\"q{question}\">",
-                     f"<h2>{with_captions(heading)}</h2>"]
+                     f"<h2>{number_text}　{weight}</h2>",
+                     f"<p class=\"instruction\">{with_captions(instruction)}</p>"]
             open_sections.append(("question", place))
         elif kind == "section":
             close({"section", "subquestion"})
@@ -802,9 +869,13 @@ def documents():
     check_explanations(items, questions, explained, lists)
     all_figures = figures()
     bands = score_bands(full_marks)
-    return {"answers.html": answers_html(paper, items, questions, explained, lists, all_figures,
+    made = {"answers.html": answers_html(paper, items, questions, explained, lists, all_figures,
                                          bands),
             "paper.html": paper_with_page_count(blocks, all_figures, items, full_marks)}
+    faults = [f"{name}: {fault}" for name, text in made.items() for fault in notation_faults(text)]
+    if faults:
+        raise SourceError("the notation is broken (see NOTATION):\n  " + "\n  ".join(faults))
+    return made
 
 
 def main(argv):

@@ -1,7 +1,7 @@
 """Proofreading of the documents' invented content, run by tools/rtfwrite.py --check: what a
 reader of the pass-line table or the booklet would take for a misprint, though the program reads
 the document as written. Each check takes the document's paragraphs as (text, hanging, runs),
-runs as (size in half points, text), and lists its faults.
+runs as (size in half points, text, lowered), and lists its faults.
 """
 
 import re
@@ -134,6 +134,17 @@ def places(paragraphs):
     return found
 
 
+def table_columns(row):
+    """Where each column of a row of 表１ starts, in half cells."""
+    starts, cell, blank = [], 0, True
+    for ch in row:
+        if ch not in "　 " and blank:
+            starts.append(cell)
+        blank = ch in "　 "
+        cell += 1 if ord(ch) < 0x80 else 2
+    return starts
+
+
 def booklet_faults(paragraphs):
     faults = []
     placed = places(paragraphs)
@@ -146,27 +157,29 @@ def booklet_faults(paragraphs):
         faults += [f"{name} cited in question {q}{s}, not {place[0]}{place[1]}"
                    for q, s in cited if (q, s) != place]
 
-    # 表１: a title line and four rows whose columns, set with ideographic spaces, line up.
+    # 表１: a title line and four rows whose columns, set with spaces in the fixed-pitch body face,
+    # line up: a half-width character (a figure, a half-width space) fills half the cell of a
+    # full-width one, so the columns start at the same count of half cells.
     titles = [i for i, (text, _, _) in enumerate(placed) if text.startswith("表１")]
     if len(titles) != 1 or placed[titles[0]][1:] != TABLE_PLACE:
         faults.append(f"表１ wants one title line, in question {TABLE_PLACE}")
     else:
         rows = [text for text, _, _ in placed[titles[0] + 1:titles[0] + 1 + TABLE_ROWS]]
-        starts = [[i for i, ch in enumerate(row) if ch != "　" and (i == 0 or row[i - 1] == "　")]
-                  for row in rows]
-        if any("\t" in row or " " in row for row in rows):
-            faults.append("表１ has a tab or a half-width space in a row")
+        starts = [table_columns(row) for row in rows]
+        if any("\t" in row for row in rows):
+            faults.append("表１ has a tab in a row")
         if len(starts) != TABLE_ROWS or len(starts[0]) != 4 or starts.count(starts[0]) != 4:
             faults.append(f"表１'s columns do not line up: {starts}")
     faults += [f"表１ cited outside question {TABLE_PLACE[0]}: {text}"
                for text, q, _ in placed if "表１" in text and q != TABLE_PLACE[0]]
 
     # Everything is 8 points but the one "※" at 10.5.
-    large = "".join(text for _, _, runs in paragraphs for size, text in runs if size == LARGE_SIZE)
+    large = "".join(text for _, _, runs in paragraphs for size, text, _ in runs
+                    if size == LARGE_SIZE)
     if large != "※":
         faults.append(f"at 10.5 points: {large!r}, where only ※ should be")
     faults += [f"text at size {size}: {text}" for _, _, runs in paragraphs
-               for size, text in runs if text and size not in (BODY_SIZE, LARGE_SIZE)]
+               for size, text, _ in runs if text and size not in (BODY_SIZE, LARGE_SIZE)]
 
     # Exactly four paragraphs hang, the first two choices of two lists, each with one of the
     # booklet's tabs; the choice after each pair is plain again.

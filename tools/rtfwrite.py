@@ -29,7 +29,8 @@ The source markup:
                       document for each: NAME.rtf for Linux and NAME-windows.rtf for Windows.
   Inside a line:
     {f7:DNA}          a run in another font, size or both ({fs21:※}, {f5 fs21:※}); the line's
-                      own font follows it again. {f6:} writes an empty run.
+                      own font follows it again. {f6:} writes an empty run. "sub" among the
+                      words lowers the run as a subscript: F₁ is {f7:F}{f7 sub:1}.
     \t                a tab
     \\ \{ \} \@       a backslash, a brace, an "@" (needed only at the start of a line)
 
@@ -152,6 +153,16 @@ def parse_font_switch(switch, font, size, fonts):
     return font, size
 
 
+def parse_run_switch(switch, font, size, fonts):
+    """Reads a run's switch, "f7 sub:" say, as (font, size, lowered as a subscript)."""
+    words = switch.split()
+    lowered = "sub" in words
+    rest = " ".join(word for word in words if word != "sub")
+    if lowered and not rest:
+        return font, size, True
+    return parse_font_switch(rest, font, size, fonts) + (lowered,)
+
+
 def split_line(line):
     """Splits a line into (switch, text) pieces: switch None for the line's own font."""
     pieces = []
@@ -241,7 +252,7 @@ def plain_text(source, platform=None):
 
 def paragraph_runs(source, platform=None):
     """Each paragraph of a source that write_rtf takes, as (text, hanging, runs): runs as
-    (size in half points, text)."""
+    (size in half points, text, lowered as a subscript)."""
     kind = "standard"
     font, size = BODY_FONTS[kind]
     hanging = False
@@ -257,10 +268,12 @@ def paragraph_runs(source, platform=None):
             elif name in ("hanging", "plain"):
                 hanging = name == "hanging"
             continue
-        runs = [(size if switch is None
-                 else parse_font_switch(switch, font, size, FONT_TABLES[kind])[1], text)
-                for switch, text in split_line(line)]
-        paragraphs.append(("".join(text for _, text in runs), hanging, runs))
+        runs = []
+        for switch, text in split_line(line):
+            _, run_size, lowered = (font, size, False) if switch is None else parse_run_switch(
+                switch, font, size, FONT_TABLES[kind])
+            runs.append((run_size, text, lowered))
+        paragraphs.append(("".join(text for _, text, _ in runs), hanging, runs))
     return paragraphs
 
 
@@ -304,8 +317,9 @@ def write_rtf(source, platform=None):
                 if switch is None:
                     out.text(text)
                     continue
-                run_font, run_size = parse_font_switch(switch, font, size, FONT_TABLES[kind])
-                out.word(rf"\plain\f{run_font}\fs{run_size}")
+                run_font, run_size, lowered = parse_run_switch(switch, font, size,
+                                                               FONT_TABLES[kind])
+                out.word(rf"\plain\f{run_font}\fs{run_size}" + (r"\sub" if lowered else ""))
                 out.text(text)
                 out.word(rf"\plain\f{font}\fs{size}")
             out.word(r"\par")

@@ -182,6 +182,7 @@ void RtfReader::textWord(RtfWord word, int value)
     case RtfWord::Plain:
         current.font = fonts_.defaultFont();
         current.halfPoints = defaultHalfPoints;
+        current.subscript = false;
         break;
     case RtfWord::Font:
         current.font = value;
@@ -206,6 +207,12 @@ void RtfReader::textWord(RtfWord word, int value)
         break;
     case RtfWord::TabStop:
         addTabStop(paragraph.tabStops, std::clamp(value, 0, maxTwips));
+        break;
+    case RtfWord::Subscript:
+        current.subscript = true;
+        break;
+    case RtfWord::NoSuperSub:
+        current.subscript = false;
         break;
     default:
         break;
@@ -268,6 +275,8 @@ QTextCharFormat RtfReader::charFormat() const
     QTextCharFormat format;
     format.setFontFamilies(fonts_.families(current.font));
     format.setFontPointSize(current.halfPoints / 2.0);
+    if (current.subscript)
+        format.setVerticalAlignment(QTextCharFormat::AlignSubScript);
     return format;
 }
 

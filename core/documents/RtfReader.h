@@ -54,6 +54,8 @@ private:
         Destination destination = Destination::Text;
         int font = 0;
         int halfPoints = defaultHalfPoints;
+        // F₁'s 1: a run lowered and made smaller, until \nosupersub or \plain.
+        bool subscript = false;
         Paragraph paragraph;
     };
 

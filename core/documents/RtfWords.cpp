@@ -43,6 +43,8 @@ constexpr std::array wordTable{
     WordEntry{"li", RtfWord::LeftIndent, true},
     WordEntry{"fi", RtfWord::FirstLineIndent, true},
     WordEntry{"tx", RtfWord::TabStop, true},
+    WordEntry{"sub", RtfWord::Subscript, false},
+    WordEntry{"nosupersub", RtfWord::NoSuperSub, false},
 };
 
 } // namespace

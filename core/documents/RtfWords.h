@@ -26,6 +26,8 @@ enum class RtfWord {
     LeftIndent,
     FirstLineIndent,
     TabStop,
+    Subscript,
+    NoSuperSub,
 };
 
 // Unknown for a word the table lacks, and for a word without the number it needs.
