@@ -389,6 +389,8 @@ ul.choices.short li { display: inline-block; margin-right: 2.5em; }
 .point { border: 1px solid #555; padding: 0.3em 0.6em; }
 @page { size: A4; margin: 16mm 15mm 18mm;
         @bottom-center { content: counter(page) " / " counter(pages); font-size: 9pt; } }
+/* A page left empty so that what follows starts where it must says so, lest it look misprinted. */
+@page :blank { @top-center { content: "（このページは白紙です）"; font-size: 9pt; } }
 .answer-table table { float: left; margin: 0 1.5em 0.6em 0; }
 .answer-table::after { content: ""; display: block; clear: both; }
 .head { break-inside: avoid; }
@@ -426,6 +428,9 @@ svg.pedigree { display: block; margin: 0.2em auto; }
   section.subquestion, figure, tr, li, p, .keep { break-inside: avoid; }
   h2, h3, h4, p.aim, p.instruction, .head { break-after: avoid; }
   section.newpage { break-before: page; }
+  /* The mark sheet is a leaf of its own in duplex print: it starts on a right-hand (odd) page
+     and is the paper's last, so it is handed in without a question on its back. */
+  section.marksheet { break-before: right; }
   .screen { display: none; }
   section.item figure { margin: 0.3em 0; text-align: center; }
   section.item figure img { width: auto !important; height: auto; max-height: 52mm; }
@@ -684,7 +689,8 @@ def cover_html(question_count, items, full_marks, pages):
             "<li>問題冊子の余白は，計算や下書きに使ってかまいません。"
             "ただし，採点されるのは解答用紙のマークだけです。</li>",
             "<li>試験終了の合図があったら，すぐに筆記用具を置いてください。"
-            "解答用紙（最後のページ）は，監督者の指示に従って提出してください。</li>",
+            "解答用紙（最後の1枚，裏は白紙）は，問題冊子から切り離し，"
+            "監督者の指示に従って提出してください。</li>",
             "<li class=\"screen\">画面で解くときは，答えを Tamsel の解答用紙に入れて「得　点」で採点します。"
             "紙の解答用紙は，解答・解説の「正解と配点」の表で採点できます。"
             "どちらで採点しても得点は同じです。</li>",
@@ -802,12 +808,33 @@ def paper_html(blocks, all_figures, items, full_marks, pages=None):
     return page("生物　問題冊子", body)
 
 
+def first_pages(document):
+    """The printed page, counted from the cover as 1, on which each element with an id begins."""
+    found = {}
+    for number, printed in enumerate(document.pages, start=1):
+        for anchor in printed.anchors:
+            found.setdefault(anchor, number)
+    return found
+
+
+def print_faults(document):
+    """Where the printed paper fails a room that sits it in duplex A4: the mark sheet must be
+    a leaf of its own, on a right-hand page that is the last."""
+    pages = first_pages(document)
+    if pages["marksheet"] % 2 == 0 or pages["marksheet"] != len(document.pages):
+        return [f"the mark sheet starts on page {pages['marksheet']} of {len(document.pages)}, "
+                "not on the last, odd one"]
+    return []
+
+
 def paper_with_page_count(blocks, all_figures, items, full_marks):
     """The paper, its cover giving the printed page count: laid out once to count the pages."""
     from weasyprint import HTML  # noqa: only the writing and checking need it
     draft = paper_html(blocks, all_figures, items, full_marks)
-    pages = len(HTML(string=draft, base_url=str(OUT) + "/").render().pages)
-    return paper_html(blocks, all_figures, items, full_marks, pages)
+    document = HTML(string=draft, base_url=str(OUT) + "/").render()
+    if faults := print_faults(document):
+        raise SourceError("the printed paper: " + "; ".join(faults))
+    return paper_html(blocks, all_figures, items, full_marks, len(document.pages))
 
 
 # ---------------------------------------------------------------------------------------------
