@@ -26,7 +26,9 @@ key does not make a booklet.
 
 The PDF is WeasyPrint's rendering of the same HTML with its print style sheet: A4, IPA Mincho and
 Gothic embedded, the figures at twice the screen resolution and each printed once a question, the
-answer table on one page, no heading, paragraph, figure or table row left at a page's foot or cut.
+answer table on one page, no heading, paragraph, figure or table row left at a page's foot or cut;
+問題冊子 is laid out for duplex print, every figure on the spread of its questions and the mark
+sheet a leaf of its own at the end.
 WeasyPrint writes no tagged PDF, so the HTML, with the figures' text alternatives, is the version
 for a screen reader, and both documents say so.
 
@@ -431,6 +433,8 @@ svg.pedigree { display: block; margin: 0.2em auto; }
   /* The mark sheet is a leaf of its own in duplex print: it starts on a right-hand (odd) page
      and is the paper's last, so it is handed in without a question on its back. */
   section.marksheet { break-before: right; }
+  /* A question or section whose figure would otherwise face away from its questions. */
+  section.spread { break-before: left; }
   .screen { display: none; }
   section.item figure { margin: 0.3em 0; text-align: center; }
   section.item figure img { width: auto !important; height: auto; max-height: 52mm; }
@@ -471,7 +475,7 @@ def page(title, body):
             + "".join(line + "\n" for line in body) + "</body>\n</html>\n")
 
 
-def figure_html(figure, marks=()):
+def figure_html(figure, marks=(), anchor=None):
     from PIL import Image  # only for the picture's size, which the HTML states
     with Image.open(CONTENT / f"{figure['stem']}@2x.png") as picture:
         width, height = picture.size
@@ -487,7 +491,7 @@ def figure_html(figure, marks=()):
                f"alt=\"{e(figure['description'])}\">")
     if boxes:
         picture = f"<span class=\"marked\">{picture}{boxes}</span>"
-    return [f"<figure>{picture}</figure>"]
+    return [f"<figure id=\"{anchor}\">{picture}</figure>" if anchor else f"<figure>{picture}</figure>"]
 
 
 def question_title(number):
@@ -735,7 +739,13 @@ def slots_html(items, place):
             + "，".join(f"<span class=\"nobr\">{e(c)}</span>" for c in own) + "</p>")
 
 
-def paper_html(blocks, all_figures, items, full_marks, pages=None):
+def part_id(question, section, number=0):
+    """The id of a question ("q4"), its section ("q4A") or a sub-question ("q4A2") in the paper."""
+    return f"q{question}{section}{number or ''}"
+
+
+def paper_html(blocks, all_figures, items, full_marks, pages=None, spreads=frozenset()):
+    """The question paper; the questions and sections in spreads start on a left-hand page."""
     question_count = max(place[0] for _, _, place in blocks)
     body = cover_html(question_count, items, full_marks, pages)
     placed = set()
@@ -760,18 +770,22 @@ def paper_html(blocks, all_figures, items, full_marks, pages=None):
             if not parts:
                 raise SourceError(f"a question's heading without its weight: {text}")
             number_text, instruction, weight = parts.groups()
-            body += [f"<section class=\"question newpage\" id=\"q{question}\">",
+            spread = " spread" if (question, "") in spreads else ""
+            body += [f"<section class=\"question newpage{spread}\" id=\"{part_id(question, '')}\">",
                      f"<h2>{number_text}　{weight}</h2>",
                      f"<p class=\"instruction\">{with_captions(instruction)}</p>"]
             open_sections.append(("question", place))
         elif kind == "section":
             close({"section", "subquestion"})
-            body += ["<section>", f"<h3>{with_captions(text)}</h3>"]
+            spread = " class=\"spread\"" if (question, section) in spreads else ""
+            body += [f"<section{spread} id=\"{part_id(question, section)}\">",
+                     f"<h3>{with_captions(text)}</h3>"]
             open_sections.append(("section", place))
         elif kind == "subquestion":
             close({"subquestion"})
             label, _, rest = text.partition("　")
-            body += ["<section class=\"subquestion\">", f"<h4>{e(label)}</h4>",
+            body += [f"<section class=\"subquestion\" id=\"{part_id(*place)}\">",
+                     f"<h4>{e(label)}</h4>",
                      f"<p>{with_captions(rest)}</p>"]
             open_sections.append(("subquestion", place))
         elif kind == "choices":
@@ -792,14 +806,14 @@ def paper_html(blocks, all_figures, items, full_marks, pages=None):
             body += ["<div class=\"keep\">", f"<p>{with_captions(text)}</p>"]
             for figure in shown:
                 placed.add(figure["stem"])
-                body += figure_html(figure)
+                body += figure_html(figure, anchor=f"{figure['stem']}-{part_id(question, section)}")
             body.append("</div>")
             continue
         else:
             body.append(f"<p>{with_captions(text)}</p>")
         for figure in shown:
             placed.add(figure["stem"])
-            body += figure_html(figure)
+            body += figure_html(figure, anchor=f"{figure['stem']}-{part_id(question, section)}")
     close({"question", "section", "subquestion"})
     missing = [f["stem"] for f in all_figures if f["stem"] not in placed]
     if missing:
@@ -817,24 +831,63 @@ def first_pages(document):
     return found
 
 
+def spread_of(page):
+    """Pages 2 and 3, 4 and 5, ... face each other in duplex print; the cover, page 1, is alone."""
+    return page // 2
+
+
+def split_parts(document):
+    """The parts (question, section) whose figure is not on the spread of all their sub-questions:
+    a student reads a figure beside every question of its part, not over the leaf."""
+    pages = first_pages(document)
+    split = []
+    for anchor, page in pages.items():
+        if m := re.fullmatch(r"figure\d+-q(\d)([AB]?)", anchor):
+            own = re.compile(f"q{m.group(1)}{m.group(2)}\\d")
+            users = [used for name, used in pages.items() if own.fullmatch(name)]
+            part = (int(m.group(1)), m.group(2))
+            if part not in split and any(spread_of(used) != spread_of(page) for used in users):
+                split.append(part)
+    return split
+
+
 def print_faults(document):
-    """Where the printed paper fails a room that sits it in duplex A4: the mark sheet must be
-    a leaf of its own, on a right-hand page that is the last."""
+    """Where the printed paper fails a room that sits it in duplex A4: every figure on the spread
+    of its part's sub-questions, and the mark sheet a leaf of its own, on a right-hand page that
+    is the last."""
+    faults = [f"第{question}問{section} and its figure are not on one spread"
+              for question, section in split_parts(document)]
     pages = first_pages(document)
     if pages["marksheet"] % 2 == 0 or pages["marksheet"] != len(document.pages):
-        return [f"the mark sheet starts on page {pages['marksheet']} of {len(document.pages)}, "
-                "not on the last, odd one"]
-    return []
+        faults.append(f"the mark sheet starts on page {pages['marksheet']} of "
+                      f"{len(document.pages)}, not on the last, odd one")
+    return faults
 
 
 def paper_with_page_count(blocks, all_figures, items, full_marks):
-    """The paper, its cover giving the printed page count: laid out once to count the pages."""
+    """The paper, its cover giving the printed page count. It is laid out until every figure
+    shares a spread with its part's sub-questions: a part found split starts on a left-hand
+    page (a section A with its question), and a part that still does not fit stops the
+    generator. Then the page count goes on the cover and the layout is checked once more."""
     from weasyprint import HTML  # noqa: only the writing and checking need it
-    draft = paper_html(blocks, all_figures, items, full_marks)
-    document = HTML(string=draft, base_url=str(OUT) + "/").render()
+
+    def laid_out(spreads, pages=None):
+        made = paper_html(blocks, all_figures, items, full_marks, pages, frozenset(spreads))
+        return made, HTML(string=made, base_url=str(OUT) + "/").render()
+
+    spreads = set()
+    draft, document = laid_out(spreads)
+    while split := split_parts(document):
+        question, section = split[0]
+        start = (question, "" if section == "A" else section)
+        if start in spreads:
+            raise SourceError(f"第{question}問{section} and its figure do not fit on one spread")
+        spreads.add(start)
+        draft, document = laid_out(spreads)
+    made, document = laid_out(spreads, len(document.pages))
     if faults := print_faults(document):
         raise SourceError("the printed paper: " + "; ".join(faults))
-    return paper_html(blocks, all_figures, items, full_marks, len(document.pages))
+    return made
 
 
 # ---------------------------------------------------------------------------------------------
