@@ -25,8 +25,10 @@ explanations must give a reason for every choice but the key: a source that disa
 key does not make a booklet.
 
 The PDF is WeasyPrint's rendering of the same HTML with its print style sheet: A4, IPA Mincho and
-Gothic embedded, the figures at twice the screen resolution and each printed once a question, the
-answer table on one page, no heading, paragraph, figure or table row left at a page's foot or cut;
+Gothic embedded, with the Latin letters and digits of IPA P Mincho and P Gothic (in which O and 0
+differ; tools/latin-faces.conf), the figures at twice the screen resolution and each printed once
+a question, the answer table on one page, no heading, paragraph, figure or table row left at a
+page's foot or cut;
 問題冊子 is laid out for duplex print, every figure on the spread of its questions and the mark
 sheet a leaf of its own at the end.
 WeasyPrint writes no tagged PDF, so the HTML, with the figures' text alternatives, is the version
@@ -46,6 +48,7 @@ Usage:
 
 import html
 import json
+import os
 import re
 import subprocess
 import sys
@@ -65,6 +68,7 @@ DESCRIPTIONS = CONTENT / "figure-descriptions.json"
 # The documents stand in content/companion/ and, installed, in share/tamsel/companion/; the
 # figures one folder up in both.
 FIGURE_URL = "../{stem}@2x.png"
+LATIN_FACES = Path(__file__).resolve().parent / "latin-faces.conf"
 
 CIRCLED = "①②③④⑤⑥⑦⑧"
 FULL_DIGITS = str.maketrans("0123456789", "０１２３４５６７８９")
@@ -365,9 +369,16 @@ def check_explanations(items, questions, explained, lists):
 # HTML
 
 STYLE = """
-html { font-family: "IPAMincho", "IPA明朝", serif; line-height: 1.7; }
+/* Latin letters and digits from the proportional IPA faces, in which O and 0 differ (the
+   fixed-pitch ones print ABO式 as AB0式); Japanese from the fixed-pitch ones, whose kana and
+   punctuation keep their full widths. */
+@font-face { font-family: "Mincho Latin"; src: local("IPAPMincho"), local("IPA P明朝");
+             unicode-range: U+0020-007E; }
+@font-face { font-family: "Gothic Latin"; src: local("IPAPGothic"), local("IPA Pゴシック");
+             unicode-range: U+0020-007E; }
+html { font-family: "Mincho Latin", "IPAMincho", "IPA明朝", serif; line-height: 1.7; }
 body { margin: 1em auto; max-width: 46em; padding: 0 1em; }
-h1, h2, h3, h4, th { font-family: "IPAGothic", "IPAゴシック", sans-serif; }
+h1, h2, h3, h4, th { font-family: "Gothic Latin", "IPAGothic", "IPAゴシック", sans-serif; }
 h1 { font-size: 1.6em; text-align: center; }
 h2 { font-size: 1.3em; border-bottom: 2px solid #333; margin-top: 1.6em; }
 h3 { font-size: 1.1em; background: #eee; padding: 0.15em 0.4em; }
@@ -382,8 +393,8 @@ td.blank { min-width: 3em; }
 figure { margin: 0.8em 0; }
 img { max-width: 100%; height: auto; }
 .key { font-size: 1.1em; }
-strong, em { font-family: "IPAGothic", "IPAゴシック", sans-serif; font-weight: normal;
-             font-style: normal; }
+strong, em { font-family: "Gothic Latin", "IPAGothic", "IPAゴシック", sans-serif;
+             font-weight: normal; font-style: normal; }
 ul.others { padding-left: 1.2em; }
 ul.choices { list-style: none; padding-left: 1em; }
 ul.choices.short li { display: inline-block; margin-right: 2.5em; }
@@ -397,7 +408,8 @@ ul.choices.short li { display: inline-block; margin-right: 2.5em; }
 .answer-table::after { content: ""; display: block; clear: both; }
 .head { break-inside: avoid; }
 .nobr { white-space: nowrap; }
-.slots { text-align: right; font-family: "IPAGothic", "IPAゴシック", sans-serif; }
+.slots { text-align: right;
+         font-family: "Gothic Latin", "IPAGothic", "IPAゴシック", sans-serif; }
 .cover h1 { margin-top: 2em; }
 .cover .scope { text-align: center; }
 table.entry { margin: 1.2em auto; }
@@ -405,7 +417,7 @@ table.entry th { padding: 0.5em 1em; }
 table.entry td.field { width: 16em; height: 2em; }
 table.entry.score td.field { width: 6em; }
 ol.rules li { margin: 0.3em 0; }
-p.instruction { font-family: "IPAGothic", "IPAゴシック", sans-serif; }
+p.instruction { font-family: "Gothic Latin", "IPAGothic", "IPAゴシック", sans-serif; }
 .sheet table { float: left; margin: 0 1.2em 0.6em 0; }
 .sheet::after { content: ""; display: block; clear: both; }
 .sheet td.bubbles { white-space: nowrap; }
@@ -421,7 +433,7 @@ svg.pedigree { display: block; margin: 0.2em auto; }
 .marked img { display: block; }
 .mark { position: absolute; border: 1.5px solid #d00; border-radius: 3px; }
 .mark .tag { position: absolute; right: 100%; top: -2px; background: #d00; color: #fff;
-             font: 0.6em/1.15 "IPAGothic", sans-serif; padding: 0 0.2em; }
+             font: 0.6em/1.15 "Gothic Latin", "IPAGothic", sans-serif; padding: 0 0.2em; }
 @media print {
   html { font-size: 9.5pt; line-height: 1.55; }
   body { max-width: none; margin: 0; padding: 0; }
@@ -869,21 +881,21 @@ def paper_with_page_count(blocks, all_figures, items, full_marks):
     shares a spread with its part's sub-questions: a part found split starts on a left-hand
     page (a section A with its question), and a part that still does not fit stops the
     generator. Then the page count goes on the cover and the layout is checked once more."""
-    from weasyprint import HTML  # noqa: only the writing and checking need it
+    weasyprint = weasyprint_html()
 
     def laid_out(spreads, pages=None):
         made = paper_html(blocks, all_figures, items, full_marks, pages, frozenset(spreads))
-        return made, HTML(string=made, base_url=str(OUT) + "/").render()
+        return made, weasyprint(string=made, base_url=str(OUT) + "/").render()
 
     spreads = set()
-    draft, document = laid_out(spreads)
+    _, document = laid_out(spreads)
     while split := split_parts(document):
         question, section = split[0]
         start = (question, "" if section == "A" else section)
         if start in spreads:
             raise SourceError(f"第{question}問{section} and its figure do not fit on one spread")
         spreads.add(start)
-        draft, document = laid_out(spreads)
+        _, document = laid_out(spreads)
     made, document = laid_out(spreads, len(document.pages))
     if faults := print_faults(document):
         raise SourceError("the printed paper: " + "; ".join(faults))
@@ -893,9 +905,17 @@ def paper_with_page_count(blocks, all_figures, items, full_marks):
 # ---------------------------------------------------------------------------------------------
 # PDF
 
-def pdf_of(document_html):
+def weasyprint_html():
+    """WeasyPrint's HTML, rendering under a fontconfig that does what the style sheet's
+    unicode-range says and WeasyPrint does not: the Latin faces give only Latin letters and
+    digits."""
+    os.environ["FONTCONFIG_FILE"] = str(LATIN_FACES)
     from weasyprint import HTML  # noqa: only the writing and checking need it
-    return HTML(string=document_html, base_url=str(OUT) + "/").write_pdf()
+    return HTML
+
+
+def pdf_of(document_html):
+    return weasyprint_html()(string=document_html, base_url=str(OUT) + "/").write_pdf()
 
 
 def poppler(tool, *arguments):
