@@ -26,15 +26,17 @@ key does not make a booklet.
 
 The PDF is WeasyPrint's rendering of the same HTML with its print style sheet: A4, IPA Mincho and
 Gothic embedded, with the Latin letters and digits of IPA P Mincho and P Gothic (in which O and 0
-differ; tools/latin-faces.conf), the figures at twice the screen resolution and each printed once
-a question, the answer table on one page, no heading, paragraph, figure or table row left at a
+differ; tools/latin-faces.conf), the figures drawn anew by tools/make_figures.py at print
+resolution (at least 300 ppi as printed, 10 cm wide in 解答・解説) and each printed once a
+question, the answer table on one page, no heading, paragraph, figure or table row left at a
 page's foot or cut;
 問題冊子 is laid out for duplex print, every figure on the spread of its questions and the mark
 sheet a leaf of its own at the end.
 WeasyPrint writes no tagged PDF, so the HTML, with the figures' text alternatives, is the version
 for a screen reader, and both documents say so.
 
-Needs /usr/bin/python3 with python3-weasyprint (Debian package weasyprint), the IPA fonts and, for
+Needs /usr/bin/python3 with python3-weasyprint (Debian package weasyprint), what
+tools/make_figures.py needs to draw the figures (python3-matplotlib), the IPA fonts and, for
 --check, pdfinfo, pdffonts, pdftotext and pdfimages from poppler-utils.
 
 Usage:
@@ -46,7 +48,9 @@ Usage:
   /usr/bin/python3 tools/make_companion.py --check-bytes   the same, the PDFs byte for byte too
 """
 
+import functools
 import html
+import io
 import json
 import os
 import re
@@ -449,7 +453,8 @@ svg.pedigree { display: block; margin: 0.2em auto; }
   section.spread { break-before: left; }
   .screen { display: none; }
   section.item figure { margin: 0.3em 0; text-align: center; }
-  section.item figure img { width: auto !important; height: auto; max-height: 52mm; }
+  /* 10 cm: wide enough to read every label; 図８, the narrowest, prints at 315 ppi. */
+  section.item figure img { width: 10cm !important; height: auto; }
   h2 { margin-top: 1em; }
   ul.others { margin: 0.2em 0; }
   h4 { margin: 0.4em 0 0.1em; }
@@ -905,13 +910,41 @@ def paper_with_page_count(blocks, all_figures, items, full_marks):
 # ---------------------------------------------------------------------------------------------
 # PDF
 
+# The paper sizes a figure by its pixels at 1x, 96 to the inch: drawn four times as fine it prints
+# at 384 ppi. 解答・解説 prints every figure 10 cm wide, which leaves 図８, the narrowest, 315.
+PRINT_SCALE = 4
+PRINT_PPI = 300
+
+
+@functools.cache
+def print_figures():
+    """Each figure the HTML shows, by its file name, drawn anew by tools/make_figures.py at
+    print resolution: the PDFs get these, the screen keeps the @2x pictures."""
+    import make_figures  # only the PDFs need it, and it loads matplotlib
+    make_figures.setup_matplotlib()
+    found = {}
+    for name, draw, _, _ in make_figures.FIGURES:
+        data = io.BytesIO()
+        draw(PRINT_SCALE).save(data, "PNG", optimize=True)
+        found[make_figures.twice_the_size(name)] = data.getvalue()
+    return found
+
+
 def weasyprint_html():
     """WeasyPrint's HTML, rendering under a fontconfig that does what the style sheet's
-    unicode-range says and WeasyPrint does not: the Latin faces give only Latin letters and
-    digits."""
+    unicode-range says and WeasyPrint does not (the Latin faces give only Latin letters and
+    digits), with the figures at print resolution in place of the screen's."""
     os.environ["FONTCONFIG_FILE"] = str(LATIN_FACES)
-    from weasyprint import HTML  # noqa: only the writing and checking need it
-    return HTML
+    from weasyprint import HTML, default_url_fetcher  # noqa: only the writing and checking need it
+    printed = print_figures()
+
+    def fetch(url):
+        name = url.rsplit("/", 1)[-1]
+        if name in printed:
+            return {"string": printed[name], "mime_type": "image/png"}
+        return default_url_fetcher(url)
+
+    return lambda **arguments: HTML(url_fetcher=fetch, **arguments)
 
 
 def pdf_of(document_html):
@@ -942,6 +975,10 @@ def pdf_facts(data):
                                                          else " NOT embedded")
                          for line in fonts}),
         "pictures": sorted(" x ".join(line.split()[3:5]) for line in images),
+        "pictures under print resolution": sorted(
+            f"page {line.split()[0]}: {line.split()[3]} x {line.split()[4]} at "
+            f"{line.split()[12]} ppi" for line in images
+            if min(int(line.split()[12]), int(line.split()[13])) < PRINT_PPI),
     }
 
 
@@ -954,6 +991,8 @@ def pdf_differences(committed, made):
                          if what != "text" else "its text is not what the HTML says")
     if new["pages not A4"]:
         found.append(f"pages not A4: {new['pages not A4']}")
+    if new["pictures under print resolution"]:
+        found.append(f"pictures under {PRINT_PPI} ppi: {new['pictures under print resolution']}")
     if any("NOT" in font for font in new["fonts"]):
         found.append(f"fonts not embedded: {new['fonts']}")
     return found
