@@ -60,6 +60,7 @@ import tempfile
 from pathlib import Path
 
 import companion_diagrams
+import figure_tags
 from committed import mode_of, write_or_check
 from rtfwrite import paragraph_runs
 
@@ -435,8 +436,9 @@ table.gametes td.hit { border: 2.5px solid #000; font-weight: bold; }
 svg.pedigree { display: block; margin: 0.2em auto; }
 .marked { display: inline-block; position: relative; }
 .marked img { display: block; }
+.marked.margins { margin: 0 1.4em; }
 .mark { position: absolute; border: 1.5px solid #d00; border-radius: 3px; }
-.mark .tag { position: absolute; right: 100%; top: -2px; background: #d00; color: #fff;
+.marked .tag { position: absolute; background: #d00; color: #fff;
              font: 0.6em/1.15 "Gothic Latin", "IPAGothic", sans-serif; padding: 0 0.2em; }
 @media print {
   html { font-size: 9.5pt; line-height: 1.55; }
@@ -497,17 +499,23 @@ def figure_html(figure, marks=(), anchor=None):
     with Image.open(CONTENT / f"{figure['stem']}@2x.png") as picture:
         width, height = picture.size
     # The picture carries its own caption (図６), and its text alternative begins with it. The
-    # boxes that show where an item looks are drawn over it, tagged with the item's number; the
-    # text beside the figure says the same in words, so they are hidden from screen readers.
+    # boxes that show where an item looks are drawn over it, each tagged with the item's number
+    # where the tag covers none of the drawing (tools/figure_tags.py); the text beside the
+    # figure says the same in words, so they are hidden from screen readers.
     boxes = "".join(
         f"<span class=\"mark\" aria-hidden=\"true\" style=\"left: {x * 100:.1f}%; "
-        f"top: {y * 100:.1f}%; width: {w * 100:.1f}%; height: {h * 100:.1f}%\">"
-        f"<span class=\"tag\">{number}</span></span>" for number, (x, y, w, h) in marks)
+        f"top: {y * 100:.1f}%; width: {w * 100:.1f}%; height: {h * 100:.1f}%\"></span>"
+        for _, (x, y, w, h) in marks)
+    tags = figure_tags.placed_tags(CONTENT / f"{figure['stem']}@2x.png", width // 2,
+                                   height // 2, marks) if marks else []
+    boxes += "".join(f"<span class=\"tag\" aria-hidden=\"true\" style=\"{style}\">{number}</span>"
+                     for number, style, _ in tags)
     picture = (f"<img src=\"{FIGURE_URL.format(stem=figure['stem'])}\" "
                f"width=\"{width // 2}\" height=\"{height // 2}\" style=\"width: {width // 2}px\" "
                f"alt=\"{e(figure['description'])}\">")
     if boxes:
-        picture = f"<span class=\"marked\">{picture}{boxes}</span>"
+        margins = " margins" if any(beside for _, _, beside in tags) else ""
+        picture = f"<span class=\"marked{margins}\">{picture}{boxes}</span>"
     return [f"<figure id=\"{anchor}\">{picture}</figure>" if anchor else f"<figure>{picture}</figure>"]
 
 
@@ -608,6 +616,7 @@ def answers_html(paper, items, questions, explained, lists, all_figures, bands):
                     f"<td>{prose(paper['advice'][low])}</td></tr>")
     body.append("</tbody></table></div>")
 
+    tagged = []  # the figures printed with boxes so far: the first says what the boxes mean
     for number, question in sorted(questions.items()):
         own = [item for item in items if item["question"] == number]
         weight = sum(item["points"] for item in own)
@@ -624,12 +633,17 @@ def answers_html(paper, items, questions, explained, lists, all_figures, bands):
                     (item["number"], box) for box in boxes)
         for item in own:
             body += item_html(item, explained[item["caption"]], choice_list(item, lists)["choices"],
-                              all_figures, shown, worked.get(item["caption"], []), marks)
+                              all_figures, shown, worked.get(item["caption"], []), marks, tagged)
         body.append("</section>")
     return page("生物　解答・解説", body)
 
 
-def item_html(item, text, choices, all_figures, shown, worked, marks):
+# Said under the first figure that has boxes, and so once in the document.
+TAG_LEGEND = ("<p class=\"note\">赤い枠は，その問いで図の見るところです。赤地の数字は，"
+              "その枠を見る問いの解答番号です（枠のそばか，枠と同じ高さの図の外に付けています）。</p>")
+
+
+def item_html(item, text, choices, all_figures, shown, worked, marks, tagged):
     key = CIRCLED[item["correct"] - 1]
     lines = [f"<section class=\"item\" id=\"item-{item['number']}\" data-item=\"{item['number']}\" "
              f"data-caption=\"{e(item['caption'])}\" data-correct=\"{item['correct']}\" "
@@ -654,6 +668,10 @@ def item_html(item, text, choices, all_figures, shown, worked, marks):
         shown[figure["stem"]] = item["number"]
         lines.append("<div class=\"keep\">")
         lines += figure_html(figure, marks.get(figure["stem"], []))
+        if marks.get(figure["stem"]) and not tagged:
+            lines.append(TAG_LEGEND)
+        if marks.get(figure["stem"]):
+            tagged.append(figure["stem"])
         lines.append(f"<p class=\"place\"><strong>{e(name)}のここを見る</strong>　{prose(place)}</p>")
         lines.append("</div>")
     lines.append("<h4>解説</h4>")
@@ -869,13 +887,14 @@ def split_parts(document):
 
 
 def print_faults(document):
-    """Where the printed paper fails a room that sits it in duplex A4: every figure on the spread
-    of its part's sub-questions, and the mark sheet a leaf of its own, on a right-hand page that
-    is the last."""
+    """Where a printed 問題冊子 fails a room that sits it in duplex A4: every figure on the
+    spread of its part's sub-questions, and the mark sheet a leaf of its own, on a right-hand
+    page that is the last."""
     faults = [f"第{question}問{section} and its figure are not on one spread"
               for question, section in split_parts(document)]
     pages = first_pages(document)
-    if pages["marksheet"] % 2 == 0 or pages["marksheet"] != len(document.pages):
+    if "marksheet" in pages and (pages["marksheet"] % 2 == 0
+                                 or pages["marksheet"] != len(document.pages)):
         faults.append(f"the mark sheet starts on page {pages['marksheet']} of "
                       f"{len(document.pages)}, not on the last, odd one")
     return faults
@@ -947,8 +966,12 @@ def weasyprint_html():
     return lambda **arguments: HTML(url_fetcher=fetch, **arguments)
 
 
-def pdf_of(document_html):
-    return weasyprint_html()(string=document_html, base_url=str(OUT) + "/").write_pdf()
+def pdf_of(name, document_html):
+    """The document laid out on A4, which must keep to what print_faults asks."""
+    document = weasyprint_html()(string=document_html, base_url=str(OUT) + "/").render()
+    if faults := print_faults(document):
+        raise SourceError(f"{name} in print: " + "; ".join(faults))
+    return document.write_pdf()
 
 
 def poppler(tool, *arguments):
@@ -1023,6 +1046,7 @@ def main(argv):
         return 2
     try:
         made = documents()
+        printed = {name.replace(".html", ".pdf"): pdf_of(name, text) for name, text in made.items()}
     except SourceError as error:
         print(f"make_companion: {error}", file=sys.stderr)
         return 1
@@ -1032,7 +1056,7 @@ def main(argv):
         stale = f"content/companion/{name} is stale: run tools/make_companion.py"
         fresh &= write_or_check(OUT / name, data, mode, stale)
         pdf = name.replace(".html", ".pdf")
-        fresh &= write_or_check(OUT / pdf, pdf_of(text), mode,
+        fresh &= write_or_check(OUT / pdf, printed[pdf], mode,
                                 f"content/companion/{pdf} is stale: run tools/make_companion.py",
                                 pdf_differences)
     return 0 if fresh else 1
