@@ -29,7 +29,7 @@ Gothic embedded, with the Latin letters and digits of IPA P Mincho and P Gothic 
 differ; tools/latin-faces.conf), the figures drawn anew by tools/make_figures.py at print
 resolution (at least 300 ppi as printed, 10 cm wide in 解答・解説) and each printed once a
 question, the answer table on one page, no heading, paragraph, figure or table row left at a
-page's foot or cut;
+page's foot or cut, every item of 解答・解説 on one page;
 問題冊子 is laid out for duplex print, every figure on the spread of its questions and the mark
 sheet a leaf of its own at the end.
 WeasyPrint writes no tagged PDF, so the HTML, with the figures' text alternatives, is the version
@@ -443,9 +443,9 @@ svg.pedigree { display: block; margin: 0.2em auto; }
 @media print {
   html { font-size: 9.5pt; line-height: 1.55; }
   body { max-width: none; margin: 0; padding: 0; }
-  /* An item may run on to the next page between its paragraphs, as in a printed 解答・解説;
-     a paragraph, a reason, a figure or a table row is never cut. */
-  section.subquestion, figure, tr, li, p, .keep { break-inside: avoid; }
+  /* A paragraph, a reason, a figure or a table row is never cut; an item of 解答・解説 stays
+     on one page, its explanation beside its figure or diagram. */
+  section.subquestion, section.item, figure, tr, li, p, .keep { break-inside: avoid; }
   h2, h3, h4, p.aim, p.instruction, .head { break-after: avoid; }
   section.newpage { break-before: page; }
   /* The mark sheet is a leaf of its own in duplex print: it starts on a right-hand (odd) page
@@ -887,12 +887,21 @@ def split_parts(document):
 
 
 def print_faults(document):
-    """Where a printed 問題冊子 fails a room that sits it in duplex A4: every figure on the
-    spread of its part's sub-questions, and the mark sheet a leaf of its own, on a right-hand
-    page that is the last."""
+    """Where a printed document fails its reader. 解答・解説: every item on one page, with its
+    figure or worked diagram, so that its explanation is read beside it. 問題冊子, for a room that
+    sits it in duplex A4: every figure on the spread of its part's sub-questions, and the mark
+    sheet a leaf of its own, on a right-hand page that is the last."""
     faults = [f"第{question}問{section} and its figure are not on one spread"
               for question, section in split_parts(document)]
     pages = first_pages(document)
+    on = {}
+    for number, printed in enumerate(document.pages, start=1):
+        for anchor in printed.anchors:
+            if anchor.startswith("item-"):
+                on.setdefault(anchor, set()).add(number)
+    faults += [f"解答番号{anchor[5:]} runs over pages {sorted(numbers)}: "
+               "kept whole, it would still be longer than a page"
+               for anchor, numbers in on.items() if len(numbers) > 1]
     if "marksheet" in pages and (pages["marksheet"] % 2 == 0
                                  or pages["marksheet"] != len(document.pages)):
         faults.append(f"the mark sheet starts on page {pages['marksheet']} of "
