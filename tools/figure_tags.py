@@ -18,6 +18,9 @@ from PIL import Image
 SCREEN_EM, PRINT_EM, PRINT_WIDTH = 16.0, 12.7, 378.0
 TAG_EM = 0.6
 DIGIT_EM, PADDING_EM, HEIGHT_EM = 0.55, 0.4, 1.15
+# Printed, a tag measures about a quarter more than the sum of its digits' advances and padding
+# (the glyphs' side bearings, the inline box's rounding): the places are found for this much.
+ROOM = 1.3
 # What counts as ink: a pixel darker than this in any channel (the figures are drawn on white);
 # a tag keeps this many pixels of the @2x picture (1.5 at 1x) clear of it, lest it touch a label.
 INK = 235
@@ -39,7 +42,7 @@ def tag_size(number, width, height):
     screen = (across * SCREEN_EM / width, TAG_EM * HEIGHT_EM * SCREEN_EM / height)
     printed_height = PRINT_WIDTH * height / width
     printed = (across * PRINT_EM / PRINT_WIDTH, TAG_EM * HEIGHT_EM * PRINT_EM / printed_height)
-    return max(screen[0], printed[0]), max(screen[1], printed[1])
+    return ROOM * max(screen[0], printed[0]), ROOM * max(screen[1], printed[1])
 
 
 def inked(picture, area):
