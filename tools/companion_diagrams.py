@@ -251,7 +251,7 @@ def pedigree(keyed_choice_text):
             "中に点のある○は保因者と確定した女性）</p>",
             f"<svg class=\"pedigree\" role=\"img\" aria-label=\"{e(description)}\" "
             "viewBox=\"0 0 320 240\" width=\"320\" height=\"240\" "
-            "font-family=\"IPAGothic, sans-serif\"><title>"
+            "font-family=\"Gothic Latin, IPAGothic, sans-serif\"><title>"
             f"{e(description)}</title>" + "".join(lines + shapes + texts) + "</svg>",
             "<p>男子の色覚は，母から受け取るX染色体だけで決まる（父からはY染色体を受け取る）。"
             "そのため男性３のX<sup>a</sup>は母の女性２から来ており，女性２は必ず保因者である。"

@@ -25,12 +25,18 @@ explanations must give a reason for every choice but the key: a source that disa
 key does not make a booklet.
 
 The PDF is WeasyPrint's rendering of the same HTML with its print style sheet: A4, IPA Mincho and
-Gothic embedded, the figures at twice the screen resolution and each printed once a question, the
-answer table on one page, no heading, paragraph, figure or table row left at a page's foot or cut.
+Gothic embedded, with the Latin letters and digits of IPA P Mincho and P Gothic (in which O and 0
+differ; tools/latin-faces.conf), the figures drawn anew by tools/make_figures.py at print
+resolution (at least 300 ppi as printed, 10 cm wide in 解答・解説) and each printed once a
+question, the answer table on one page, no heading, paragraph, figure or table row left at a
+page's foot or cut, every item of 解答・解説 on one page;
+問題冊子 is laid out for duplex print, every figure on the spread of its questions and the mark
+sheet a leaf of its own at the end.
 WeasyPrint writes no tagged PDF, so the HTML, with the figures' text alternatives, is the version
 for a screen reader, and both documents say so.
 
-Needs /usr/bin/python3 with python3-weasyprint (Debian package weasyprint), the IPA fonts and, for
+Needs /usr/bin/python3 with python3-weasyprint (Debian package weasyprint), what
+tools/make_figures.py needs to draw the figures (python3-matplotlib), the IPA fonts and, for
 --check, pdfinfo, pdffonts, pdftotext and pdfimages from poppler-utils.
 
 Usage:
@@ -42,8 +48,11 @@ Usage:
   /usr/bin/python3 tools/make_companion.py --check-bytes   the same, the PDFs byte for byte too
 """
 
+import functools
 import html
+import io
 import json
+import os
 import re
 import subprocess
 import sys
@@ -51,6 +60,7 @@ import tempfile
 from pathlib import Path
 
 import companion_diagrams
+import figure_tags
 from committed import mode_of, write_or_check
 from rtfwrite import paragraph_runs
 
@@ -63,6 +73,7 @@ DESCRIPTIONS = CONTENT / "figure-descriptions.json"
 # The documents stand in content/companion/ and, installed, in share/tamsel/companion/; the
 # figures one folder up in both.
 FIGURE_URL = "../{stem}@2x.png"
+LATIN_FACES = Path(__file__).resolve().parent / "latin-faces.conf"
 
 CIRCLED = "①②③④⑤⑥⑦⑧"
 FULL_DIGITS = str.maketrans("0123456789", "０１２３４５６７８９")
@@ -363,9 +374,16 @@ def check_explanations(items, questions, explained, lists):
 # HTML
 
 STYLE = """
-html { font-family: "IPAMincho", "IPA明朝", serif; line-height: 1.7; }
+/* Latin letters and digits from the proportional IPA faces, in which O and 0 differ (the
+   fixed-pitch ones print ABO式 as AB0式); Japanese from the fixed-pitch ones, whose kana and
+   punctuation keep their full widths. */
+@font-face { font-family: "Mincho Latin"; src: local("IPAPMincho"), local("IPA P明朝");
+             unicode-range: U+0020-007E; }
+@font-face { font-family: "Gothic Latin"; src: local("IPAPGothic"), local("IPA Pゴシック");
+             unicode-range: U+0020-007E; }
+html { font-family: "Mincho Latin", "IPAMincho", "IPA明朝", serif; line-height: 1.7; }
 body { margin: 1em auto; max-width: 46em; padding: 0 1em; }
-h1, h2, h3, h4, th { font-family: "IPAGothic", "IPAゴシック", sans-serif; }
+h1, h2, h3, h4, th { font-family: "Gothic Latin", "IPAGothic", "IPAゴシック", sans-serif; }
 h1 { font-size: 1.6em; text-align: center; }
 h2 { font-size: 1.3em; border-bottom: 2px solid #333; margin-top: 1.6em; }
 h3 { font-size: 1.1em; background: #eee; padding: 0.15em 0.4em; }
@@ -380,8 +398,8 @@ td.blank { min-width: 3em; }
 figure { margin: 0.8em 0; }
 img { max-width: 100%; height: auto; }
 .key { font-size: 1.1em; }
-strong, em { font-family: "IPAGothic", "IPAゴシック", sans-serif; font-weight: normal;
-             font-style: normal; }
+strong, em { font-family: "Gothic Latin", "IPAGothic", "IPAゴシック", sans-serif;
+             font-weight: normal; font-style: normal; }
 ul.others { padding-left: 1.2em; }
 ul.choices { list-style: none; padding-left: 1em; }
 ul.choices.short li { display: inline-block; margin-right: 2.5em; }
@@ -389,11 +407,14 @@ ul.choices.short li { display: inline-block; margin-right: 2.5em; }
 .point { border: 1px solid #555; padding: 0.3em 0.6em; }
 @page { size: A4; margin: 16mm 15mm 18mm;
         @bottom-center { content: counter(page) " / " counter(pages); font-size: 9pt; } }
+/* A page left empty so that what follows starts where it must says so, lest it look misprinted. */
+@page :blank { @top-center { content: "（このページは白紙です）"; font-size: 9pt; } }
 .answer-table table { float: left; margin: 0 1.5em 0.6em 0; }
 .answer-table::after { content: ""; display: block; clear: both; }
 .head { break-inside: avoid; }
 .nobr { white-space: nowrap; }
-.slots { text-align: right; font-family: "IPAGothic", "IPAゴシック", sans-serif; }
+.slots { text-align: right;
+         font-family: "Gothic Latin", "IPAGothic", "IPAゴシック", sans-serif; }
 .cover h1 { margin-top: 2em; }
 .cover .scope { text-align: center; }
 table.entry { margin: 1.2em auto; }
@@ -401,7 +422,7 @@ table.entry th { padding: 0.5em 1em; }
 table.entry td.field { width: 16em; height: 2em; }
 table.entry.score td.field { width: 6em; }
 ol.rules li { margin: 0.3em 0; }
-p.instruction { font-family: "IPAGothic", "IPAゴシック", sans-serif; }
+p.instruction { font-family: "Gothic Latin", "IPAGothic", "IPAゴシック", sans-serif; }
 .sheet table { float: left; margin: 0 1.2em 0.6em 0; }
 .sheet::after { content: ""; display: block; clear: both; }
 .sheet td.bubbles { white-space: nowrap; }
@@ -415,20 +436,27 @@ table.gametes td.hit { border: 2.5px solid #000; font-weight: bold; }
 svg.pedigree { display: block; margin: 0.2em auto; }
 .marked { display: inline-block; position: relative; }
 .marked img { display: block; }
+.marked.margins { margin: 0 1.4em; }
 .mark { position: absolute; border: 1.5px solid #d00; border-radius: 3px; }
-.mark .tag { position: absolute; right: 100%; top: -2px; background: #d00; color: #fff;
-             font: 0.6em/1.15 "IPAGothic", sans-serif; padding: 0 0.2em; }
+.marked .tag { position: absolute; background: #d00; color: #fff;
+             font: 0.6em/1.15 "Gothic Latin", "IPAGothic", sans-serif; padding: 0 0.2em; }
 @media print {
   html { font-size: 9.5pt; line-height: 1.55; }
   body { max-width: none; margin: 0; padding: 0; }
-  /* An item may run on to the next page between its paragraphs, as in a printed 解答・解説;
-     a paragraph, a reason, a figure or a table row is never cut. */
-  section.subquestion, figure, tr, li, p, .keep { break-inside: avoid; }
+  /* A paragraph, a reason, a figure or a table row is never cut; an item of 解答・解説 stays
+     on one page, its explanation beside its figure or diagram. */
+  section.subquestion, section.item, figure, tr, li, p, .keep { break-inside: avoid; }
   h2, h3, h4, p.aim, p.instruction, .head { break-after: avoid; }
   section.newpage { break-before: page; }
+  /* The mark sheet is a leaf of its own in duplex print: it starts on a right-hand (odd) page
+     and is the paper's last, so it is handed in without a question on its back. */
+  section.marksheet { break-before: right; }
+  /* A question or section whose figure would otherwise face away from its questions. */
+  section.spread { break-before: left; }
   .screen { display: none; }
   section.item figure { margin: 0.3em 0; text-align: center; }
-  section.item figure img { width: auto !important; height: auto; max-height: 52mm; }
+  /* 10 cm: wide enough to read every label; 図８, the narrowest, prints at 315 ppi. */
+  section.item figure img { width: 10cm !important; height: auto; }
   h2 { margin-top: 1em; }
   ul.others { margin: 0.2em 0; }
   h4 { margin: 0.4em 0 0.1em; }
@@ -466,23 +494,29 @@ def page(title, body):
             + "".join(line + "\n" for line in body) + "</body>\n</html>\n")
 
 
-def figure_html(figure, marks=()):
+def figure_html(figure, marks=(), anchor=None):
     from PIL import Image  # only for the picture's size, which the HTML states
     with Image.open(CONTENT / f"{figure['stem']}@2x.png") as picture:
         width, height = picture.size
     # The picture carries its own caption (図６), and its text alternative begins with it. The
-    # boxes that show where an item looks are drawn over it, tagged with the item's number; the
-    # text beside the figure says the same in words, so they are hidden from screen readers.
+    # boxes that show where an item looks are drawn over it, each tagged with the item's number
+    # where the tag covers none of the drawing (tools/figure_tags.py); the text beside the
+    # figure says the same in words, so they are hidden from screen readers.
     boxes = "".join(
         f"<span class=\"mark\" aria-hidden=\"true\" style=\"left: {x * 100:.1f}%; "
-        f"top: {y * 100:.1f}%; width: {w * 100:.1f}%; height: {h * 100:.1f}%\">"
-        f"<span class=\"tag\">{number}</span></span>" for number, (x, y, w, h) in marks)
+        f"top: {y * 100:.1f}%; width: {w * 100:.1f}%; height: {h * 100:.1f}%\"></span>"
+        for _, (x, y, w, h) in marks)
+    tags = figure_tags.placed_tags(CONTENT / f"{figure['stem']}@2x.png", width // 2,
+                                   height // 2, marks) if marks else []
+    boxes += "".join(f"<span class=\"tag\" aria-hidden=\"true\" style=\"{style}\">{number}</span>"
+                     for number, style, _ in tags)
     picture = (f"<img src=\"{FIGURE_URL.format(stem=figure['stem'])}\" "
                f"width=\"{width // 2}\" height=\"{height // 2}\" style=\"width: {width // 2}px\" "
                f"alt=\"{e(figure['description'])}\">")
     if boxes:
-        picture = f"<span class=\"marked\">{picture}{boxes}</span>"
-    return [f"<figure>{picture}</figure>"]
+        margins = " margins" if any(beside for _, _, beside in tags) else ""
+        picture = f"<span class=\"marked{margins}\">{picture}{boxes}</span>"
+    return [f"<figure id=\"{anchor}\">{picture}</figure>" if anchor else f"<figure>{picture}</figure>"]
 
 
 def question_title(number):
@@ -582,6 +616,7 @@ def answers_html(paper, items, questions, explained, lists, all_figures, bands):
                     f"<td>{prose(paper['advice'][low])}</td></tr>")
     body.append("</tbody></table></div>")
 
+    tagged = []  # the figures printed with boxes so far: the first says what the boxes mean
     for number, question in sorted(questions.items()):
         own = [item for item in items if item["question"] == number]
         weight = sum(item["points"] for item in own)
@@ -598,12 +633,17 @@ def answers_html(paper, items, questions, explained, lists, all_figures, bands):
                     (item["number"], box) for box in boxes)
         for item in own:
             body += item_html(item, explained[item["caption"]], choice_list(item, lists)["choices"],
-                              all_figures, shown, worked.get(item["caption"], []), marks)
+                              all_figures, shown, worked.get(item["caption"], []), marks, tagged)
         body.append("</section>")
     return page("生物　解答・解説", body)
 
 
-def item_html(item, text, choices, all_figures, shown, worked, marks):
+# Said under the first figure that has boxes, and so once in the document.
+TAG_LEGEND = ("<p class=\"note\">赤い枠は，その問いで図の見るところです。赤地の数字は，"
+              "その枠を見る問いの解答番号です（枠のそばか，枠と同じ高さの図の外に付けています）。</p>")
+
+
+def item_html(item, text, choices, all_figures, shown, worked, marks, tagged):
     key = CIRCLED[item["correct"] - 1]
     lines = [f"<section class=\"item\" id=\"item-{item['number']}\" data-item=\"{item['number']}\" "
              f"data-caption=\"{e(item['caption'])}\" data-correct=\"{item['correct']}\" "
@@ -628,6 +668,10 @@ def item_html(item, text, choices, all_figures, shown, worked, marks):
         shown[figure["stem"]] = item["number"]
         lines.append("<div class=\"keep\">")
         lines += figure_html(figure, marks.get(figure["stem"], []))
+        if marks.get(figure["stem"]) and not tagged:
+            lines.append(TAG_LEGEND)
+        if marks.get(figure["stem"]):
+            tagged.append(figure["stem"])
         lines.append(f"<p class=\"place\"><strong>{e(name)}のここを見る</strong>　{prose(place)}</p>")
         lines.append("</div>")
     lines.append("<h4>解説</h4>")
@@ -684,7 +728,8 @@ def cover_html(question_count, items, full_marks, pages):
             "<li>問題冊子の余白は，計算や下書きに使ってかまいません。"
             "ただし，採点されるのは解答用紙のマークだけです。</li>",
             "<li>試験終了の合図があったら，すぐに筆記用具を置いてください。"
-            "解答用紙（最後のページ）は，監督者の指示に従って提出してください。</li>",
+            "解答用紙（最後の1枚，裏は白紙）は，問題冊子から切り離し，"
+            "監督者の指示に従って提出してください。</li>",
             "<li class=\"screen\">画面で解くときは，答えを Tamsel の解答用紙に入れて「得　点」で採点します。"
             "紙の解答用紙は，解答・解説の「正解と配点」の表で採点できます。"
             "どちらで採点しても得点は同じです。</li>",
@@ -729,7 +774,13 @@ def slots_html(items, place):
             + "，".join(f"<span class=\"nobr\">{e(c)}</span>" for c in own) + "</p>")
 
 
-def paper_html(blocks, all_figures, items, full_marks, pages=None):
+def part_id(question, section, number=0):
+    """The id of a question ("q4"), its section ("q4A") or a sub-question ("q4A2") in the paper."""
+    return f"q{question}{section}{number or ''}"
+
+
+def paper_html(blocks, all_figures, items, full_marks, pages=None, spreads=frozenset()):
+    """The question paper; the questions and sections in spreads start on a left-hand page."""
     question_count = max(place[0] for _, _, place in blocks)
     body = cover_html(question_count, items, full_marks, pages)
     placed = set()
@@ -754,18 +805,22 @@ def paper_html(blocks, all_figures, items, full_marks, pages=None):
             if not parts:
                 raise SourceError(f"a question's heading without its weight: {text}")
             number_text, instruction, weight = parts.groups()
-            body += [f"<section class=\"question newpage\" id=\"q{question}\">",
+            spread = " spread" if (question, "") in spreads else ""
+            body += [f"<section class=\"question newpage{spread}\" id=\"{part_id(question, '')}\">",
                      f"<h2>{number_text}　{weight}</h2>",
                      f"<p class=\"instruction\">{with_captions(instruction)}</p>"]
             open_sections.append(("question", place))
         elif kind == "section":
             close({"section", "subquestion"})
-            body += ["<section>", f"<h3>{with_captions(text)}</h3>"]
+            spread = " class=\"spread\"" if (question, section) in spreads else ""
+            body += [f"<section{spread} id=\"{part_id(question, section)}\">",
+                     f"<h3>{with_captions(text)}</h3>"]
             open_sections.append(("section", place))
         elif kind == "subquestion":
             close({"subquestion"})
             label, _, rest = text.partition("　")
-            body += ["<section class=\"subquestion\">", f"<h4>{e(label)}</h4>",
+            body += [f"<section class=\"subquestion\" id=\"{part_id(*place)}\">",
+                     f"<h4>{e(label)}</h4>",
                      f"<p>{with_captions(rest)}</p>"]
             open_sections.append(("subquestion", place))
         elif kind == "choices":
@@ -786,14 +841,14 @@ def paper_html(blocks, all_figures, items, full_marks, pages=None):
             body += ["<div class=\"keep\">", f"<p>{with_captions(text)}</p>"]
             for figure in shown:
                 placed.add(figure["stem"])
-                body += figure_html(figure)
+                body += figure_html(figure, anchor=f"{figure['stem']}-{part_id(question, section)}")
             body.append("</div>")
             continue
         else:
             body.append(f"<p>{with_captions(text)}</p>")
         for figure in shown:
             placed.add(figure["stem"])
-            body += figure_html(figure)
+            body += figure_html(figure, anchor=f"{figure['stem']}-{part_id(question, section)}")
     close({"question", "section", "subquestion"})
     missing = [f["stem"] for f in all_figures if f["stem"] not in placed]
     if missing:
@@ -802,20 +857,130 @@ def paper_html(blocks, all_figures, items, full_marks, pages=None):
     return page("生物　問題冊子", body)
 
 
+def first_pages(document):
+    """The printed page, counted from the cover as 1, on which each element with an id begins."""
+    found = {}
+    for number, printed in enumerate(document.pages, start=1):
+        for anchor in printed.anchors:
+            found.setdefault(anchor, number)
+    return found
+
+
+def spread_of(page):
+    """Pages 2 and 3, 4 and 5, ... face each other in duplex print; the cover, page 1, is alone."""
+    return page // 2
+
+
+def split_parts(document):
+    """The parts (question, section) whose figure is not on the spread of all their sub-questions:
+    a student reads a figure beside every question of its part, not over the leaf."""
+    pages = first_pages(document)
+    split = []
+    for anchor, page in pages.items():
+        if m := re.fullmatch(r"figure\d+-q(\d)([AB]?)", anchor):
+            own = re.compile(f"q{m.group(1)}{m.group(2)}\\d")
+            users = [used for name, used in pages.items() if own.fullmatch(name)]
+            part = (int(m.group(1)), m.group(2))
+            if part not in split and any(spread_of(used) != spread_of(page) for used in users):
+                split.append(part)
+    return split
+
+
+def print_faults(document):
+    """Where a printed document fails its reader. 解答・解説: every item on one page, with its
+    figure or worked diagram, so that its explanation is read beside it. 問題冊子, for a room that
+    sits it in duplex A4: every figure on the spread of its part's sub-questions, and the mark
+    sheet a leaf of its own, on a right-hand page that is the last."""
+    faults = [f"第{question}問{section} and its figure are not on one spread"
+              for question, section in split_parts(document)]
+    pages = first_pages(document)
+    on = {}
+    for number, printed in enumerate(document.pages, start=1):
+        for anchor in printed.anchors:
+            if anchor.startswith("item-"):
+                on.setdefault(anchor, set()).add(number)
+    faults += [f"解答番号{anchor[5:]} runs over pages {sorted(numbers)}: "
+               "kept whole, it would still be longer than a page"
+               for anchor, numbers in on.items() if len(numbers) > 1]
+    if "marksheet" in pages and (pages["marksheet"] % 2 == 0
+                                 or pages["marksheet"] != len(document.pages)):
+        faults.append(f"the mark sheet starts on page {pages['marksheet']} of "
+                      f"{len(document.pages)}, not on the last, odd one")
+    return faults
+
+
 def paper_with_page_count(blocks, all_figures, items, full_marks):
-    """The paper, its cover giving the printed page count: laid out once to count the pages."""
-    from weasyprint import HTML  # noqa: only the writing and checking need it
-    draft = paper_html(blocks, all_figures, items, full_marks)
-    pages = len(HTML(string=draft, base_url=str(OUT) + "/").render().pages)
-    return paper_html(blocks, all_figures, items, full_marks, pages)
+    """The paper, its cover giving the printed page count. It is laid out until every figure
+    shares a spread with its part's sub-questions: a part found split starts on a left-hand
+    page (a section A with its question), and a part that still does not fit stops the
+    generator. Then the page count goes on the cover and the layout is checked once more."""
+    weasyprint = weasyprint_html()
+
+    def laid_out(spreads, pages=None):
+        made = paper_html(blocks, all_figures, items, full_marks, pages, frozenset(spreads))
+        return made, weasyprint(string=made, base_url=str(OUT) + "/").render()
+
+    spreads = set()
+    _, document = laid_out(spreads)
+    while split := split_parts(document):
+        question, section = split[0]
+        start = (question, "" if section == "A" else section)
+        if start in spreads:
+            raise SourceError(f"第{question}問{section} and its figure do not fit on one spread")
+        spreads.add(start)
+        _, document = laid_out(spreads)
+    made, document = laid_out(spreads, len(document.pages))
+    if faults := print_faults(document):
+        raise SourceError("the printed paper: " + "; ".join(faults))
+    return made
 
 
 # ---------------------------------------------------------------------------------------------
 # PDF
 
-def pdf_of(document_html):
-    from weasyprint import HTML  # noqa: only the writing and checking need it
-    return HTML(string=document_html, base_url=str(OUT) + "/").write_pdf()
+# The paper sizes a figure by its pixels at 1x, 96 to the inch: drawn four times as fine it prints
+# at 384 ppi. 解答・解説 prints every figure 10 cm wide, which leaves 図８, the narrowest, 315.
+PRINT_SCALE = 4
+PRINT_PPI = 300
+
+
+@functools.cache
+def print_figures():
+    """Each figure the HTML shows, by its file name, drawn anew by tools/make_figures.py at
+    print resolution: the PDFs get these, the screen keeps the @2x pictures."""
+    import make_figures  # only the PDFs need it, and it loads matplotlib
+    make_figures.setup_matplotlib()
+    found = {}
+    for name, draw, _, _ in make_figures.FIGURES:
+        data = io.BytesIO()
+        draw(PRINT_SCALE).save(data, "PNG", optimize=True)
+        found[make_figures.twice_the_size(name)] = data.getvalue()
+    return found
+
+
+def weasyprint_html():
+    """WeasyPrint's HTML, rendering under a fontconfig that does what the style sheet's
+    unicode-range says and WeasyPrint does not (the Latin faces give only Latin letters and
+    digits), with the figures at print resolution in place of the screen's."""
+    os.environ["FONTCONFIG_FILE"] = str(LATIN_FACES)
+    from weasyprint import HTML, default_url_fetcher  # noqa: only the writing and checking need it
+    printed = print_figures()
+
+    def fetch(url):
+        name = url.rsplit("/", 1)[-1]
+        if name in printed:
+            return {"string": printed[name], "mime_type": "image/png"}
+        return default_url_fetcher(url)
+
+    return lambda **arguments: HTML(url_fetcher=fetch, **arguments)
+
+
+def pdf_of(name, document_html):
+    """The document laid out on A4, which must keep to what print_faults asks."""
+    document = weasyprint_html()(string=document_html, base_url=str(OUT) + "/").render()
+    if faults := print_faults(document):
+        raise SourceError(f"{name} in print: " + "; ".join(faults))
+    return document.write_pdf()
 
 
 def poppler(tool, *arguments):
@@ -842,6 +1007,10 @@ def pdf_facts(data):
                                                          else " NOT embedded")
                          for line in fonts}),
         "pictures": sorted(" x ".join(line.split()[3:5]) for line in images),
+        "pictures under print resolution": sorted(
+            f"page {line.split()[0]}: {line.split()[3]} x {line.split()[4]} at "
+            f"{line.split()[12]} ppi" for line in images
+            if min(int(line.split()[12]), int(line.split()[13])) < PRINT_PPI),
     }
 
 
@@ -854,6 +1023,8 @@ def pdf_differences(committed, made):
                          if what != "text" else "its text is not what the HTML says")
     if new["pages not A4"]:
         found.append(f"pages not A4: {new['pages not A4']}")
+    if new["pictures under print resolution"]:
+        found.append(f"pictures under {PRINT_PPI} ppi: {new['pictures under print resolution']}")
     if any("NOT" in font for font in new["fonts"]):
         found.append(f"fonts not embedded: {new['fonts']}")
     return found
@@ -884,6 +1055,7 @@ def main(argv):
         return 2
     try:
         made = documents()
+        printed = {name.replace(".html", ".pdf"): pdf_of(name, text) for name, text in made.items()}
     except SourceError as error:
         print(f"make_companion: {error}", file=sys.stderr)
         return 1
@@ -893,7 +1065,7 @@ def main(argv):
         stale = f"content/companion/{name} is stale: run tools/make_companion.py"
         fresh &= write_or_check(OUT / name, data, mode, stale)
         pdf = name.replace(".html", ".pdf")
-        fresh &= write_or_check(OUT / pdf, pdf_of(text), mode,
+        fresh &= write_or_check(OUT / pdf, printed[pdf], mode,
                                 f"content/companion/{pdf} is stale: run tools/make_companion.py",
                                 pdf_differences)
     return 0 if fresh else 1
