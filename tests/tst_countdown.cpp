@@ -88,7 +88,8 @@ void TestCountdown::minutesFollowTheClock_data()
     // Steps on 2026-12-08: "@t" starts at t, "t+" is a tick at t that changes the display and
     // "t-" one that does not, "t..u-" a tick every second from t to u. A time without a colon is
     // in seconds since 1970. Real time passes as the wall clock moves unless a step says "t~r":
-    // the wall clock reads t when r seconds have really passed since the start.
+    // the wall clock reads t when r seconds (to the millisecond) have really passed since the
+    // start. A start at "t.fff" is fff milliseconds into the second the wall clock reads as t.
     QTest::addColumn<QString>("steps");
     QTest::addColumn<int>("minutes"); // left after the last step
     QTest::newRow("start mid-minute waits for the clock minute")
@@ -110,6 +111,10 @@ void TestCountdown::minutesFollowTheClock_data()
     QTest::newRow("a sleeping machine comes back further on") << "@10:15:40 10:25:30+" << 50;
     QTest::newRow("never below zero") << "@10:15:40 13:00:00+ 13:01:00-" << 0;
     QTest::newRow("clock before 1970") << "@-30 -1- 0+" << 59; // 23:59:30 UTC on 1969-12-31
+    // The wall clock and the clock of real time are read one after the other, and a timer's
+    // tick comes a little late or early: 2 ms between them must not cost a clock minute.
+    QTest::newRow("two clocks a little apart lose no minute")
+        << "@10:15:59.999 10:16:00+ 10:17:00~59.999+ 10:17:01~61- 10:18:00~120+" << 57;
     QTest::newRow("start again begins afresh")
         << "@10:15:40 10:40:00+ @10:45:10 10:45:59- 10:46:00+" << 59;
 }
@@ -123,11 +128,13 @@ void TestCountdown::minutesFollowTheClock()
                                    : text.toLongLong();
     };
     Countdown countdown;
-    qint64 started = 0;
+    qint64 startedMilliseconds = 0;
     for (const QString& step : steps.split(u' ')) {
         if (step.startsWith(u'@')) {
-            started = time(step.mid(1));
-            countdown.start({started, started * 1000});
+            const QStringList secondAndFraction = step.mid(1).split(u'.');
+            const qint64 started = time(secondAndFraction.first());
+            startedMilliseconds = started * 1000 + secondAndFraction.value(1).toLongLong();
+            countdown.start({started, startedMilliseconds});
             QCOMPARE(countdown.display(), QStringLiteral("1:00"));
             continue;
         }
@@ -135,8 +142,10 @@ void TestCountdown::minutesFollowTheClock()
         const QStringList range = wallAndReal.first().split(QStringLiteral(".."));
         for (qint64 s = time(range.first()); s <= time(range.last()); ++s) {
             const qint64 real =
-                wallAndReal.size() > 1 ? started + wallAndReal.last().toLongLong() : s;
-            QVERIFY2(countdown.tick({s, real * 1000}) == step.endsWith(u'+'), qPrintable(step));
+                wallAndReal.size() > 1
+                    ? startedMilliseconds + qRound64(wallAndReal.last().toDouble() * 1000)
+                    : s * 1000;
+            QVERIFY2(countdown.tick({s, real}) == step.endsWith(u'+'), qPrintable(step));
         }
     }
     QCOMPARE(countdown.RemainingMinutes(), minutes);
