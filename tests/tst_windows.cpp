@@ -254,15 +254,28 @@ void TestWindows::closedWindowIsBuiltAfreshFromItsDesign()
 
 void TestWindows::passLineWindowsAsDesigned_data()
 {
+    // Where the box and the labels stand, in pixels at 96 dpi: the designs' twips over 15.
     QTest::addColumn<int>("index");
-    for (int i = 0; i < 6; ++i)
-        QTest::newRow(passlinedesign::windows[static_cast<size_t>(i)].form.name) << i;
-    QTest::newRow(helpdesign::window.form.name) << -1;
+    QTest::addColumn<QRect>("box");
+    QTest::addColumn<QList<QRect>>("labels"); // the badge, then the message
+    const QRect box(0, 88, 793, 489);
+    const QRect wideMessage(144, 56, 497, 17);
+    const QRect message(184, 56, 433, 17);
+    QTest::newRow("frm合格ライン1") << 0 << box << QList{QRect(304, 16, 169, 25), wideMessage};
+    QTest::newRow("frm合格ライン2") << 1 << box << QList{QRect(312, 16, 169, 25), message};
+    QTest::newRow("frm合格ライン3")
+        << 2 << QRect(0, 80, 793, 497) << QList{QRect(312, 8, 169, 25), QRect(176, 48, 433, 17)};
+    QTest::newRow("frm合格ライン4") << 3 << box << QList{QRect(312, 16, 169, 25), wideMessage};
+    QTest::newRow("frm合格ライン5") << 4 << box << QList{QRect(328, 16, 145, 25), message};
+    QTest::newRow("frm合格ライン6") << 5 << box << QList{QRect(336, 16, 121, 25), wideMessage};
+    QTest::newRow("frmヘルプ") << -1 << QRect(0, 0, 793, 577) << QList<QRect>();
 }
 
 void TestWindows::passLineWindowsAsDesigned()
 {
     QFETCH(int, index);
+    QFETCH(QRect, box);
+    QFETCH(QList<QRect>, labels);
     const DocumentFormDesign& design =
         index < 0 ? helpdesign::window : passlinedesign::windows[static_cast<size_t>(index)];
     QWidget* shown = shelf->show(design, window.get());
@@ -280,21 +293,20 @@ void TestWindows::passLineWindowsAsDesigned()
     QCOMPARE(client->palette().color(QPalette::Window), toColor(*design.form.backgroundColour));
 
     // The box reaches past the client area's right and bottom edges, and the window clips it.
-    auto* box = shown->findChild<RichTextBox*>(QStringLiteral("RichTextBox1"));
-    QVERIFY(box);
-    QCOMPARE(box->geometry(), toPixels(design.document.rect));
-    QCOMPARE(box->geometry().right(), 792);
-    QCOMPARE(box->geometry().bottom(), 576);
+    auto* document = shown->findChild<RichTextBox*>(QStringLiteral("RichTextBox1"));
+    QVERIFY(document);
+    QCOMPARE(document->geometry(), box);
     // The face found by its English name, whichever name Qt gives it in this locale.
-    QCOMPARE(QFontInfo(box->font()).family(),
+    QCOMPARE(QFontInfo(document->font()).family(),
              QFontInfo(QFont(QStringLiteral("IPAGothic"))).family());
-    QVERIFY(!box->toPlainText().isEmpty());
+    QVERIFY(!document->toPlainText().isEmpty());
 
+    QCOMPARE(static_cast<qsizetype>(design.labels.size()), labels.size());
     for (const LabelDesign& label : design.labels) {
         auto* made = shown->findChild<QLabel*>(designText(label.name));
         QVERIFY(made);
         QCOMPARE(made->text(), designText(label.text));
-        QCOMPARE(made->geometry(), toPixels(label.rect));
+        QCOMPARE(made->geometry(), labels[&label - design.labels.data()]);
         QCOMPARE(made->font().bold(), label.font.bold);
         QCOMPARE(made->font().pointSizeF(), label.font.points);
         const QImage picture = made->grab().toImage();
@@ -306,7 +318,7 @@ void TestWindows::passLineWindowsAsDesigned()
     }
     // The box comes first in the tab order.
     if (!design.labels.empty())
-        QVERIFY(box->focusPolicy() != Qt::NoFocus);
+        QVERIFY(document->focusPolicy() != Qt::NoFocus);
 }
 
 void TestWindows::helpWindowIsSingleAndLeavesTheCountdownRunning()
