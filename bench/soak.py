@@ -1,5 +1,5 @@
-"""A soak: ten accelerated attempts in a row, each to time-up, its chime and Score, while the program's
-resident memory and open file descriptors are sampled every second from start to the last
+"""A soak: ten accelerated attempts in a row, each to time-up, its chime and Score, while the
+program's resident memory and open file descriptors are sampled every second from start to the last
 time-up. Prints first, peak and last of both; they must stay flat.
 
 Run it through scripts/soak, which gives it the program, a virtual screen and a fast clock.

@@ -3,10 +3,10 @@ of what the figure shows.
 
 A box frames what an item's explanation looks at; its tag, the item's number, stands beside it:
 at the place nearest the box where the picture is blank, inside the picture and clear of every
-box and of the tags placed before it. Where no such place is blank (a micrograph is textured all over),
-the tag stands in the margin beside the picture, level with the box's top, on the side nearer the
-box. make_companion.py draws the boxes and the tags; the places are fractions of the picture's
-width and height, as the boxes are.
+box and of the tags placed before it. Where no such place is blank (a micrograph is textured all
+over), the tag stands in the margin beside the picture, level with the box's top, on the side
+nearer the box. make_companion.py draws the boxes and the tags; the places are fractions of the
+picture's width and height, as the boxes are.
 """
 
 from PIL import Image

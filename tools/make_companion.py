@@ -129,7 +129,8 @@ def notation_faults(document_html):
               for m in re.finditer("[^\\n]{0,12}[０-９][^\\n]{0,8}", PART_NUMBERS.sub("□", read))]
     for what, pattern in NOTATION:
         for m in pattern.finditer(read):
-            faults.append(f"{what}: …{read[max(0, m.start() - 12):m.end() + 8]}…".replace("\n", " "))
+            around = read[max(0, m.start() - 12):m.end() + 8]
+            faults.append(f"{what}: …{around}…".replace("\n", " "))
     return faults
 
 
@@ -146,7 +147,8 @@ def answer_items():
     """The sheet's items in order, each with its caption, boxes, key and points."""
     sheet = cpp_source("core/marking/AnswerSheet.h")
     block = re.search(r"answerItems\{\{(.*?)\}\};", sheet, re.S).group(1)
-    items = [{"caption": c, "boxes": int(b)} for c, b in re.findall(r'\{"([^"]+)",\s*(\d+)\}', block)]
+    items = [{"caption": c, "boxes": int(b)}
+             for c, b in re.findall(r'\{"([^"]+)",\s*(\d+)\}', block)]
     key = cpp_source("core/marking/AnswerKey.h")
     block = re.search(r"AnswerKey\{\{(.*?)\}\};", key, re.S).group(1)
     rows = re.findall(r"\{(\d+),\s*(\d+),\s*(\d+)\}", block)
@@ -516,7 +518,8 @@ def figure_html(figure, marks=(), anchor=None):
     if boxes:
         margins = " margins" if any(beside for _, _, beside in tags) else ""
         picture = f"<span class=\"marked{margins}\">{picture}{boxes}</span>"
-    return [f"<figure id=\"{anchor}\">{picture}</figure>" if anchor else f"<figure>{picture}</figure>"]
+    opening = f"<figure id=\"{anchor}\">" if anchor else "<figure>"
+    return [f"{opening}{picture}</figure>"]
 
 
 def question_title(number):
@@ -566,7 +569,8 @@ def answers_html(paper, items, questions, explained, lists, all_figures, bands):
                     "<th scope=\"col\">解答欄</th><th scope=\"col\">正解</th>"
                     "<th scope=\"col\">配点</th><th scope=\"col\">自己採点</th></tr></thead><tbody>")
         for item in part:
-            body.append(f"<tr data-item=\"{item['number']}\"><th scope=\"row\">{item['number']}</th>"
+            body.append(f"<tr data-item=\"{item['number']}\">"
+                        f"<th scope=\"row\">{item['number']}</th>"
                         f"<td><a href=\"#item-{item['number']}\">{e(item['caption'])}</a></td>"
                         f"<td>{CIRCLED[item['correct'] - 1]}</td><td>{item['points']}</td>"
                         "<td class=\"blank\"></td></tr>")
@@ -682,7 +686,8 @@ def item_html(item, text, choices, all_figures, shown, worked, marks, tagged):
     for choice, (mark, reason) in sorted(text["others"].items()):
         verdict = "これも正しい" if mark == "※" else "誤り"
         lines.append(f"<li data-choice=\"{choice}\"><span class=\"choice\">{CIRCLED[choice - 1]}　"
-                     f"{lowered(choices[choice - 1])}</span><em>【{verdict}】</em>{prose(reason)}</li>")
+                     f"{lowered(choices[choice - 1])}</span>"
+                     f"<em>【{verdict}】</em>{prose(reason)}</li>")
     lines.append("</ul>")
     lines.append(f"<p class=\"point\"><strong>学習のポイント</strong>　{prose(text['point'])}</p>")
     lines.append("</section>")
@@ -826,7 +831,8 @@ def paper_html(blocks, all_figures, items, full_marks, pages=None, spreads=froze
         elif kind == "choices":
             short = all(len(choice) <= 12 for _, choice in text)
             body.append(f"<ul class=\"choices{' short' if short else ''}\">"
-                        + "".join(f"<li>{mark}　{with_captions(choice)}</li>" for mark, choice in text)
+                        + "".join(f"<li>{mark}　{with_captions(choice)}</li>"
+                                  for mark, choice in text)
                         + "</ul>")
         elif kind == "table":
             title, (header, *rows) = text

@@ -822,6 +822,7 @@ def score_name(points):
     """The score display's name for a score: "72 点"."""
     return f"{points} 点"
 
+
 BOOKLET_TABS = ["問題", "図１", "図２、図３", "図４（実験）", "図５", "図６", "図７", "図８"]
 SHEET_TABS = (["1-A1", "1-A2", "1-A3", "1-B4", "1-B5"]
               + [f"2-{i}" for i in range(1, 6)] + [f"3-{i}" for i in range(1, 6)]

@@ -27,7 +27,8 @@ from pathlib import Path
 from gi.repository import Gio, GLib
 
 from tamsel_e2e import (ANNOUNCED_MINUTES, Atspi, BOOKLET_TABS, children, ExamWindow,
-                        focus_window, full_text, has_state, is_showing, Listener, pages_of, press, press_keys,
+                        focus_window, full_text, has_state, is_showing, Listener, pages_of, press,
+                        press_keys,
                         Report, Role, SCORE, score_name, select_tab, SHEET_TABS, START, STARTED,
                         State, tabs_of, TIME_NAME, time_name, TIME_UP, toggle, wait_for,
                         wait_until)

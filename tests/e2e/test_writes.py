@@ -41,7 +41,8 @@ def step_whole_attempt():
     frame = find_frame(app, WINDOW)
     start = find(frame, Role.PUSH_BUTTON, START)
     press(start)
-    wait_until(lambda: find_all(frame, Role.LABEL, predicate=lambda n: n.get_name() == time_name(0)),
+    time_up = time_name(0)
+    wait_until(lambda: find_all(frame, Role.LABEL, predicate=lambda n: n.get_name() == time_up),
                timeout=3600 / SPEED * 1.5 + 10, what="time-up", interval=0.1)
     press(find(frame, Role.PUSH_BUTTON, SCORE))
     wait_until(lambda: has_state(start, State.ENABLED), what="Score to end the attempt")

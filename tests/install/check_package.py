@@ -76,7 +76,8 @@ def check_fields(deb, version):
     check(control.get("Section") == "education", f"section education: {control.get('Section')}")
     check(deb.name == f"tamsel_{version}_{architecture}.deb", f"file name {deb.name}")
     missing = set(NEEDED) - depended_on(control.get("Depends", ""))
-    check(not missing, f"depends on what the program needs at run time (missing: {sorted(missing)})")
+    check(not missing,
+          f"depends on what the program needs at run time (missing: {sorted(missing)})")
     unwanted = set(NOT_WANTED) & depended_on(control.get("Depends", ""))
     check(not unwanted, f"depends on no sound library beyond PulseAudio's ({sorted(unwanted)})")
     check("xdg-utils" in depended_on(control.get("Recommends", "")),
