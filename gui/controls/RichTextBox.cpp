@@ -74,20 +74,11 @@ void RichTextBox::startAnotherDocument()
     zoomStep_ = 0;
 }
 
-void RichTextBox::setRtf(QByteArrayView rtf)
-{
-    startAnotherDocument();
-    // Nothing is typed into the box, and a zoom is no edit to undo.
-    document()->setUndoRedoEnabled(false);
-    RtfReader::import(document(), rtf, systemFaces());
-    // A document opens at its beginning, wherever reading it left the cursor.
-    moveCursor(QTextCursor::Start);
-}
-
 void RichTextBox::setRtfLaidOutWhenSized(QByteArrayView rtf)
 {
     startAnotherDocument();
     unsized_ = std::make_unique<QTextDocument>();
+    // Nothing is typed into the box, and a zoom is no edit to undo.
     unsized_->setUndoRedoEnabled(false);
     RtfReader::import(unsized_.get(), rtf, systemFaces());
 }

@@ -22,11 +22,9 @@ class RichTextBox final : public QTextEdit {
 public:
     explicit RichTextBox(QWidget* parent = nullptr);
 
-    // Shows the document written in rtf (code page 932, NUL-terminated as stored).
-    void setRtf(QByteArrayView rtf);
-    // The same for a box that has no size yet: the document is read now, and the box takes it
-    // when it first gets its size and lays it out whole there, at its width, once: its first
-    // picture is its last.
+    // Shows the document written in rtf (code page 932, NUL-terminated as stored) in a box that
+    // has no size yet: the document is read now, and the box takes it when it first gets its
+    // size and lays it out whole there, at its width, once: its first picture is its last.
     void setRtfLaidOutWhenSized(QByteArrayView rtf);
 
     // The text's sizes as factors of the document's own.

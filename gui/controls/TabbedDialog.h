@@ -49,7 +49,6 @@ public:
     void stepTab(int step);
 
     void setTabMark(int index, Mark mark);
-    Mark tabMark(int index) const { return marks_.at(static_cast<size_t>(index)); }
     // What assistive technology says of a tab besides its caption.
     void setTabDescription(int index, const QString& description);
     QString tabDescription(int index) const { return descriptions_.at(static_cast<size_t>(index)); }
