@@ -196,7 +196,8 @@ void frmTamsel::buildAnswerItem(int n)
 
     auto* frame = new QGroupBox(designText(design::frameCaption));
     frame->setObjectName(QStringLiteral("Frame%1").arg(n));
-    // The boxes take the frame for their label, so they are read with their item.
+    // The boxes take the frame for their label, so that a screen reader says their item as the
+    // focus comes into the frame, once: a box does not repeat it.
     frame->setAccessibleName(label + u' ' + frame->title());
     SSTab1->place(tab, frame,
                   toPixels(TwipsRect{look.frameLeft, design::frameTop, look.frameWidth,
@@ -207,7 +208,6 @@ void frmTamsel::buildAnswerItem(int n)
             new QCheckBox(designText(choiceCaptions[static_cast<size_t>(box - 1)]), frame);
         check->setObjectName(QStringLiteral("chkTamsel%1").arg(n));
         check->setProperty("Index", box);
-        check->setAccessibleDescription(label);
         const int width = box == 1 && look.wideFirstBox ? design::wideBoxWidth : design::boxWidth;
         check->setGeometry(toPixels(TwipsRect{(*look.boxLefts)[static_cast<size_t>(box - 1)],
                                               design::boxTop, width, design::boxHeight}));

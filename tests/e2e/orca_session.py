@@ -34,9 +34,9 @@ import tty
 from pathlib import Path
 
 from tamsel_e2e import (CHOICES, ExamWindow, focus_window, FocusWatch, has_state, is_checked,
-                        is_selected, is_within, PASS_LINE, PASS_RATE, press_keys, Role, SCORE,
-                        score_name, SHEET_TABS, Snapshot, START, State, STARTED, tabs_of, wait_for,
-                        wait_until)
+                        is_selected, is_within, pages_of, PASS_LINE, PASS_RATE, press_keys, Role,
+                        SCORE, score_name, SHEET_TABS, Snapshot, START, State, STARTED, tabs_of,
+                        wait_for, wait_until)
 
 # Orca passes the first key on after up to half a minute; later keys at once.
 FIRST_KEY = 60.0
@@ -214,9 +214,10 @@ def session(exam, orca):
     key_until("Tab", lambda f: is_within(f, sheet), "Tab to the answer sheet")
     item_tabs = tabs_of(sheet)
     boxes = Snapshot(exam.sheet)
+    pages = pages_of(sheet)
 
     def tick(item, choice):
-        box = boxes.one(Role.CHECK_BOX, CHOICES[choice - 1], SHEET_TABS[item - 1])
+        box = boxes.one(Role.CHECK_BOX, CHOICES[choice - 1], within=pages[item - 1])
         key(str(choice), lambda f: f == box, f"{choice} to put the focus on its box of item {item}")
         wait_until(lambda: is_checked(box), what=f"{choice} to tick its box of item {item}")
 

@@ -20,7 +20,7 @@ import time
 
 from tamsel_e2e import (Atspi, box_of, check_screenshot, clock_speed, do_action, document_text,
                         ExamWindow, focus_window, GAME_MENU, has_state, HELP, HELP_MENU, HELP_TEXT,
-                        is_showing, is_within, KEY, Listener, PASS_LINE, PASS_LINE_TEXT,
+                        is_showing, is_within, KEY, Listener, pages_of, PASS_LINE, PASS_LINE_TEXT,
                         PASS_RATE, POINTS, press, press_keys, process_tree, program_alive,
                         program_exit_status, program_pid, Report, Role, SCORE, score_name,
                         select_tab, SHEET_TABS, Snapshot, START, State, tabs_of, text_boxes,
@@ -117,8 +117,8 @@ def step_window():
     ui["tabs"] = tabs_of(exam.sheet)
     report.equal([t.get_name() for t in ui["tabs"]], SHEET_TABS, "the answer sheet's tabs")
     ui["boxes"] = exam.tree.all(Role.CHECK_BOX)
-    ui["boxes_by_tab"] = {c: [b for b in ui["boxes"] if b.get_description() == c]
-                          for c in SHEET_TABS}
+    ui["boxes_by_tab"] = {c: exam.tree.all(Role.CHECK_BOX, within=page)
+                          for c, page in zip(SHEET_TABS, pages_of(exam.sheet))}
     report.equal(len(exam.displays), 2, "two empty displays (time and score) at start")
     report.equal([w.get_name() for w in top_windows()], [WINDOW], "the exam window is the only "
                  "window")
@@ -242,7 +242,7 @@ def step_help_during_countdown():
                      max(0.1, watched_from + 6 - time.monotonic()))
     report.check(moved, "the countdown keeps moving while the help window is open",
                  f"still {shown_at} after 6 s" if not moved else f"{shown_at} → {moved}")
-    disabled = [f"{b.get_description()} {b.get_name()}" for b in ui["boxes"]
+    disabled = [f"{c} {b.get_name()}" for c, boxes in ui["boxes_by_tab"].items() for b in boxes
                 if not has_state(b, State.ENABLED)]
     report.equal(disabled, [], "every box of the answer sheet stays available")
     report.check(not has_state(ui[START], State.ENABLED), "Start stays unavailable: the attempt "
