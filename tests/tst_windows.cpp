@@ -4,6 +4,7 @@
 // close button closes only the exam window.
 
 #include "ExamWindowFixture.h"
+#include "TestFiles.h"
 #include "controls/Announcer.h"
 #include "controls/RichTextBox.h"
 #include "design/DesignText.h"
@@ -61,6 +62,7 @@ private Q_SLOTS:
     void passLineWindowsAsDesigned_data();
     void passLineWindowsAsDesigned();
     void helpWindowIsSingleAndLeavesTheCountdownRunning();
+    void everyWindowShowsTheProgramsIcon();
     void exitClosesEveryWindowInOrder();
     void exitDuringTheCountdownPlaysNoChime();
     void closeButtonClosesOnlyTheExamWindow();
@@ -334,6 +336,34 @@ void TestWindows::helpWindowIsSingleAndLeavesTheCountdownRunning()
     clock.set("2026-12-08T10:16:00");
     window->tmr時間_Timer();
     QCOMPARE(label(QStringLiteral("lbl秒"))->text(), QStringLiteral("0:59"));
+}
+
+// The frames showed the red ring of a right answer, another picture than the program's icon in
+// the desktop's menus and in Explorer: every window shows that icon, in each size it is drawn at.
+void TestWindows::everyWindowShowsTheProgramsIcon()
+{
+    scoreThenPassRate(); // window 6
+    window->mnuAbout_Click();
+    const auto premultiplied = [](const QImage& image) {
+        return image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    };
+    for (QWidget* shown :
+         {static_cast<QWidget*>(window.get()), shelf->window(QStringLiteral("frm合格ライン6")),
+          shelf->window(QStringLiteral("frmヘルプ"))}) {
+        const QIcon icon = shown->windowIcon();
+        QList<QSize> sizes = icon.availableSizes();
+        std::sort(sizes.begin(), sizes.end(),
+                  [](QSize a, QSize b) { return a.width() < b.width(); });
+        QCOMPARE(sizes,
+                 (QList<QSize>{
+                     {16, 16}, {24, 24}, {32, 32}, {48, 48}, {64, 64}, {128, 128}, {256, 256}}));
+        for (const QSize size : sizes) {
+            const QString drawn = QStringLiteral("icons/tamsel-%1.png").arg(size.width());
+            QVERIFY2(premultiplied(icon.pixmap(size).toImage()) ==
+                         premultiplied(QImage(contentPath(drawn))),
+                     qPrintable(shown->objectName() + QStringLiteral(" at ") + drawn));
+        }
+    }
 }
 
 void TestWindows::exitClosesEveryWindowInOrder()

@@ -15,7 +15,8 @@ inline constexpr const char* gothic = msGothic;
 inline constexpr FormDesign form{"frmTamsel",          "問題 （Tamsel）", {11880, 8310},
                                  {gothic, 9.0, false}, std::nullopt,      ":/background.bmp",
                                  programIcon};
-inline constexpr const char* markPicture = programIcon;
+// The red ring beside every right item.
+inline constexpr const char* markPicture = ":/maru.ico";
 
 inline constexpr std::array<MenuItemDesign, 1> gameItems{{{"mnuExit", "終了(&Q)"}}};
 inline constexpr std::array<MenuItemDesign, 1> helpItems{{{"mnuAbout", "バージョン情報(&A)"}}};

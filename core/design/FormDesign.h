@@ -14,8 +14,9 @@ namespace tamsel {
 // The face every window of the program is designed in.
 inline constexpr const char* msGothic = "ＭＳ ゴシック";
 
-// The program's icon, the correct-answer mark, for every window.
-inline constexpr const char* programIcon = ":/maru.ico";
+// The program's icon for every window's frame and task bar button: the one the desktop's menus and
+// Explorer show (content/icons/, drawn by tools/make_icon.py), in every size it is drawn at.
+inline constexpr const char* programIcon = ":/icons/tamsel.ico";
 
 enum class Align { Left, Right, Centre };
 

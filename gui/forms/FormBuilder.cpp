@@ -136,10 +136,9 @@ PictureBox* buildForm(QWidget* window, const FormDesign& design)
     // lose their text and outlines against the pictures.
     window->setPalette(lightPalette());
     if (design.icon) {
-        // Every image of the icon, and the drawing at twice the size for a dense screen's frame.
-        QIcon icon(designText(design.icon));
-        icon.addFile(twiceTheSizePath(designText(design.icon)));
-        window->setWindowIcon(icon);
+        // Every image of the icon file, 16 to 256 pixels, so that a dense screen's frame and a
+        // large task bar button take one drawn for their size.
+        window->setWindowIcon(QIcon(designText(design.icon)));
     }
 
     auto* client = new PictureBox(window);
