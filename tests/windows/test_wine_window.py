@@ -53,11 +53,12 @@ linux = {}
 wine = {}
 
 
-def grab(window, name, box=None):
+def grab(window, name, box=None, timeout=30):
     """A PNG of an X window (or of box, (x, y, w, h) within it) in the output folder."""
     path = os.path.join(output_dir(), name)
     crop = [] if box is None else ["-crop", "{2}x{3}+{0}+{1}".format(*box)]
-    subprocess.run(["import", "-window", window, *crop, "+repage", path], check=True, timeout=30)
+    subprocess.run(["import", "-window", window, *crop, "+repage", path], check=True,
+                   timeout=timeout)
     return path
 
 
@@ -115,12 +116,19 @@ def relative_box(node, window_place):
     return x - window_place[0], y - window_place[1], w, h
 
 
-def settled_grab(window, name, timeout=20.0):
+def settled_grab(window, name, timeout=40.0):
     """The window's picture once two grabs in a row are the same."""
     previous = {}
 
     def same_as_before():
-        path = grab(window, name)
+        # A grab can wait on the X server for a long while just after Wine has mapped its
+        # window (once more than 30 s, in a run that passed again at once): one that
+        # waits is taken again, as one that differs would be.
+        try:
+            path = grab(window, name, timeout=5)
+        except subprocess.TimeoutExpired:
+            previous.pop("data", None)
+            return None
         data = load_picture(path).tobytes()
         same = previous.get("data") == data
         previous["data"] = data
