@@ -44,9 +44,8 @@ inline QString timeUp()
     return QStringLiteral("時間です。") + remainingTime(0);
 }
 
-// The words of the buttons and frame texts, without their layout spaces.
+// The words of a button, without its layout spaces.
 inline constexpr const char16_t* scoreButton = u"得点";
-inline constexpr const char16_t* timeFrame = u"あと 分";
 inline constexpr const char16_t* answered = u"解答済み";
 inline constexpr const char16_t* unanswered = u"未解答";
 // An item with more than one box ticked.

@@ -28,6 +28,30 @@ public:
     }
 };
 
+// A display's frame text is there for the eye: the display's own phrase says it all, so the
+// frame is kept out of what a screen reader reviews. It keeps its words as its name.
+class DisplayFrameAccessible final : public QAccessibleWidget {
+public:
+    explicit DisplayFrameAccessible(DisplayFrame* frame)
+        : QAccessibleWidget(frame, QAccessible::StaticText)
+    {
+    }
+
+    QString text(QAccessible::Text t) const override
+    {
+        if (t != QAccessible::Name)
+            return QAccessibleWidget::text(t);
+        return static_cast<const QLabel*>(widget())->text().simplified();
+    }
+
+    QAccessible::State state() const override
+    {
+        QAccessible::State hidden = QAccessibleWidget::state();
+        hidden.invisible = true;
+        return hidden;
+    }
+};
+
 // A figure is an image that holds what it shows in words, one sentence a line: a screen reader
 // reads the sentence at its reading position and moves through them as through a text.
 class FigureAccessible final : public QAccessibleWidget, public QAccessibleTextInterface {
@@ -90,6 +114,8 @@ QAccessibleInterface* createControlAccessible(const QString& className, QObject*
     }
     if (auto* display = qobject_cast<DisplayLabel*>(object))
         return new DisplayLabelAccessible(display);
+    if (auto* frame = qobject_cast<DisplayFrame*>(object))
+        return new DisplayFrameAccessible(frame);
     if (auto* announcer = qobject_cast<Announcer*>(object))
         return new QAccessibleWidget(announcer, QAccessible::Notification);
     return nullptr;

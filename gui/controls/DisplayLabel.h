@@ -1,7 +1,9 @@
 #pragma once
-// A label that shows a value written at run time (the remaining time, the score) beside the label
-// that names it. Assistive technology reads it by its own text, a whole phrase, also while it is
-// empty. It owns nothing but its text.
+// A label that shows a value written at run time (the remaining time, the score) in the gap that
+// its frame text leaves for it. Assistive technology reads it by its own text, a whole phrase
+// ("あと 53 分"), also while it is empty; the frame text around it is drawn for the eye alone, so a
+// screen reader's review finds the phrase once, not mixed with the frame's words. Both own
+// nothing but their text.
 
 #include <QLabel>
 
@@ -12,6 +14,16 @@ class DisplayLabel final : public QLabel {
 
 public:
     explicit DisplayLabel(QWidget* parent)
+        : QLabel(parent)
+    {
+    }
+};
+
+class DisplayFrame final : public QLabel {
+    Q_OBJECT
+
+public:
+    explicit DisplayFrame(QWidget* parent)
         : QLabel(parent)
     {
     }

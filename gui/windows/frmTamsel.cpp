@@ -105,18 +105,17 @@ frmTamsel::frmTamsel(const Clock& clock, MediaPlayer& player, WindowShelf& shelf
 
 // Controls are made in their tab order, since Qt's focus chain follows the order of creation.
 // Each display comes right after its frame text: it stands in front of it, in the gap left for
-// it, and assistive technology reads the two one after the other. The displays speak a whole
-// phrase ("あと 59 分", "72 点"), and no name carries the layout spaces of a caption.
+// it. The displays speak a whole phrase ("あと 59 分", "72 点"); the frames, there for the eye,
+// stay out of a screen reader's review, and no name carries the layout spaces of a caption.
 void frmTamsel::buildControls(QWidget* client)
 {
     cmdスタート = makeButton(design::startButton, client);
     buildBookletViewer(client);
-    makeLabel(design::timeFrameLabel, client)
-        ->setAccessibleName(QString::fromUtf16(spoken::timeFrame));
+    designLabel(new DisplayFrame(client), design::timeFrameLabel);
     lbl秒 = designLabel(new DisplayLabel(client), design::timeDisplay);
     cmd得点 = makeButton(design::scoreButton, client);
     cmd得点->setAccessibleName(QString::fromUtf16(spoken::scoreButton));
-    makeLabel(design::scoreFrameLabel, client);
+    designLabel(new DisplayFrame(client), design::scoreFrameLabel);
     lbl得点 = designLabel(new DisplayLabel(client), design::scoreDisplay);
     makeLabel(design::averageLabel, client);
     cmd合格率 = makeButton(design::passRateButton, client);
