@@ -1,12 +1,12 @@
 #include "chime/ChimePlayer.h"
 #include "chime/SystemSoundOutput.h"
+#include "desktop/FontConfiguration.h"
+#include "desktop/PlatformCheck.h"
+#include "desktop/SessionBus.h"
+#include "forms/SystemFaces.h"
 #include "forms/WindowShelf.h"
-#include "startup/FontConfiguration.h"
-#include "startup/PlatformCheck.h"
-#include "startup/SessionBus.h"
 #include "startup/Startup.h"
-#include "system/AppFolder.h"
-#include "system/Clock.h"
+#include "system/SystemClock.h"
 #include "threads/BackgroundThread.h"
 #include "windows/frmTamsel.h"
 
@@ -32,7 +32,7 @@ int main(int, char* argv[])
     QApplication app(qtArgc, qtArgv);
     tamsel::stopWatchingPlatform();
     fontConfiguration.finish(QDeadlineTimer::Forever);
-    tamsel::warnIfNoJapaneseFace();
+    tamsel::warnIfNoJapaneseFace(tamsel::systemFaces());
     tamsel::prepareApplication();
 
     const tamsel::SystemClock clock;

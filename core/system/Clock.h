@@ -18,9 +18,4 @@ public:
     virtual ClockReading read() const = 0;
 };
 
-class SystemClock final : public Clock {
-public:
-    ClockReading read() const override;
-};
-
 } // namespace tamsel

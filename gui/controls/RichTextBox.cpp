@@ -3,7 +3,7 @@
 #include "controls/FocusRing.h"
 #include "controls/WholeBorder.h"
 #include "documents/RtfReader.h"
-#include "startup/FontConfiguration.h"
+#include "forms/SystemFaces.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QFocusFrame>

@@ -6,7 +6,7 @@
 #include "controls/RichTextBox.h"
 #include "design/DesignText.h"
 #include "forms/ScreenPlacement.h"
-#include "startup/FontConfiguration.h"
+#include "forms/SystemFaces.h"
 
 #include <QFile>
 #include <QLabel>

@@ -1,12 +1,12 @@
 #include "startup/Startup.h"
 
 #include "controls/ControlAccessibles.h"
+#include "controls/KeyboardStyle.h"
 #include "controls/LightPalette.h"
 #include "design/ExamWindowDesign.h"
 #include "documents/FontSubstitutes.h"
 #include "forms/FormBuilder.h"
-#include "startup/FontConfiguration.h"
-#include "startup/KeyboardStyle.h"
+#include "forms/SystemFaces.h"
 #include "startup/MenuWording.h"
 
 #include <QAccessible>

@@ -1,10 +1,7 @@
 #pragma once
 // Fontconfig reads its configuration and font caches the first time anything asks for a face,
 // which takes about as long as Qt takes to connect to the display. Reading them on a thread of
-// their own while Qt connects lets the two overlap. Once it is read, the installed faces are
-// asked for once, and every window and document chooses among them.
-
-#include "documents/FontSubstitutes.h"
+// their own while Qt connects lets the two overlap.
 
 namespace tamsel {
 
@@ -13,11 +10,7 @@ class BackgroundThread;
 // Has fontconfig read its configuration on thread, or here when no thread can be made. Call it
 // before the QApplication is made, so that the reading overlaps Qt's connecting, and let thread
 // finish before the first face is asked for, so that Qt finds the configuration read instead of
-// reading it a second time.
+// reading it a second time. Windows keeps no font configuration: there it does nothing.
 void readFontConfigurationOn(BackgroundThread& thread);
-
-// The faces installed on this system, found by any of their names in Qt's font database. Needs a
-// QGuiApplication.
-const InstalledFaces& systemFaces();
 
 } // namespace tamsel

@@ -1,4 +1,4 @@
-#include "system/Clock.h"
+#include "system/SystemClock.h"
 
 #include <QDateTime>
 

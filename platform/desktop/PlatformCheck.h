@@ -3,6 +3,8 @@
 // or a Japanese face to write its texts in. A desktop user sees no terminal, so the words are
 // plain and say what to do; the program's own exit status tells scripts what went wrong.
 
+#include "documents/FontSubstitutes.h"
+
 #include <QByteArray>
 
 namespace tamsel {
@@ -21,8 +23,9 @@ inline constexpr int noDisplayStatus = 3;
 void watchPlatformStart();
 void stopWatchingPlatform();
 
-// Call once the QApplication exists: says on stderr when no installed face writes Japanese.
+// Call once the QApplication exists: says on stderr when no face writes Japanese, neither one
+// of installed nor any other the font database knows.
 // The program runs on, with whatever faces fontconfig falls back to.
-void warnIfNoJapaneseFace();
+void warnIfNoJapaneseFace(const InstalledFaces& installed);
 
 } // namespace tamsel

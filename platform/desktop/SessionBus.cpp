@@ -1,4 +1,4 @@
-#include "startup/SessionBus.h"
+#include "desktop/SessionBus.h"
 
 #include <QFile>
 #include <QFileInfo>

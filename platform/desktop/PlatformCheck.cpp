@@ -1,6 +1,4 @@
-#include "startup/PlatformCheck.h"
-
-#include "startup/FontConfiguration.h"
+#include "desktop/PlatformCheck.h"
 
 #include <QFontDatabase>
 #include <QStringList>
@@ -69,14 +67,14 @@ void stopWatchingPlatform()
     qInstallMessageHandler(previousHandler);
 }
 
-void warnIfNoJapaneseFace()
+void warnIfNoJapaneseFace(const InstalledFaces& installed)
 {
     // The faces the designs name (Windows') or stand in for them are Japanese; asking the font
     // database for every face that writes Japanese costs a look at every installed face, so it is
     // asked only without them.
     for (const JapaneseFace& face : japaneseFaces) {
-        if (systemFaces().has(QString::fromUtf16(face.windowsFace)) ||
-            systemFaces().has(QString::fromUtf16(face.installedFace)))
+        if (installed.has(QString::fromUtf16(face.windowsFace)) ||
+            installed.has(QString::fromUtf16(face.installedFace)))
             return;
     }
     if (!QFontDatabase::families(QFontDatabase::Japanese).isEmpty())

@@ -1,4 +1,4 @@
-#include "startup/KeyboardStyle.h"
+#include "controls/KeyboardStyle.h"
 
 #include "controls/FocusRing.h"
 
