@@ -1,6 +1,7 @@
-// The floor for the program's start-up: what Qt needs to show this booklet at all. A bare main
-// window whose only content is a text box holding the booklet's plain text (the file named on the
-// command line) in the installed Japanese serif face at 8 pt, at the booklet box's size.
+// The floor for the program's start-up: the least Qt needs to show this booklet at all. A bare
+// main window whose only content is a read-only text box that never takes the focus (no caret
+// blinks while it is measured) holding the booklet's plain text (the file named on the command
+// line) in the installed Japanese serif face at 8 pt, at the booklet box's size.
 
 #include <QApplication>
 #include <QFile>
@@ -16,6 +17,8 @@ int main(int argc, char* argv[])
     QMainWindow window;
     window.setWindowTitle(QStringLiteral("Floor"));
     auto* box = new QTextEdit;
+    box->setReadOnly(true);
+    box->setFocusPolicy(Qt::NoFocus);
     box->setFont(QFont(QStringLiteral("IPAMincho"), 8));
     box->setPlainText(QString::fromUtf8(text.readAll()));
     box->setFixedSize(649, 385);
