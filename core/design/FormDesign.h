@@ -15,7 +15,7 @@ namespace tamsel {
 inline constexpr const char* msGothic = "ＭＳ ゴシック";
 
 // The program's icon for every window's frame and task bar button: the one the desktop's menus and
-// Explorer show (content/icons/, drawn by tools/make_icon.py), in every size it is drawn at.
+// Explorer show (content/icons/, drawn by tools/make_icon.py), in the sizes a frame draws it at.
 inline constexpr const char* programIcon = ":/icons/tamsel.ico";
 
 enum class Align { Left, Right, Centre };
