@@ -27,22 +27,30 @@ void RtfFontTable::endFont()
 {
     // An entry without its \f number names no font, and a full table takes no new numbers.
     const std::optional<int> number = pending_.number;
-    const bool known = number && families_.contains(*number);
-    if (number && (known || static_cast<int>(families_.size()) < maxFonts)) {
-        const FontFace face{decodeCodePage932(pending_.name).trimmed(), pending_.family,
-                            pending_.charset};
-        families_[*number] = faces_.fontFamilies(face);
+    const bool known = number && entries_.contains(*number);
+    if (number && (known || static_cast<int>(entries_.size()) < maxFonts)) {
+        entries_[*number] = Entry{
+            FontFace{decodeCodePage932(pending_.name).trimmed(), pending_.family, pending_.charset},
+            std::nullopt};
     }
     pending_ = PendingFont{};
 }
 
 const QStringList& RtfFontTable::families(int number) const
 {
-    if (const auto font = families_.find(number); font != families_.end())
-        return font->second;
-    if (const auto font = families_.find(defaultFont_); font != families_.end())
-        return font->second;
-    return fallback_;
+    if (const auto font = entries_.find(number); font != entries_.end())
+        return familiesOf(font->second.face, font->second.families);
+    if (const auto font = entries_.find(defaultFont_); font != entries_.end())
+        return familiesOf(font->second.face, font->second.families);
+    return familiesOf(FontFace{}, fallback_);
+}
+
+const QStringList& RtfFontTable::familiesOf(const FontFace& face,
+                                            std::optional<QStringList>& chosen) const
+{
+    if (!chosen)
+        chosen = faces_.fontFamilies(face);
+    return *chosen;
 }
 
 } // namespace tamsel

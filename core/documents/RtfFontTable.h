@@ -1,7 +1,9 @@
 #pragma once
 // The font table of one document: for each font number, the faces a run in that font asks for.
 // It collects the entries as the reader hands it their parts (number, family, character set, name
-// bytes up to the ';'), and knows the default font. Choosing substitutes is FontSubstitutes' job.
+// bytes up to the ';'), and knows the default font. Choosing substitutes is FontSubstitutes' job;
+// it is asked for a font when a run first uses it, since asking whether a face is installed costs
+// a font substitution, and tables name fonts that no run uses.
 
 #include "documents/FontSubstitutes.h"
 
@@ -37,6 +39,11 @@ public:
     const QStringList& families(int number) const;
 
 private:
+    struct Entry {
+        FontFace face;
+        mutable std::optional<QStringList> families; // chosen at the first run in the font
+    };
+
     struct PendingFont {
         std::optional<int> number;
         FontFamily family = FontFamily::Nil;
@@ -44,11 +51,13 @@ private:
         QByteArray name;
     };
 
-    std::map<int, QStringList> families_;
+    const QStringList& familiesOf(const FontFace& face, std::optional<QStringList>& chosen) const;
+
+    std::map<int, Entry> entries_;
     PendingFont pending_;
     int defaultFont_ = 0;
     InstalledFaces faces_;
-    QStringList fallback_ = faces_.fontFamilies(FontFace{});
+    mutable std::optional<QStringList> fallback_;
 };
 
 } // namespace tamsel

@@ -13,13 +13,15 @@ const InstalledFaces& systemFaces()
         // It resolves the alias before it fills its database, though: filled first, the first
         // question is answered as every later one is.
         QFontDatabase::families();
-        // A face that is not installed costs hasFamily() a substitution in fontconfig: each
-        // face is asked for once.
+        // hasFamily() costs a substitution in fontconfig, for a face that is listed too: a face
+        // is looked for in the list first, and each face is asked for once.
         return InstalledFaces([answers = QHash<QString, bool>()](const QString& face) mutable {
             const auto known = answers.constFind(face);
             if (known != answers.constEnd())
                 return *known;
-            return *answers.insert(face, QFontDatabase::hasFamily(face));
+            return *answers.insert(face,
+                                   QFontDatabase::families().contains(face, Qt::CaseInsensitive) ||
+                                       QFontDatabase::hasFamily(face));
         });
     }();
     return faces;
