@@ -10,10 +10,13 @@ Each program is started under `valgrind --tool=callgrind --separate-threads=yes`
 has mapped and the process has then stayed idle (under IDLE_CPU_SECONDS of processor time in
 IDLE_SECONDS), its counts are dumped with `callgrind_control -d` and it is killed. Prints, for
 each, the main thread's instructions and all threads' together, then the program's ratios to the
-floor. Run it through scripts/bench, which gives it a screen and a session bus, or by hand:
+floor. With --record FILE it also writes them into FILE's start-up section (between the lines
+`<!-- start-up -->` and `<!-- /start-up -->`), where the project keeps its measured figures. Run it
+through scripts/bench, which gives it a screen and a session bus, or by hand:
 
   dbus-run-session -- xvfb-run -a -s "-screen 0 1024x768x24" /usr/bin/python3 \\
-      bench/startup_instructions.py build/bench/tamsel build/bench/bench/booklet_floor [runs]
+      bench/startup_instructions.py build/bench/tamsel build/bench/bench/booklet_floor [runs] \\
+      [--record docs/measurements.md]
 """
 
 import os
@@ -89,9 +92,35 @@ def count_start(watch, command):
     return counts[1], sum(counts.values())
 
 
+SECTION_START, SECTION_END = "<!-- start-up -->", "<!-- /start-up -->"
+
+
+def record(path, program, floor, runs):
+    """Rewrites the start-up section of path with the medians."""
+    text = Path(path).read_text(encoding="utf-8")
+    before, rest = text.split(SECTION_START + "\n", 1)
+    after = rest.split(SECTION_END, 1)[1]
+    section = (
+        f"| | window's thread | all threads |\n"
+        f"|---|---:|---:|\n"
+        f"| Tamsel | {program[0] / 1e6:.1f} M | {program[1] / 1e6:.1f} M |\n"
+        f"| floor (`bench/booklet_floor.cpp`) | {floor[0] / 1e6:.1f} M | {floor[1] / 1e6:.1f} M |\n"
+        f"| ratio | {program[0] / floor[0]:.3f}x | {program[1] / floor[1]:.3f}x |\n\n"
+        f"Instructions to the settled first picture, median of {runs} run(s) under callgrind, "
+        f"counted {time.strftime('%Y-%m-%d')} by `scripts/bench`.\n")
+    Path(path).write_text(before + SECTION_START + "\n" + section + SECTION_END + after,
+                          encoding="utf-8")
+
+
 def main():
-    tamsel, floor = sys.argv[1:3]
-    runs = int(sys.argv[3]) if len(sys.argv) > 3 else 1
+    arguments = sys.argv[1:]
+    destination = None
+    if "--record" in arguments:
+        at = arguments.index("--record")
+        destination = arguments[at + 1]
+        del arguments[at:at + 2]
+    tamsel, floor = arguments[:2]
+    runs = int(arguments[2]) if len(arguments) > 2 else 1
     subprocess.run(["fc-cache"], check=True)
     watch = ScreenWatch()
     with tempfile.TemporaryDirectory() as folder:
@@ -112,6 +141,8 @@ def main():
     program, floor_counts = medians["tamsel"], medians["booklet floor"]
     print(f"tamsel is {program[0] / floor_counts[0]:.3f}x the floor on the main thread, "
           f"{program[1] / floor_counts[1]:.3f}x with all threads")
+    if destination:
+        record(destination, program, floor_counts, runs)
 
 
 if __name__ == "__main__":
