@@ -5,6 +5,12 @@
                                 an answer sheet with ticked boxes and the red ring of a right
                                 answer, on a transparent ground (RGBA)
 
+  content/icons/tamsel.ico      every size in one icon file, for tamsel.exe (Explorer, the Start
+                                menu, shortcuts); 256 is stored as a PNG
+  content/icons/tamsel-frame.ico  16 to 64 pixels as bitmaps, for the windows' frames and task
+                                bar buttons: Qt reads a bitmap without loading its image plugins,
+                                which every PNG it reads makes it load
+
 The desktop's menus and the software centre take these from the hicolor icon theme, where the
 install puts them (share/icons/hicolor/NxN/apps/tamsel.png).
 
@@ -104,6 +110,19 @@ def ico(picture):
     return out.getvalue()
 
 
+FRAME_SIZES = [size for size in SIZES if size <= 64]
+
+
+def frame_ico(picture):
+    """The frame's sizes, each scaled as its PNG is, stored as bitmaps."""
+    largest, *smaller = [picture.resize((size, size), Image.Resampling.LANCZOS)
+                         for size in reversed(FRAME_SIZES)]
+    out = io.BytesIO()
+    largest.save(out, "ICO", sizes=[(size, size) for size in FRAME_SIZES],
+                 append_images=smaller, bitmap_format="bmp")
+    return out.getvalue()
+
+
 def main(argv):
     mode = mode_of(argv, __doc__)
     if mode is None:
@@ -118,6 +137,8 @@ def main(argv):
              for size in SIZES]
     fresh.append(write_or_check(ICONS / "tamsel.ico", ico(picture), mode,
                                 stale.format("tamsel.ico"), close))
+    fresh.append(write_or_check(ICONS / "tamsel-frame.ico", frame_ico(picture), mode,
+                                stale.format("tamsel-frame.ico"), close))
     return 0 if all(fresh) else 1
 
 

@@ -15,8 +15,9 @@ namespace tamsel {
 inline constexpr const char* msGothic = "ＭＳ ゴシック";
 
 // The program's icon for every window's frame and task bar button: the one the desktop's menus and
-// Explorer show (content/icons/, drawn by tools/make_icon.py), in the sizes a frame draws it at.
-inline constexpr const char* programIcon = ":/icons/tamsel.ico";
+// Explorer show (content/icons/, drawn by tools/make_icon.py), in the sizes a frame draws it at,
+// as bitmaps.
+inline constexpr const char* programIcon = ":/icons/tamsel-frame.ico";
 
 enum class Align { Left, Right, Centre };
 

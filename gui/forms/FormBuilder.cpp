@@ -10,7 +10,6 @@
 
 #include <QFile>
 #include <QHash>
-#include <QImageReader>
 #include <QLabel>
 #include <QLayout>
 #include <QMainWindow>
@@ -24,25 +23,13 @@
 namespace tamsel {
 namespace {
 
-// The largest image of the icon file that a window's frame and task bar button take: 32 pixels
-// at twice the scale. Larger ones (a desktop's big task switcher, Explorer) come from the desktop
-// entry's icon and the program file's own, and decoding them for every window would cost its
-// start more than all its other pictures.
-constexpr int largestWindowIcon = 64;
-
-// Each file read once: every window shows its icon.
+// Each icon file read once: every window shows its icon.
 QIcon windowIcon(const QString& file)
 {
     static QHash<QString, QIcon> icons;
     if (const auto known = icons.constFind(file); known != icons.constEnd())
         return *known;
-    QIcon images;
-    QImageReader reader(file);
-    for (int image = 0; image < reader.imageCount() && reader.jumpToImage(image); ++image) {
-        if (reader.size().width() <= largestWindowIcon)
-            images.addPixmap(QPixmap::fromImage(reader.read()));
-    }
-    return *icons.insert(file, images);
+    return *icons.insert(file, QIcon(file));
 }
 
 Qt::Alignment alignment(Align align)
@@ -159,8 +146,8 @@ PictureBox* buildForm(QWidget* window, const FormDesign& design)
     // lose their text and outlines against the pictures.
     window->setPalette(lightPalette());
     if (design.icon) {
-        // The images of the icon file for a frame, 16 to 64 pixels, so that a dense screen's
-        // frame and task bar button take one drawn for their size.
+        // Every image of the icon file, so that a dense screen's frame and task bar button take
+        // one drawn for their size.
         window->setWindowIcon(windowIcon(designText(design.icon)));
     }
 
