@@ -211,11 +211,11 @@ void TestChimePlayer::refusesWhatIsNoChime_data()
     QTest::newRow("1 GB file") << "huge"
                                << "larger than";
     QTest::newRow("text file") << "text"
-                               << "not an 8- or 16-bit PCM wave";
+                               << "not an uncompressed wave";
     QTest::newRow("empty file") << "empty"
-                                << "not an 8- or 16-bit PCM wave";
+                                << "not an uncompressed wave";
     QTest::newRow("data chunk shorter than a frame") << "short"
-                                                     << "not an 8- or 16-bit PCM wave";
+                                                     << "not an uncompressed wave";
 }
 
 void TestChimePlayer::refusesWhatIsNoChime()

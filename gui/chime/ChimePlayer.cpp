@@ -1,6 +1,7 @@
 #include "chime/ChimePlayer.h"
 
 #include "chime/ChimeFile.h"
+#include "sound/SampleConversion.h"
 #include "sound/SoundOutput.h"
 
 #include <atomic>
@@ -19,8 +20,9 @@ struct ChimePlayer::Chime {
     void read(const QString& path)
     {
         ChimeFile file = readChimeFile(path);
-        sound = std::move(file.sound);
-        if (!sound)
+        if (file.sound)
+            sound = toPlayableSamples(*std::move(file.sound));
+        else
             sayWhyNoSound(path + QStringLiteral(": ") + file.whyNoSound);
     }
 
