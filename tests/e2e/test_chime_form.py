@@ -1,0 +1,104 @@
+"""A chime of another form sounds at time-up as it is: the program, beside a Zikan.wav that
+tools/make_test_waves.py wrote as its test tone in TAMSEL_E2E_CHIME_FORM (24-bit, 32-bit, float,
+extensible), sounds the tone once at time-up, at the tone's level and pitch, as recorded from a
+PulseAudio null sink.
+
+The program runs at real pace, its clocks read by faketime from a file (TAMSEL_E2E_CLOCK) that the
+test rewrites: once the program has connected to the sound server ahead of time-up, the hour
+passes in one step, so that the chime plays as at a real time-up and no wait inside the sound
+library is sped up with the clock. Run it through tests/e2e/chime-form, as ctest does.
+"""
+
+import os
+import subprocess
+import sys
+import wave
+
+from tamsel_e2e import (chimes_heard, ExamWindow, has_state, press, Report, sink_is_playing,
+                        SinkRecorder, START, start_sound_server, State, stop_sound_server,
+                        time_name, wait_until)
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools"))
+from make_test_waves import TONE_HZ, TONE_LEVEL  # noqa: E402
+
+FORM = os.environ["TAMSEL_E2E_CHIME_FORM"]
+# An hour on, and half a minute more: the countdown ends at its next look at the clock.
+HOUR_AND_A_HALF_MINUTE = 3630
+# A chime heard as it is written: its peak and pitch this near the tone's. A sample format read
+# as another gives noise or silence, far off both.
+LEVEL_TOLERANCE = 0.15
+PITCH_TOLERANCE = 0.03
+# Slow on a loaded machine, never wrong: every wait on the program is this generous.
+PATIENCE = 30
+
+report = Report(f"a chime written as {FORM}")
+ui = {}
+sound = {}
+
+
+def set_clock_ahead(seconds):
+    written = os.environ["TAMSEL_E2E_CLOCK"] + ".new"
+    with open(written, "w", encoding="ascii") as clock:
+        clock.write(f"+{seconds}\n")
+    os.replace(written, os.environ["TAMSEL_E2E_CLOCK"])
+
+
+def program_connected():
+    """Whether the server has a client that is the program (the short list names binaries)."""
+    clients = subprocess.run(["pactl", "list", "short", "clients"], capture_output=True,
+                             text=True, timeout=10).stdout
+    return any(line.split("\t")[2:3] == ["tamsel"] for line in clients.splitlines())
+
+
+def step_start():
+    start_sound_server()
+    ui["exam"] = exam = ExamWindow()
+    press(exam.buttons[START])
+    wait_until(lambda: not has_state(exam.buttons[START], State.ENABLED),
+               what="Start to begin the attempt")
+    wait_until(program_connected, timeout=PATIENCE, interval=0.1,
+               what="the program to connect to the sound server ahead of time-up")
+
+
+def step_time_up():
+    sound["recorder"] = SinkRecorder(f"chime-{FORM}.wav")
+    set_clock_ahead(HOUR_AND_A_HALF_MINUTE)
+    exam = ui["exam"]
+    wait_until(lambda: exam.time_display() and exam.time_display().get_name() == time_name(0),
+               timeout=PATIENCE, interval=0.05, what="time-up")
+    wait_until(sink_is_playing, timeout=PATIENCE, interval=0.02, what="the chime to sound")
+    wait_until(lambda: not sink_is_playing(), timeout=PATIENCE, interval=0.05,
+               what="the chime to end")
+    path = sound.pop("recorder").stop()
+    report.equal(len(chimes_heard(path)), 1, "one chime is heard at time-up")
+    peak, pitch = level_and_pitch(path)
+    report.check(abs(peak / TONE_LEVEL - 1) <= LEVEL_TOLERANCE, "at the tone's level",
+                 f"peak {peak:.3f} of full scale, written {TONE_LEVEL}")
+    report.check(abs(pitch / TONE_HZ - 1) <= PITCH_TOLERANCE, "at the tone's pitch",
+                 f"{pitch:.1f} Hz, written {TONE_HZ}")
+
+
+def level_and_pitch(path):
+    """The peak of the recording's first channel, as a share of full scale, and its pitch, from
+    the sign changes between the first and the last sample above a tenth of the tone's level."""
+    with wave.open(path) as recording:
+        rate, channels = recording.getframerate(), recording.getnchannels()
+        frames = recording.readframes(recording.getnframes())
+    first = memoryview(frames).cast("h")[::channels]
+    loud = [i for i, s in enumerate(first) if abs(s) > TONE_LEVEL * 3276.7]
+    if not loud:
+        return 0.0, 0.0
+    span = first[loud[0]:loud[-1] + 1]
+    changes = sum(1 for a, b in zip(span, span[1:]) if (a < 0) != (b < 0))
+    return max(abs(s) for s in span) / 32767, changes / 2 / (len(span) / rate)
+
+
+try:
+    sys.exit(report.run([
+        ("Start, connected ahead of time-up", step_start),
+        ("the hour passes, and the chime", step_time_up),
+    ]))
+finally:
+    if "recorder" in sound:
+        sound["recorder"].kill()
+    stop_sound_server()
