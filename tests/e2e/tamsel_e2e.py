@@ -738,6 +738,32 @@ def stop_sound_server():
         subprocess.run(["pactl", "exit"], capture_output=True, timeout=10)
 
 
+def sound_server_pid():
+    """The daemon serving PULSE_SERVER's socket: the newest process that names it, since the one
+    that started it may linger for a moment as it hands over."""
+    socket = os.environ["PULSE_SERVER"][len("unix:"):]
+    found = subprocess.run(["pgrep", "-f", f"socket={socket}"], capture_output=True, text=True,
+                           timeout=10).stdout.split()
+    return max(int(pid) for pid in found)
+
+
+def program_is_sound_client():
+    """Whether the sound server has the program among its clients (its short list names them by
+    their binaries)."""
+    clients = subprocess.run(["pactl", "list", "short", "clients"], capture_output=True,
+                             text=True, timeout=10).stdout
+    return any(line.split("\t")[2:3] == ["tamsel"] for line in clients.splitlines())
+
+
+def set_clock_ahead(seconds):
+    """Moves the program's clocks to seconds ahead of real time, where tests/e2e/chime-form has
+    them read from the clock file TAMSEL_E2E_CLOCK."""
+    written = os.environ["TAMSEL_E2E_CLOCK"] + ".new"
+    with open(written, "w", encoding="ascii") as clock:
+        clock.write(f"+{seconds}\n")
+    os.replace(written, os.environ["TAMSEL_E2E_CLOCK"])
+
+
 def sink_is_playing():
     """Whether any stream plays on the sound server's sink."""
     inputs = subprocess.run(["pactl", "list", "short", "sink-inputs"], capture_output=True,

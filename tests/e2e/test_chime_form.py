@@ -10,13 +10,12 @@ library is sped up with the clock. Run it through tests/e2e/chime-form, as ctest
 """
 
 import os
-import subprocess
 import sys
 import wave
 
-from tamsel_e2e import (chimes_heard, ExamWindow, has_state, press, Report, sink_is_playing,
-                        SinkRecorder, START, start_sound_server, State, stop_sound_server,
-                        time_name, wait_until)
+from tamsel_e2e import (chimes_heard, ExamWindow, has_state, press, program_is_sound_client,
+                        Report, set_clock_ahead, sink_is_playing, SinkRecorder, START,
+                        start_sound_server, State, stop_sound_server, time_name, wait_until)
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools"))
 from make_test_waves import TONE_HZ, TONE_LEVEL  # noqa: E402
@@ -36,27 +35,13 @@ ui = {}
 sound = {}
 
 
-def set_clock_ahead(seconds):
-    written = os.environ["TAMSEL_E2E_CLOCK"] + ".new"
-    with open(written, "w", encoding="ascii") as clock:
-        clock.write(f"+{seconds}\n")
-    os.replace(written, os.environ["TAMSEL_E2E_CLOCK"])
-
-
-def program_connected():
-    """Whether the server has a client that is the program (the short list names binaries)."""
-    clients = subprocess.run(["pactl", "list", "short", "clients"], capture_output=True,
-                             text=True, timeout=10).stdout
-    return any(line.split("\t")[2:3] == ["tamsel"] for line in clients.splitlines())
-
-
 def step_start():
     start_sound_server()
     ui["exam"] = exam = ExamWindow()
     press(exam.buttons[START])
     wait_until(lambda: not has_state(exam.buttons[START], State.ENABLED),
                what="Start to begin the attempt")
-    wait_until(program_connected, timeout=PATIENCE, interval=0.1,
+    wait_until(program_is_sound_client, timeout=PATIENCE, interval=0.1,
                what="the program to connect to the sound server ahead of time-up")
 
 
