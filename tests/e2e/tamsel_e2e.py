@@ -820,6 +820,31 @@ def chimes_heard(path):
     return [r for r in runs if r >= 2]
 
 
+# A chime heard as it is written: its peak and pitch this near the tone's. A sample format read
+# as another gives noise or silence, far off both.
+TONE_LEVEL_TOLERANCE = 0.15
+TONE_PITCH_TOLERANCE = 0.03
+
+
+def check_tone(report, path, hz, level):
+    """Checks that a recording holds one chime, at a tone's pitch and level (a share of full
+    scale), from the sign changes of its first channel between the first and the last sample
+    above a tenth of that level."""
+    report.equal(len(chimes_heard(path)), 1, "one chime is heard at time-up")
+    with wave.open(path) as recording:
+        rate, channels = recording.getframerate(), recording.getnchannels()
+        frames = recording.readframes(recording.getnframes())
+    first = memoryview(frames).cast("h")[::channels]
+    loud = [i for i, s in enumerate(first) if abs(s) > level * 3276.7] or [0]
+    span = first[loud[0]:loud[-1] + 1]
+    changes = sum(1 for a, b in zip(span, span[1:]) if (a < 0) != (b < 0))
+    peak, pitch = max(abs(s) for s in span) / 32767, changes / 2 / (len(span) / rate)
+    report.check(abs(peak / level - 1) <= TONE_LEVEL_TOLERANCE, "at the tone's level",
+                 f"peak {peak:.3f} of full scale, written {level}")
+    report.check(abs(pitch / hz - 1) <= TONE_PITCH_TOLERANCE, "at the tone's pitch",
+                 f"{pitch:.1f} Hz, written {hz}")
+
+
 # ----------------------------------------------------------------------------------------------
 # The exam as the student sees it
 
