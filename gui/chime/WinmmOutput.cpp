@@ -131,23 +131,6 @@ bool past(qint64 since, qint64 bound)
     return soundClockMilliseconds() - since >= bound;
 }
 
-// A device for sound whose helper runs, or nothing with why not.
-std::shared_ptr<Device> startDevice(const PcmSound& sound, QString& why)
-{
-    auto device = std::make_shared<Device>(sound);
-    if (!device->played || !device->told || !device->progressed) {
-        why = QStringLiteral("no event for the sound device");
-        return nullptr;
-    }
-    try {
-        std::thread([device] { device->run(); }).detach();
-    } catch (const std::system_error&) {
-        why = QStringLiteral("no thread can be made for the sound device");
-        return nullptr;
-    }
-    return device;
-}
-
 } // namespace
 
 std::unique_ptr<SoundOutput> makeSystemSoundOutput()
@@ -155,26 +138,17 @@ std::unique_ptr<SoundOutput> makeSystemSoundOutput()
     return std::make_unique<WinmmOutput>();
 }
 
-void WinmmOutput::prepare(const std::function<bool()>& ending)
-{
-    // A chime's usual format; the device closes as soon as it has opened.
-    QString why;
-    const auto device = startDevice(PcmSound{{1, 44100, 16, false, 0, 0}, {}}, why);
-    if (!device)
-        return;
-    device->tell(device->quit);
-    const qint64 began = soundClockMilliseconds();
-    device->waitPast(Device::Stage::Opening,
-                     [&] { return ending() || past(began, chimeBoundMilliseconds); });
-}
-
 SoundOutput::Result WinmmOutput::play(const PcmSound& sound, SoundCue& cue)
 {
     using Stage = Device::Stage;
-    QString why;
-    const auto device = startDevice(sound, why);
-    if (!device)
-        return {Outcome::NoServer, why};
+    const auto device = std::make_shared<Device>(sound);
+    if (!device->played || !device->told || !device->progressed)
+        return {Outcome::NoServer, QStringLiteral("no event for the sound device")};
+    try {
+        std::thread([device] { device->run(); }).detach();
+    } catch (const std::system_error&) {
+        return {Outcome::NoServer, QStringLiteral("no thread can be made for the sound device")};
+    }
     // Whatever this returns, the helper closes the device.
     const auto quitAtTheEnd = qScopeGuard([&device] { device->tell(device->quit); });
 

@@ -4,10 +4,8 @@
 // state an earlier one left, and a stop heard within a twentieth of a second. The device's calls,
 // which block on some drivers, run on a helper thread of the sound's own: the sound thread waits
 // for them no longer than the chime's bound allows and leaves a helper that overstays to close
-// the device whenever its call returns. prepare() opens and closes the device once ahead of
-// time-up, which has the system (or Wine's driver) set up the way to the sound server before a
-// chime waits on it. It blocks while the sound plays; the chime player calls it on its sound
-// thread.
+// the device whenever its call returns. It blocks while the sound plays; the chime player calls it
+// on its sound thread.
 
 #include "sound/SoundOutput.h"
 
@@ -15,7 +13,6 @@ namespace tamsel {
 
 class WinmmOutput final : public SoundOutput {
 public:
-    void prepare(const std::function<bool()>& ending) override;
     Result play(const PcmSound& sound, SoundCue& cue) override;
 };
 
