@@ -6,8 +6,7 @@ driver, at the tone's level and pitch, as recorded from a PulseAudio null sink.
 The Linux program (tests/e2e/run's program) shows where Start stands and is closed; then each form
 has a Windows program of its own, in the Wine prefix that tests/windows/e2e-wine made. Its clocks
 run at real pace from a faketime clock file that the test rewrites, so that the hour passes in one
-step once the program has opened the sound device ahead of time-up (Wine's driver is then
-connected to the server) and the chime plays as a student would hear it.
+step once Start has begun the attempt, and the chime plays as a student would hear it.
 
 Environment: TAMSEL_WINE_EXE (tamsel.exe in the unzipped folder), WINEPREFIX, PULSE_SERVER.
 """
@@ -19,9 +18,10 @@ import sys
 import time
 from datetime import datetime, timedelta
 
-from tamsel_e2e import (check_tone, ExamWindow, output_dir, program_alive, program_pid, Report,
-                        screen_extents, sink_is_playing, SinkRecorder, START, start_sound_server,
-                        stop_sound_server, wait_until, WINDOW, x_window_geometry, x_window_of)
+from tamsel_e2e import (check_tone, ExamWindow, load_picture, output_dir, program_alive,
+                        program_pid, Report, screen_extents, sink_is_playing, SinkRecorder, START,
+                        start_sound_server, stop_sound_server, wait_until, WINDOW,
+                        x_window_geometry, x_window_of)
 
 TOOLS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools")
 sys.path.insert(0, TOOLS)
@@ -61,12 +61,11 @@ def wine_window():
     return found[0] if len(found) == 1 else None
 
 
-def wine_is_sound_client():
-    """Whether the server has a client that is not one of the test's own tools."""
-    clients = subprocess.run(["pactl", "list", "short", "clients"], capture_output=True,
-                             text=True, timeout=10).stdout
-    return any(line.split("\t")[2:3] not in (["pactl"], ["parecord"], [])
-               for line in clients.splitlines())
+def picture(window):
+    """The window's pixels as a grab gives them."""
+    path = os.path.join(output_dir(), "wine-window.png")
+    subprocess.run(["import", "-window", window, path], check=True, timeout=30)
+    return load_picture(path).tobytes()
 
 
 def start_wine_program(form):
@@ -102,25 +101,27 @@ def end_wine_program():
 
 
 def press_start(window):
-    """Clicks Start until the program has opened the sound device, which its first tick after
-    Start does: a click that comes before the window takes input is given again."""
+    """Clicks Start once the window's picture has settled, and again until the picture changes
+    (the time display shows the hour): a click that comes before the window takes input is
+    given again."""
+    shots = [picture(window)]
+
+    def settled():
+        shots.append(picture(window))
+        return shots[-1] == shots[-2]
+    wait_until(settled, timeout=PATIENCE, interval=0.3, what="the Wine window to settle")
     place = x_window_geometry(window)
     x, y = place[0] + linux["start"][0], place[1] + linux["start"][1]
 
     def started():
-        subprocess.run(["xdotool", "mousemove", "--sync", str(x), str(y), "click", "1"],
-                       check=True, timeout=10)
-        return wait_for_client(5)
-    wait_until(started, timeout=PATIENCE, interval=0.5,
-               what="Start to begin the attempt and the sound device to open")
-
-
-def wait_for_client(seconds):
-    try:
-        wait_until(wine_is_sound_client, timeout=seconds, interval=0.1)
-        return True
-    except TimeoutError:
-        return False
+        subprocess.run(["xdotool", "mousemove", str(x), str(y), "click", "1"], check=True,
+                       timeout=10)
+        try:
+            wait_until(lambda: picture(window) != shots[-1], timeout=5, interval=0.3)
+            return True
+        except TimeoutError:
+            return False
+    wait_until(started, timeout=PATIENCE, interval=0.5, what="Start to begin the attempt")
 
 
 def chime_of(form):
