@@ -23,7 +23,8 @@ public:
     std::optional<qint64> elapsed; // milliseconds
 };
 
-// Records every operation in order, e.g. "file:/x/Zikan.wav", "Open", "Prev", "Play".
+// Records every operation in order, e.g. "file:/x/Zikan.wav", "Open", "Prev", "Play",
+// "DropWaiting".
 // onOperation, when set, sees each operation as it happens.
 class RecordingPlayer final : public tamsel::MediaPlayer {
 public:
@@ -31,6 +32,7 @@ public:
     void open() override { record(QStringLiteral("Open")); }
     void prev() override { record(QStringLiteral("Prev")); }
     void play() override { record(QStringLiteral("Play")); }
+    void dropWaiting() override { record(QStringLiteral("DropWaiting")); }
 
     QStringList log;
     std::function<void(const QString&)> onOperation;

@@ -1,6 +1,7 @@
 // The chime's file and player: what is read and what is refused without blocking, that a chime
 // sounds at every time-up of a session, that "Prev" and the end stop a chime that sounds, that a
-// stuck sound server is left behind, and that a chime that cannot sound is told once.
+// stuck sound server is left behind, that a chime sounds within its bound of time-up or not at
+// all, and that a chime that cannot sound is told once for each kind of failure.
 #include "chime/ChimeFile.h"
 #include "chime/ChimePlayer.h"
 #include "chime/SystemSoundOutput.h"
@@ -9,6 +10,7 @@
 #include <QDir>
 #include <QFile>
 #include <QMutex>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
@@ -29,24 +31,44 @@ using namespace tamsel;
 
 namespace {
 
-// Records what the player sends to the sound server. A play that holds lasts until it is told
-// to stop, or, when stuck, until the test lets it go.
+// Records what the player sends to the sound server. A play that ends is heard to its end at
+// once; one that holds sounds until it is told to stop or let go; one that waits stands for a
+// server that does not answer: it begins when the test lets it go, if the cue still allows;
+// one that is stuck ignores the cue until let go. Scripted results, when there are any, are
+// given in turn instead of playing.
 class RecordingOutput final : public SoundOutput {
 public:
-    enum class Play { Ends, Holds, Stuck };
+    enum class Play { Ends, Holds, Waits, Stuck };
 
-    Result play(const PcmSound& sound, const std::function<bool()>& stopping) override
+    Result play(const PcmSound& sound, SoundCue& cue) override
     {
+        const auto returning = qScopeGuard([this] { ++returned; });
         {
             const QMutexLocker lock(&mutex_);
-            played_ << sound.samples;
+            asked_ << sound.samples;
+            if (!script_.isEmpty())
+                return script_.takeFirst();
         }
-        while ((how == Play::Holds && !stopping()) || (how == Play::Stuck && !released))
+        while ((how == Play::Waits && !released && !cue.dropped()) ||
+               (how == Play::Stuck && !released))
             QThread::yieldCurrentThread();
-        if (how == Play::Ends)
-            return {Outcome::Played, {}};
-        ++stopped;
-        return {Outcome::Stopped, {}};
+        if (how == Play::Stuck) {
+            ++stopped;
+            return {Outcome::Stopped, {}};
+        }
+        if (!cue.begin())
+            return {Outcome::Dropped, QStringLiteral("the server answered too late")};
+        {
+            const QMutexLocker lock(&mutex_);
+            heard_ << sound.samples;
+        }
+        while (how == Play::Holds && !cue.stopping() && !released)
+            QThread::yieldCurrentThread();
+        if (cue.stopping()) {
+            ++stopped;
+            return {Outcome::Stopped, {}};
+        }
+        return {Outcome::Played, {}};
     }
 
     ~RecordingOutput() override
@@ -55,20 +77,64 @@ public:
             *gone = true;
     }
 
-    QList<QByteArray> played() const
+    // What the player asked to play, and what began to sound.
+    QList<QByteArray> asked() const
     {
         const QMutexLocker lock(&mutex_);
-        return played_;
+        return asked_;
+    }
+    QList<QByteArray> heard() const
+    {
+        const QMutexLocker lock(&mutex_);
+        return heard_;
+    }
+    void script(const QList<Result>& results)
+    {
+        const QMutexLocker lock(&mutex_);
+        script_ = results;
     }
 
     std::atomic<Play> how = Play::Ends;
     std::atomic<bool> released = false;
     std::atomic<int> stopped = 0;
+    std::atomic<int> returned = 0;
     std::atomic<bool>* gone = nullptr; // set when the output goes
 
 private:
     mutable QMutex mutex_;
-    QList<QByteArray> played_;
+    QList<QByteArray> asked_;
+    QList<QByteArray> heard_;
+    QList<Result> script_;
+};
+
+// The system's output, counting the plays it has returned from.
+class CountingOutput final : public SoundOutput {
+public:
+    explicit CountingOutput(std::unique_ptr<SoundOutput> output)
+        : output_(std::move(output))
+    {
+    }
+    void prepare(const std::function<bool()>& ending) override { output_->prepare(ending); }
+    Result play(const PcmSound& sound, SoundCue& cue) override
+    {
+        const Result result = output_->play(sound, cue);
+        ++returned;
+        return result;
+    }
+    std::atomic<int> returned = 0;
+
+private:
+    const std::unique_ptr<SoundOutput> output_;
+};
+
+// The sound thread's clock, moved by the test alone.
+struct TestClock {
+    std::shared_ptr<std::atomic<qint64>> now = std::make_shared<std::atomic<qint64>>(1'000'000);
+    MillisecondClock reader() const
+    {
+        return [now = now] { return now->load(); };
+    }
+    void advance(qint64 milliseconds) const { *now += milliseconds; }
 };
 
 // A 16-bit mono wave file whose data chunk claims claimedBytes and holds heldBytes.
@@ -131,6 +197,9 @@ private Q_SLOTS:
     void chimesAtEveryTimeUpOfASession();
     void prevAndTheEndStopAChimeThatSounds();
     void stuckSoundIsLeftBehind();
+    void staleChimeNeverSounds();
+    void chimeSoundsAtItsTimeUpOrNotAtAll();
+    void eachKindOfFailureIsToldOnce();
     void chimeThatCannotSoundIsToldOnce_data();
     void chimeThatCannotSoundIsToldOnce();
 
@@ -211,11 +280,11 @@ void TestChimePlayer::refusesWhatIsNoChime_data()
     QTest::newRow("1 GB file") << "huge"
                                << "larger than";
     QTest::newRow("text file") << "text"
-                               << "not an 8- or 16-bit PCM wave";
+                               << "not an uncompressed wave";
     QTest::newRow("empty file") << "empty"
-                                << "not an 8- or 16-bit PCM wave";
+                                << "not an uncompressed wave";
     QTest::newRow("data chunk shorter than a frame") << "short"
-                                                     << "not an 8- or 16-bit PCM wave";
+                                                     << "not an uncompressed wave";
 }
 
 void TestChimePlayer::refusesWhatIsNoChime()
@@ -313,16 +382,16 @@ void TestChimePlayer::chimesAtEveryTimeUpOfASession()
     RecordingOutput& heard = *output;
     ChimePlayer player(std::move(output));
     attempt(player, path());
-    QTRY_COMPARE(heard.played().size(), 1);
+    QTRY_COMPARE(heard.heard().size(), 1);
 
     // The file is read at the first open of its name only: spoiled afterwards, the chime read
     // at first still sounds, at every time-up.
     write("JUNK");
     for (int time = 2; time <= 8; ++time) {
         attempt(player, path());
-        QTRY_COMPARE(heard.played().size(), time);
+        QTRY_COMPARE(heard.heard().size(), time);
     }
-    for (const QByteArray& samples : heard.played())
+    for (const QByteArray& samples : heard.heard())
         QCOMPARE(samples.size(), 229364 - 44);
     QVERIFY(player.finish());
 }
@@ -335,11 +404,11 @@ void TestChimePlayer::prevAndTheEndStopAChimeThatSounds()
     heard.how = RecordingOutput::Play::Holds;
     ChimePlayer player(std::move(output));
     attempt(player, path());
-    QTRY_COMPARE(heard.played().size(), 1);
+    QTRY_COMPARE(heard.heard().size(), 1);
     // The next time-up rewinds: the chime that sounds stops, the new one sounds.
     player.prev();
     player.play();
-    QTRY_COMPARE(heard.played().size(), 2);
+    QTRY_COMPARE(heard.heard().size(), 2);
     QCOMPARE(heard.stopped.load(), 1);
     // The end stops it too, and the thread ends.
     QVERIFY(player.finish());
@@ -357,7 +426,7 @@ void TestChimePlayer::stuckSoundIsLeftBehind()
     {
         ChimePlayer player(std::move(output));
         attempt(player, path());
-        QTRY_COMPARE(heard.played().size(), 1);
+        QTRY_COMPARE(heard.asked().size(), 1);
         QVERIFY2(!player.finish(QDeadlineTimer(0)), "a stuck sound thread is left behind");
         // The window's thread goes on: nothing more is taken, nothing waits.
         attempt(player, path());
@@ -368,18 +437,132 @@ void TestChimePlayer::stuckSoundIsLeftBehind()
     QTRY_VERIFY(gone);
 }
 
+void TestChimePlayer::staleChimeNeverSounds()
+{
+    // The server stops before time-up and goes on only after Score and the next Start: the
+    // chime of the first attempt must not sound in the second.
+    QVERIFY(QFile::copy(chime(), path()));
+    auto output = std::make_unique<RecordingOutput>();
+    RecordingOutput& heard = *output;
+    heard.how = RecordingOutput::Play::Waits;
+    const TestClock clock;
+    StderrCapture said(dir->filePath(QStringLiteral("stderr")));
+    ChimePlayer player(std::move(output), clock.reader());
+    attempt(player, path());
+    QTRY_COMPARE(heard.asked().size(), 1);
+    player.dropWaiting(); // 得点
+    player.dropWaiting(); // スタート
+    heard.released = true;
+    QTRY_COMPARE(heard.returned.load(), 1);
+    QVERIFY(heard.heard().isEmpty());
+    // The thread is free for the next attempt's chime, which sounds.
+    heard.how = RecordingOutput::Play::Ends;
+    attempt(player, path());
+    QTRY_COMPARE(heard.heard().size(), 1);
+    QVERIFY(player.finish());
+    // Dropped by the student's going on, it is no failure to be told of.
+    QCOMPARE(said.text(), QString());
+}
+
+void TestChimePlayer::chimeSoundsAtItsTimeUpOrNotAtAll()
+{
+    QVERIFY(QFile::copy(chime(), path()));
+    auto output = std::make_unique<RecordingOutput>();
+    RecordingOutput& heard = *output;
+    heard.how = RecordingOutput::Play::Waits;
+    const TestClock clock;
+    StderrCapture said(dir->filePath(QStringLiteral("stderr")));
+    ChimePlayer player(std::move(output), clock.reader());
+
+    // A server that has not answered by the bound: the chime is dropped, and said to be.
+    attempt(player, path());
+    QTRY_COMPARE(heard.asked().size(), 1);
+    clock.advance(chimeBoundMilliseconds - 1);
+    attempt(player, path()); // a later time-up takes the place of the first, which goes quietly
+    QTRY_COMPARE(heard.returned.load(), 1);
+    clock.advance(chimeBoundMilliseconds);
+    QTRY_COMPARE(heard.returned.load(), 2);
+
+    // A server that answers within the bound: the chime sounds, and a Score while it sounds
+    // lets it play to its end.
+    heard.how = RecordingOutput::Play::Holds;
+    attempt(player, path());
+    QTRY_COMPARE(heard.heard().size(), 1);
+    player.dropWaiting();
+    clock.advance(chimeBoundMilliseconds);
+    heard.released = true;
+    QTRY_COMPARE(heard.returned.load(), 3);
+    QCOMPARE(heard.stopped.load(), 0);
+
+    // A time-up the thread comes to only after the bound, behind a server that held it up:
+    // dropped without asking the server.
+    heard.released = false;
+    heard.how = RecordingOutput::Play::Stuck;
+    attempt(player, path());
+    QTRY_COMPARE(heard.asked().size(), 4);
+    attempt(player, path());
+    clock.advance(chimeBoundMilliseconds);
+    heard.released = true;
+    QVERIFY(player.finish());
+    QCOMPARE(heard.asked().size(), 4);
+    QCOMPARE(heard.heard().size(), 1);
+
+    const QStringList lines = said.text().split(u'\n', Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), 1);
+    QVERIFY2(lines[0].startsWith(
+                 QStringLiteral("tamsel: チャイムが鳴りませんでした。the chime did not sound: ")),
+             qPrintable(lines[0]));
+    QVERIFY2(lines[0].contains(QStringLiteral("the server answered too late")),
+             qPrintable(lines[0]));
+}
+
+void TestChimePlayer::eachKindOfFailureIsToldOnce()
+{
+    QVERIFY(QFile::copy(chime(), path()));
+    auto output = std::make_unique<RecordingOutput>();
+    RecordingOutput& heard = *output;
+    using Outcome = SoundOutput::Outcome;
+    heard.script({{Outcome::Dropped, QStringLiteral("late 1")},
+                  {Outcome::NoServer, QStringLiteral("none 1")},
+                  {Outcome::Dropped, QStringLiteral("late 2")},
+                  {Outcome::Played, {}},
+                  {Outcome::Stalled, QStringLiteral("hung 1")},
+                  {Outcome::NoServer, QStringLiteral("none 2")},
+                  {Outcome::BrokeOff, QStringLiteral("gone 1")},
+                  {Outcome::Stalled, QStringLiteral("hung 2")},
+                  {Outcome::Stopped, {}}});
+    const TestClock clock;
+    StderrCapture said(dir->filePath(QStringLiteral("stderr")));
+    {
+        ChimePlayer player(std::move(output), clock.reader());
+        for (int time = 1; time <= 9; ++time) {
+            attempt(player, path());
+            QTRY_COMPARE(heard.returned.load(), time);
+        }
+        QVERIFY(player.finish());
+    }
+    const QString did =
+        QStringLiteral("tamsel: チャイムが鳴りませんでした。the chime did not sound: ");
+    const QString broke =
+        QStringLiteral("tamsel: チャイムが途中で止まりました。the chime broke off: ");
+    // (Windows' stderr ends its lines with CR LF.)
+    QCOMPARE(said.text().remove(u'\r'),
+             did + QStringLiteral("late 1\n") + did + QStringLiteral("none 1\n") + broke +
+                 QStringLiteral("hung 1\n") + broke + QStringLiteral("gone 1\n"));
+}
+
 void TestChimePlayer::chimeThatCannotSoundIsToldOnce_data()
 {
     QTest::addColumn<bool>("fileThere");
-    QTest::addColumn<QString>("why");
-    QTest::newRow("no file") << false << "Zikan.wav: No such file";
-    QTest::newRow("no sound server") << true << "no sound server";
+    QTest::addColumn<QString>("line");
+    QTest::newRow("no file") << false << "no chime will sound: ";
+    QTest::newRow("no sound server") << true << "the chime did not sound: no sound server: ";
 }
 
 void TestChimePlayer::chimeThatCannotSoundIsToldOnce()
 {
     QFETCH(bool, fileThere);
-    QFETCH(QString, why);
+    QFETCH(QString, line);
     if (fileThere)
         QVERIFY(QFile::copy(chime(), path()));
     const QByteArray nowhere = "unix:" + QFile::encodeName(dir->filePath(QStringLiteral("none")));
@@ -387,9 +570,14 @@ void TestChimePlayer::chimeThatCannotSoundIsToldOnce()
     qputenv("PULSE_SERVER", nowhere);
     StderrCapture said(dir->filePath(QStringLiteral("stderr")));
     {
-        ChimePlayer player(makeSystemSoundOutput());
-        for (int time = 0; time < 3; ++time)
+        auto output = std::make_unique<CountingOutput>(makeSystemSoundOutput());
+        const std::atomic<int>& returned = output->returned;
+        ChimePlayer player(std::move(output));
+        for (int time = 1; time <= 3; ++time) {
             attempt(player, path());
+            if (fileThere)
+                QTRY_COMPARE(returned.load(), time);
+        }
         QVERIFY(player.finish(QDeadlineTimer::Forever));
     }
     if (server.isNull())
@@ -397,9 +585,11 @@ void TestChimePlayer::chimeThatCannotSoundIsToldOnce()
     else
         qputenv("PULSE_SERVER", server);
     const QString text = said.text();
-    QCOMPARE(text.count(QStringLiteral("no chime will sound")), 1);
     QCOMPARE(text.count(u'\n'), 1);
-    QVERIFY2(text.contains(why), qPrintable(text));
+    QVERIFY2(text.contains(line), qPrintable(text));
+    QVERIFY2(text.contains(fileThere ? QStringLiteral("no sound server")
+                                     : QStringLiteral("Zikan.wav: No such file")),
+             qPrintable(text));
 }
 
 QTEST_MAIN(TestChimePlayer)

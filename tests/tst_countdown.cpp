@@ -1,11 +1,16 @@
-// The countdown's arithmetic, the chime's folder and the wave check, without any window.
+// The countdown's arithmetic, the chime's folder, the wave check and the samples it hands to
+// the outputs, without any window.
 #include "countdown/Countdown.h"
+#include "sound/SampleConversion.h"
 #include "sound/WaveFormat.h"
 #include "system/AppFolder.h"
 
 #include <QDateTime>
 #include <QTest>
 #include <QtEndian>
+
+#include <cmath>
+#include <cstring>
 
 using namespace tamsel;
 
@@ -16,23 +21,41 @@ qint64 at(const char* localTime)
     return QDateTime::fromString(QString::fromLatin1(localTime), Qt::ISODate).toSecsSinceEpoch();
 }
 
-// A wave header: RIFF, optional extra chunk, "fmt " and "data".
-QByteArray wave(quint16 tag, quint16 channels, quint32 rate, quint16 bits, bool extraChunkFirst,
-                bool dataFirst = false)
+QByteArray le32(quint32 v)
 {
-    const auto le32 = [](quint32 v) {
-        QByteArray b(4, '\0');
-        qToLittleEndian(v, b.data());
-        return b;
-    };
-    const auto le16 = [](quint16 v) {
-        QByteArray b(2, '\0');
-        qToLittleEndian(v, b.data());
-        return b;
-    };
-    const QByteArray fmt = "fmt " + le32(16) + le16(tag) + le16(channels) + le32(rate) +
-                           le32(rate * channels * bits / 8) +
-                           le16(static_cast<quint16>(channels * bits / 8)) + le16(bits);
+    QByteArray b(4, '\0');
+    qToLittleEndian(v, b.data());
+    return b;
+}
+
+QByteArray le16(quint16 v)
+{
+    QByteArray b(2, '\0');
+    qToLittleEndian(v, b.data());
+    return b;
+}
+
+// A format chunk whose block align and byte rate follow from its other fields, unless
+// blockAlign is given.
+QByteArray fmtChunk(quint16 tag, quint16 channels, quint32 rate, quint16 bits,
+                    const QByteArray& extension = {}, int blockAlign = -1)
+{
+    const auto align = static_cast<quint16>(blockAlign < 0 ? channels * bits / 8 : blockAlign);
+    const QByteArray body = le16(tag) + le16(channels) + le32(rate) + le32(rate * align) +
+                            le16(align) + le16(bits) + extension;
+    return "fmt " + le32(static_cast<quint32>(body.size())) + body;
+}
+
+// The extension of WAVE_FORMAT_EXTENSIBLE (tag 0xFFFE) naming subformat by its GUID.
+QByteArray extensible(quint16 validBits, quint16 subformat, quint8 guidLastByte = 0x71)
+{
+    return le16(22) + le16(validBits) + le32(0x4) + le16(subformat) +
+           QByteArray("\0\0\0\0\x10\0\x80\0\0\xAA\0\x38\x9B", 13) + char(guidLastByte);
+}
+
+// A wave file: RIFF, optional extra chunk, the format chunk and "data".
+QByteArray waveOf(const QByteArray& fmt, bool extraChunkFirst = false, bool dataFirst = false)
+{
     const QByteArray data = "data" + le32(4) + QByteArray(4, '\x10');
     const QByteArray extra = "LIST" + le32(3) + QByteArray("abc") + '\0'; // odd size, padded
     QByteArray body = "WAVE";
@@ -40,6 +63,12 @@ QByteArray wave(quint16 tag, quint16 channels, quint32 rate, quint16 bits, bool 
         body += extra;
     body += dataFirst ? data + fmt : fmt + data;
     return "RIFF" + le32(static_cast<quint32>(body.size())) + body;
+}
+
+QByteArray wave(quint16 tag, quint16 channels, quint32 rate, quint16 bits, bool extraChunkFirst,
+                bool dataFirst = false)
+{
+    return waveOf(fmtChunk(tag, channels, rate, bits), extraChunkFirst, dataFirst);
 }
 
 } // namespace
@@ -58,6 +87,7 @@ private Q_SLOTS:
 
     void waveFormat_data();
     void waveFormat();
+    void samplesForTheOutputs();
 };
 
 void TestCountdown::displayFormat_data()
@@ -173,32 +203,107 @@ void TestCountdown::waveFormat_data()
 {
     QTest::addColumn<QByteArray>("head");
     QTest::addColumn<int>("bits"); // 0: not playable
+    QTest::addColumn<bool>("floats");
 
-    QTest::newRow("16-bit mono PCM") << wave(1, 1, 44100, 16, false) << 16;
-    QTest::newRow("8-bit stereo PCM") << wave(1, 2, 22050, 8, false) << 8;
-    QTest::newRow("odd-sized chunk before the format") << wave(1, 1, 44100, 16, true) << 16;
-    QTest::newRow("24-bit PCM") << wave(1, 1, 44100, 24, false) << 0;
-    QTest::newRow("float samples") << wave(3, 1, 44100, 32, false) << 0;
-    QTest::newRow("data before format") << wave(1, 1, 44100, 16, false, true) << 0;
-    QTest::newRow("six channels") << wave(1, 6, 44100, 16, false) << 0;
-    QTest::newRow("absurd rate") << wave(1, 1, 5, 16, false) << 0;
+    QTest::newRow("16-bit mono PCM") << wave(1, 1, 44100, 16, false) << 16 << false;
+    QTest::newRow("8-bit stereo PCM") << wave(1, 2, 22050, 8, false) << 8 << false;
+    QTest::newRow("odd-sized chunk before the format")
+        << wave(1, 1, 44100, 16, true) << 16 << false;
+    QTest::newRow("24-bit stereo PCM") << wave(1, 2, 48000, 24, false) << 24 << false;
+    QTest::newRow("32-bit PCM") << wave(1, 1, 96000, 32, false) << 32 << false;
+    QTest::newRow("float samples") << wave(3, 1, 44100, 32, false) << 32 << true;
+    QTest::newRow("float samples with an empty extension")
+        << waveOf(fmtChunk(3, 2, 44100, 32, le16(0))) << 32 << true;
+    QTest::newRow("extensible 16-bit PCM")
+        << waveOf(fmtChunk(0xFFFE, 1, 44100, 16, extensible(16, 1))) << 16 << false;
+    QTest::newRow("extensible float")
+        << waveOf(fmtChunk(0xFFFE, 2, 48000, 32, extensible(32, 3))) << 32 << true;
+    QTest::newRow("extensible: 20 bits in 24")
+        << waveOf(fmtChunk(0xFFFE, 1, 44100, 24, extensible(20, 1))) << 24 << false;
+
+    QTest::newRow("extensible: more bits than its container")
+        << waveOf(fmtChunk(0xFFFE, 1, 44100, 16, extensible(24, 1))) << 0 << false;
+    QTest::newRow("extensible: a subformat of another family")
+        << waveOf(fmtChunk(0xFFFE, 1, 44100, 16, extensible(16, 1, 0x72))) << 0 << false;
+    QTest::newRow("extensible: ADPCM")
+        << waveOf(fmtChunk(0xFFFE, 1, 44100, 16, extensible(16, 2))) << 0 << false;
+    QTest::newRow("extensible: extension cut short")
+        << waveOf(fmtChunk(0xFFFE, 1, 44100, 16, extensible(16, 1).left(10))) << 0 << false;
+    QTest::newRow("IMA ADPCM") << waveOf(fmtChunk(0x11, 1, 22050, 4, le16(2) + le16(505), 256)) << 0
+                               << false;
+    QTest::newRow("μ-law") << wave(7, 1, 8000, 8, false) << 0 << false;
+    QTest::newRow("16-bit floats") << wave(3, 1, 44100, 16, false) << 0 << false;
+    QTest::newRow("12-bit container") << wave(1, 1, 44100, 12, false) << 0 << false;
+    QTest::newRow("block align of another width")
+        << waveOf(fmtChunk(1, 2, 44100, 16, {}, 2)) << 0 << false;
+    QTest::newRow("byte rate of another rate") << [] {
+        QByteArray head = wave(1, 1, 44100, 16, false);
+        qToLittleEndian(quint32(22050 * 2), head.data() + 28);
+        return head;
+    }() << 0 << false;
+    QTest::newRow("data before format") << wave(1, 1, 44100, 16, false, true) << 0 << false;
+    QTest::newRow("six channels") << wave(1, 6, 44100, 16, false) << 0 << false;
+    QTest::newRow("absurd rate") << wave(1, 1, 5, 16, false) << 0 << false;
     QTest::newRow("big-endian RIFX")
-        << QByteArray("RIFX") + wave(1, 1, 44100, 16, false).mid(4) << 0;
-    QTest::newRow("header cut in the format chunk") << wave(1, 1, 44100, 16, false).left(30) << 0;
-    QTest::newRow("empty") << QByteArray() << 0;
-    QTest::newRow("text file") << QByteArray("This is not a chime at all.\n") << 0;
+        << QByteArray("RIFX") + wave(1, 1, 44100, 16, false).mid(4) << 0 << false;
+    QTest::newRow("header cut in the format chunk")
+        << wave(1, 1, 44100, 16, false).left(30) << 0 << false;
+    QTest::newRow("empty") << QByteArray() << 0 << false;
+    QTest::newRow("text file") << QByteArray("This is not a chime at all.\n") << 0 << false;
     QTest::newRow("chunk size beyond everything")
-        << QByteArray("RIFF\x10\0\0\0WAVEjunk\xff\xff\xff\xff", 20) << 0;
+        << QByteArray("RIFF\x10\0\0\0WAVEjunk\xff\xff\xff\xff", 20) << 0 << false;
 }
 
 void TestCountdown::waveFormat()
 {
     QFETCH(QByteArray, head);
     QFETCH(int, bits);
+    QFETCH(bool, floats);
     const auto format = readPcmWaveFormat(head);
     QCOMPARE(format.has_value(), bits != 0);
-    if (format)
+    if (format) {
         QCOMPARE(format->bitsPerSample, bits);
+        QCOMPARE(format->floatSamples, floats);
+    }
+}
+
+void TestCountdown::samplesForTheOutputs()
+{
+    // Each row's samples, 16 bits wide once converted: full scale both ways, a small value and
+    // the values that must not wrap (over full scale, NaN).
+    const auto sound = [](int bits, bool floats, const QByteArray& samples) {
+        return toPlayableSamples(PcmSound{{1, 44100, bits, floats, 44, 0}, samples});
+    };
+    const auto sixteen = [](std::initializer_list<qint16> values) {
+        QByteArray bytes;
+        for (const qint16 v : values)
+            bytes += le16(static_cast<quint16>(v));
+        return bytes;
+    };
+    const QByteArray pcm24("\xff\xff\x7f"
+                           "\0\0\x80"
+                           "\x00\x01\x00"
+                           "\xff\xff\xff",
+                           12);
+    QCOMPARE(sound(24, false, pcm24).samples, sixteen({32767, -32768, 1, -1}));
+    const QByteArray pcm32("\xff\xff\xff\x7f"
+                           "\0\0\0\x80"
+                           "\0\0\x02\0",
+                           12);
+    QCOMPARE(sound(32, false, pcm32).samples, sixteen({32767, -32768, 2}));
+    QByteArray floats;
+    for (const float v : {1.0F, -1.0F, 0.5F, 3.0F, -3.0F, std::nanf("")}) {
+        quint32 bits = 0;
+        std::memcpy(&bits, &v, sizeof bits);
+        floats += le32(bits);
+    }
+    const PcmSound fromFloats = sound(32, true, floats);
+    QCOMPARE(fromFloats.samples, sixteen({32767, -32767, 16384, 32767, -32768, 0}));
+    QCOMPARE(fromFloats.format.bitsPerSample, 16);
+    QVERIFY(!fromFloats.format.floatSamples);
+    // 8 and 16 bits pass as they are.
+    QCOMPARE(sound(8, false, "\x80\x01").samples, QByteArray("\x80\x01"));
+    QCOMPARE(sound(16, false, pcm32).samples, pcm32);
 }
 
 QTEST_APPLESS_MAIN(TestCountdown)

@@ -1,5 +1,5 @@
 #pragma once
-// The media player that sounds the time-up chime, driven by a file name and three commands. It
+// The media player that sounds the time-up chime, driven by a file name and four commands. It
 // reports nothing back: whatever fails inside it stays inside it.
 
 #include <QString>
@@ -16,6 +16,9 @@ public:
     virtual void prev() = 0;
     // Starts playing from the play position and returns at once.
     virtual void play() = 0;
+    // Drops a chime that has not begun to sound yet, as when the student goes on; one that
+    // sounds plays to its end.
+    virtual void dropWaiting() = 0;
 };
 
 } // namespace tamsel

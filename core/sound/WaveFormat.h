@@ -12,13 +12,18 @@ namespace tamsel {
 struct WaveFormat {
     int channels = 0;
     int sampleRate = 0;
-    int bitsPerSample = 0;
-    qsizetype dataOffset = 0; // where the samples begin
-    quint32 dataSize = 0;     // the data chunk's size as its header gives it
+    int bitsPerSample = 0;     // of each sample's container: 8, 16, 24 or 32
+    bool floatSamples = false; // 32-bit IEEE floats rather than integers
+    qsizetype dataOffset = 0;  // where the samples begin
+    quint32 dataSize = 0;      // the data chunk's size as its header gives it
+
+    int frameBytes() const { return channels * bitsPerSample / 8; }
 };
 
-// The PCM format (8 or 16 bits, mono or stereo) and the place of the samples when head begins a
-// wave file whose format chunk comes before its data chunk; nothing otherwise.
+// The uncompressed format and the place of the samples when head begins a wave file whose
+// format chunk comes before its data chunk: integer samples of 8, 16, 24 or 32 bits or 32-bit
+// floats, mono or stereo, written plain or as WAVE_FORMAT_EXTENSIBLE. Nothing for a compressed
+// format (ADPCM, μ-law, ...) or a format chunk that contradicts itself.
 std::optional<WaveFormat> readPcmWaveFormat(QByteArrayView head);
 
 // A sound ready to play: its format and its samples, whole frames only.

@@ -78,7 +78,7 @@ ChimeFile readChimeFile(const QString& path)
         return noSound(std::strerror(errno));
     std::optional<PcmSound> sound = readPcmSound(readAll(file.get(), status.st_size));
     if (!sound)
-        return noSound("not an 8- or 16-bit PCM wave file");
+        return noSound("not an uncompressed wave file of 8 to 32 bits, mono or stereo");
     return {std::move(sound), {}};
 }
 

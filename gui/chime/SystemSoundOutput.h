@@ -1,5 +1,5 @@
 #pragma once
-// The sound output of the platform the program was built for: PulseAudio's simple API
+// The sound output of the platform the program was built for: PulseAudio's asynchronous API
 // (PulseOutput) on Linux, the wave-out device (WinmmOutput) on Windows.
 
 #include "sound/SoundOutput.h"

@@ -308,6 +308,8 @@ void frmTamsel::describeItems()
 
 void frmTamsel::cmdスタート_Click()
 {
+    // A chime of the last attempt that could not sound yet would sound in this one.
+    MMControl1.dropWaiting();
     tmr時間->start();
     countdown_.start(clock_.read());
     showTime(countdown_.display());
@@ -372,6 +374,9 @@ void frmTamsel::PlaySound()
 
 void frmTamsel::cmd得点_Click()
 {
+    // The student has gone on: a chime that has not begun would come too late; one that sounds
+    // plays to its end.
+    MMControl1.dropWaiting();
     cmdスタート->setEnabled(true);
     showTime(QString());
     tmr時間->stop();

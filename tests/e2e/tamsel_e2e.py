@@ -738,6 +738,32 @@ def stop_sound_server():
         subprocess.run(["pactl", "exit"], capture_output=True, timeout=10)
 
 
+def sound_server_pid():
+    """The daemon serving PULSE_SERVER's socket: the newest process that names it, since the one
+    that started it may linger for a moment as it hands over."""
+    socket = os.environ["PULSE_SERVER"][len("unix:"):]
+    found = subprocess.run(["pgrep", "-f", f"socket={socket}"], capture_output=True, text=True,
+                           timeout=10).stdout.split()
+    return max(int(pid) for pid in found)
+
+
+def program_is_sound_client():
+    """Whether the sound server has the program among its clients (its short list names them by
+    their binaries)."""
+    clients = subprocess.run(["pactl", "list", "short", "clients"], capture_output=True,
+                             text=True, timeout=10).stdout
+    return any(line.split("\t")[2:3] == ["tamsel"] for line in clients.splitlines())
+
+
+def set_clock_ahead(seconds):
+    """Moves the program's clocks to seconds ahead of real time, where tests/e2e/chime-form has
+    them read from the clock file TAMSEL_E2E_CLOCK."""
+    written = os.environ["TAMSEL_E2E_CLOCK"] + ".new"
+    with open(written, "w", encoding="ascii") as clock:
+        clock.write(f"+{seconds}\n")
+    os.replace(written, os.environ["TAMSEL_E2E_CLOCK"])
+
+
 def sink_is_playing():
     """Whether any stream plays on the sound server's sink."""
     inputs = subprocess.run(["pactl", "list", "short", "sink-inputs"], capture_output=True,
@@ -792,6 +818,34 @@ def chimes_heard(path):
     if current:
         runs.append(current)
     return [r for r in runs if r >= 2]
+
+
+# A chime heard as it is written: its peak and pitch this near the tone's. A sample format read
+# as another gives noise or silence, far off both.
+TONE_LEVEL_TOLERANCE = 0.15
+TONE_PITCH_TOLERANCE = 0.03
+
+
+def check_tone(report, path, hz, level):
+    """Checks that a recording holds one chime, at a tone's pitch and level (a share of full
+    scale): the peak of its first channel, and the mean time between its sign changes, of those
+    near the usual one, so that a dropout or the ends (as Wine's driver gives under load) make the
+    tone neither lower nor higher."""
+    report.equal(len(chimes_heard(path)), 1, "one chime is heard at time-up")
+    with wave.open(path) as recording:
+        rate, channels = recording.getframerate(), recording.getnchannels()
+        frames = recording.readframes(recording.getnframes())
+    first = memoryview(frames).cast("h")[::channels]
+    peak = max((abs(s) for s in first), default=0) / 32767
+    changes = [i for i in range(1, len(first)) if (first[i - 1] < 0) != (first[i] < 0)]
+    gaps = sorted(b - a for a, b in zip(changes, changes[1:]))
+    usual = gaps[len(gaps) // 2] if gaps else 0
+    near = [g for g in gaps if abs(g - usual) <= usual / 2]
+    pitch = rate / (2 * sum(near) / len(near)) if near and usual else 0.0
+    report.check(abs(peak / level - 1) <= TONE_LEVEL_TOLERANCE, "at the tone's level",
+                 f"peak {peak:.3f} of full scale, written {level}")
+    report.check(abs(pitch / hz - 1) <= TONE_PITCH_TOLERANCE, "at the tone's pitch",
+                 f"{pitch:.1f} Hz, written {hz}")
 
 
 # ----------------------------------------------------------------------------------------------

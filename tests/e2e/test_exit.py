@@ -12,13 +12,13 @@ Run it through tests/e2e/run with PULSE_SERVER set and a fast clock, as ctest do
 import os
 import signal
 import socket
-import subprocess
 import sys
 import time
 
 from tamsel_e2e import (clock_speed, do_action, ExamWindow, find, press,
-                        process_tree, program_exit_status, program_pid, Report, Role, START,
-                        start_sound_server, time_name, wait_program_exit, wait_until)
+                        process_tree, program_exit_status, program_pid, Report, Role,
+                        sound_server_pid, START, start_sound_server, time_name,
+                        wait_program_exit, wait_until)
 
 EXIT = "終了(Q)"
 MODE = os.environ.get("TAMSEL_E2E_SOUND", "silent")
@@ -31,12 +31,6 @@ server = {}
 
 def socket_path():
     return os.environ["PULSE_SERVER"][len("unix:"):]
-
-
-def sound_server_pid():
-    found = subprocess.run(["pgrep", "-f", f"socket={socket_path()}"], capture_output=True,
-                           text=True)
-    return int(found.stdout.split()[0])
 
 
 def sound_thread_started():

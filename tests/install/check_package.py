@@ -29,7 +29,7 @@ import tempfile
 NEEDED = ("libqt6core6", "libqt6gui6", "libqt6widgets6", "libpulse0",
           "qt6-translations-l10n", "fonts-ipafont-gothic", "fonts-ipafont-mincho",
           "fonts-dejavu-core")
-# The chime plays through PulseAudio's simple API: Qt Multimedia and its tree are not wanted.
+# The chime plays through PulseAudio's own API: Qt Multimedia and its tree are not wanted.
 NOT_WANTED = ("libqt6multimedia6",)
 
 # The companion documents, and the figures the HTML shows from one folder up.
