@@ -717,34 +717,37 @@ _sound_server = {}
 
 def start_sound_server():
     """A PulseAudio null sink on the socket named by PULSE_SERVER, which the program was given
-    too; nothing when PULSE_SERVER names no socket."""
+    too; nothing when PULSE_SERVER names no socket. The server runs in the foreground as this
+    test's own child, so that its process is known by its id."""
     server = os.environ.get("PULSE_SERVER", "")
     if not server.startswith("unix:"):
         return
     socket = server[len("unix:"):]
     os.makedirs(os.path.dirname(socket), exist_ok=True)
-    subprocess.run(
-        ["pulseaudio", "--daemonize=yes", "--exit-idle-time=-1", "-n",
+    _sound_server["process"] = subprocess.Popen(
+        ["pulseaudio", "--daemonize=no", "--exit-idle-time=-1", "-n",
          "--use-pid-file=no", "--load=module-null-sink sink_name=t",
          f"--load=module-native-protocol-unix socket={socket} auth-anonymous=1"],
-        check=True, timeout=20, stderr=subprocess.DEVNULL)
+        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     wait_until(lambda: subprocess.run(["pactl", "info"], capture_output=True).returncode == 0,
                timeout=10, what="the sound server to answer")
-    _sound_server["running"] = True
 
 
 def stop_sound_server():
-    if _sound_server.pop("running", False):
-        subprocess.run(["pactl", "exit"], capture_output=True, timeout=10)
+    process = _sound_server.pop("process", None)
+    if process is None:
+        return
+    subprocess.run(["pactl", "exit"], capture_output=True, timeout=10)
+    try:
+        process.wait(timeout=10)
+    except subprocess.TimeoutExpired:
+        process.kill()
+        process.wait()
 
 
 def sound_server_pid():
-    """The daemon serving PULSE_SERVER's socket: the newest process that names it, since the one
-    that started it may linger for a moment as it hands over."""
-    socket = os.environ["PULSE_SERVER"][len("unix:"):]
-    found = subprocess.run(["pgrep", "-f", f"socket={socket}"], capture_output=True, text=True,
-                           timeout=10).stdout.split()
-    return max(int(pid) for pid in found)
+    """The process of the sound server that start_sound_server() started."""
+    return _sound_server["process"].pid
 
 
 def program_is_sound_client():

@@ -121,7 +121,8 @@ def step_tree():
         display = kids[at + 1]
         ui[what] = display
         report.check(not is_showing(kids[at]) and is_showing(display),
-                     f"{frame_text!r} is drawn for the eye: a review finds the {what} display alone")
+                     f"{frame_text!r} is drawn for the eye: a review finds the {what} display "
+                     "alone")
         report.check(display.get_role() == Role.LABEL and display.get_name() == "",
                      f"the empty {what} display follows {frame_text!r}", names[at + 1])
         report.equal(related(display, Atspi.RelationType.LABELLED_BY), [],
