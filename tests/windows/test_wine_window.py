@@ -1,23 +1,24 @@
-"""The Windows program from its zip, end to end under Wine on the same virtual screen as the Linux
-program: the exam window maps with its title, its first picture is the Linux program's within a
-small tolerance, Start shows 1:00 as on Linux, at time-up the chime sounds from a PulseAudio
-null sink through Wine's sound driver, and the read-me opened by keyboard shows its text as on
-Linux. It runs under the locale tests/e2e/run is given: under ja_JP.UTF-8 Wine is a Japanese
-Windows, code page 932, whose faces go by their Japanese names.
+"""The Windows program from its zip or its set-up, end to end under Wine on the same virtual
+screen as the Linux program: the exam window maps with its title, its first picture is the Linux
+program's within a small tolerance, Start shows 1:00 as on Linux, at time-up the chime sounds
+from a PulseAudio null sink through Wine's sound driver, and the read-me opened by keyboard shows
+its text as on Linux. It runs under the locale tests/e2e/run is given: under ja_JP.UTF-8 Wine is
+a Japanese Windows, code page 932, whose faces go by their Japanese names.
 
 The Linux program (tests/e2e/run's program, its clock held near 10:15:00 by faketime) gives the
 reference: its first picture, where Start and the time display stand, and the display showing
-1:00. It is then closed, and the Windows program is started from the unzipped folder in an empty
-Wine prefix (both made by tests/windows/e2e-wine). Wine runs without a window manager here, as the
-Linux program does, so both windows are bare client areas and compare pixel for pixel (text is
-drawn by FreeType in both).
+1:00. It is then closed, and the Windows program is started from the unzipped or installed
+folder in an empty Wine prefix (both made by tests/windows/e2e-wine). Wine runs without a window
+manager here, as the Linux program does, so both windows are bare client areas and compare pixel
+for pixel (text is drawn by FreeType in both).
 
 The hour passes in one step: faketime takes the Windows program's clock from a file that the test
 rewrites, and Wine honours it for the time of day and for the time since start alike. The clock
 runs at its real pace, so Wine's sound driver plays the chime as a student would hear it (sped
 up, it hands the server silence).
 
-Environment: TAMSEL_WINE_EXE (tamsel.exe in the unzipped folder), WINEPREFIX, PULSE_SERVER.
+Environment: TAMSEL_WINE_EXE (tamsel.exe in the unzipped or installed folder), WINEPREFIX,
+PULSE_SERVER.
 """
 
 import os
