@@ -158,6 +158,14 @@ def wait_until(condition, timeout=DEFAULT_TIMEOUT, what=None, interval=POLL_INTE
         except GLib.Error as error:
             last_error = error
         if not program_alive():
+            # The program may have ended between the two looks, which is what some waits are
+            # for: the condition has the last word.
+            try:
+                value = condition()
+            except GLib.Error:
+                value = None
+            if value:
+                return value
             raise ProgramGone(
                 f"the program exited while waiting for {describe_what(what, condition)}")
         if time.monotonic() >= deadline:
