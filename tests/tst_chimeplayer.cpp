@@ -480,6 +480,8 @@ void TestChimePlayer::chimeSoundsAtItsTimeUpOrNotAtAll()
     clock.advance(chimeBoundMilliseconds - 1);
     attempt(player, path()); // a later time-up takes the place of the first, which goes quietly
     QTRY_COMPARE(heard.returned.load(), 1);
+    // The bound is passed only once the sound thread waits on the server for the second.
+    QTRY_COMPARE(heard.asked().size(), 2);
     clock.advance(chimeBoundMilliseconds);
     QTRY_COMPARE(heard.returned.load(), 2);
 
