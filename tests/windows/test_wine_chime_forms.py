@@ -15,20 +15,18 @@ import os
 import signal
 import subprocess
 import sys
-import time
-from datetime import datetime, timedelta
+from datetime import timedelta
 
 from tamsel_e2e import (check_tone, ExamWindow, load_picture, output_dir, program_alive,
                         program_pid, Report, screen_extents, sink_is_playing, SinkRecorder, START,
                         start_sound_server, stop_sound_server, wait_until, WINDOW,
                         x_window_geometry, x_window_of)
+from wine_program import EXAM_DAY, window_named, WineProgram
 
 TOOLS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools")
 sys.path.insert(0, TOOLS)
 from make_test_waves import FORMS, tone, TONE_HZ, TONE_LEVEL  # noqa: E402
 
-LIBFAKETIME = "/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1"
-EXAM_DAY = datetime(2026, 12, 8, 10, 15)
 PATIENCE = 60  # Wine starts slowly on a loaded machine: every wait on it is this generous
 
 report = Report("the Windows program's chime of every form under Wine")
@@ -45,22 +43,6 @@ def step_linux_reference():
     wait_until(lambda: not program_alive(), timeout=10, what="the Linux program to end")
 
 
-def set_wine_clock(now):
-    """Makes the Windows program's clocks read now, and run on from there (faketime counts on from
-    the file's time since each process of Wine started, within a second of wine["started"])."""
-    start = now - timedelta(seconds=round(time.monotonic() - wine["started"]))
-    written = wine["clock_file"] + ".new"
-    with open(written, "w", encoding="ascii") as clock:
-        clock.write(start.strftime("@%Y-%m-%d %H:%M:%S\n"))
-    os.replace(written, wine["clock_file"])
-
-
-def wine_window():
-    found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", f"^{WINDOW}$"],
-                           capture_output=True, text=True, timeout=10).stdout.split()
-    return found[0] if len(found) == 1 else None
-
-
 def picture(window):
     """The window's pixels as a grab gives them."""
     path = os.path.join(output_dir(), "wine-window.png")
@@ -72,27 +54,13 @@ def start_wine_program(form):
     exe = os.environ["TAMSEL_WINE_EXE"]
     with open(os.path.join(os.path.dirname(exe), "Zikan.wav"), "wb") as chime:
         chime.write(tone(form))
-    wine["clock_file"] = os.path.join(output_dir(), f"wine-clock-{form}")
-    wine["started"] = time.monotonic()
-    set_wine_clock(EXAM_DAY)
-    env = dict(os.environ, WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=",
-               LD_PRELOAD=LIBFAKETIME, FAKETIME_TIMESTAMP_FILE=wine["clock_file"],
-               FAKETIME_NO_CACHE="1")
-    env.pop("FAKETIME", None)  # it would win over the file
-    env.pop("QT_QPA_PLATFORM", None)  # Windows has its own platform
-    log_path = os.path.join(output_dir(), f"wine-program-{form}.log")
-    log = open(log_path, "wb")
-    wine["process"] = subprocess.Popen(
-        ["/usr/lib/wine/wine64", exe], cwd=os.path.dirname(exe), env=env, stdout=log,
-        stderr=subprocess.STDOUT, start_new_session=True)
-    # From here on the program the helpers watch is this Windows one.
-    os.environ["TAMSEL_PID"] = str(wine["process"].pid)
-    os.environ["TAMSEL_LOG"] = log_path
-    return wait_until(wine_window, timeout=PATIENCE, interval=0.2, what="the Wine window to map")
+    wine["program"] = WineProgram(exe, f"wine-program-{form}")
+    return wait_until(lambda: window_named(WINDOW), timeout=PATIENCE, interval=0.2,
+                      what="the Wine window to map")
 
 
 def end_wine_program():
-    process = wine.pop("process")
+    process = wine.pop("program").process
     os.killpg(process.pid, signal.SIGKILL)
     process.wait(timeout=30)
     # Wine's server, started with this form's clock file, ends before the next form's program
@@ -130,7 +98,7 @@ def chime_of(form):
         press_start(window)
         wine["recorder"] = SinkRecorder(f"wine-chime-{form}.wav")
         # An hour on, and half a minute more: the countdown ends at its next look at the clock.
-        set_wine_clock(EXAM_DAY + timedelta(hours=1, seconds=30))
+        wine["program"].set_clock(EXAM_DAY + timedelta(hours=1, seconds=30))
         wait_until(sink_is_playing, timeout=PATIENCE, interval=0.02, what="the chime to sound")
         wait_until(lambda: not sink_is_playing(), timeout=PATIENCE, interval=0.05,
                    what="the chime to end")
@@ -144,8 +112,8 @@ try:
     sys.exit(report.run([("the Linux program's Start", step_linux_reference)] +
                         [(f"a chime written as {form}", chime_of(form)) for form in FORMS]))
 finally:
-    if wine.get("process") and wine["process"].poll() is None:
-        os.killpg(wine["process"].pid, signal.SIGKILL)
+    if wine.get("program") and wine["program"].running():
+        os.killpg(wine["program"].process.pid, signal.SIGKILL)
     if "recorder" in wine:
         wine["recorder"].kill()
     stop_sound_server()

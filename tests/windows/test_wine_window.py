@@ -26,16 +26,15 @@ import signal
 import subprocess
 import sys
 import time
-from datetime import datetime, timedelta
+from datetime import timedelta
 
 from tamsel_e2e import (BOOKLET_TEXT, chimes_heard, ExamWindow, HELP, load_picture, output_dir,
                         press, press_keys, program_alive, program_pid, Report, Role,
                         screen_extents, sink_is_playing, SinkRecorder, START,
                         start_sound_server, stop_sound_server, time_name, wait_for, wait_until,
                         WINDOW, x_window_geometry, x_window_of, xdotool)
+from wine_program import EXAM_DAY, window_named, WineProgram
 
-LIBFAKETIME = "/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1"
-EXAM_DAY = datetime(2026, 12, 8, 10, 15)
 # A pixel differs when a channel differs by more than this; the pictures match when few do. Both
 # programs lay text out with FreeType, but smooth it a little differently, and Windows' menu bar
 # is a pixel taller; a missing picture, face, control or document moves far more.
@@ -161,13 +160,6 @@ def step_linux_reference():
     report.check(not program_alive(), "the Linux program ends")
 
 
-def window_named(title):
-    """The one visible X window whose title is title, or None."""
-    found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", f"^{title}$"],
-                           capture_output=True, text=True, timeout=10).stdout.split()
-    return found[0] if len(found) == 1 else None
-
-
 def wine_window():
     return window_named(WINDOW)
 
@@ -184,24 +176,7 @@ def open_readme(exam_window, name):
 
 
 def step_wine_window_maps():
-    exe = os.environ["TAMSEL_WINE_EXE"]
-    log_path = os.path.join(output_dir(), "wine-program.log")
-    log = open(log_path, "wb")
-    wine["clock_file"] = os.path.join(output_dir(), "wine-clock")
-    wine["started"] = time.monotonic()
-    set_wine_clock(EXAM_DAY)
-    # The file is read at every clock call, so that a new time holds from the next call on.
-    env = dict(os.environ, WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=",
-               LD_PRELOAD=LIBFAKETIME, FAKETIME_TIMESTAMP_FILE=wine["clock_file"],
-               FAKETIME_NO_CACHE="1")
-    env.pop("FAKETIME", None)  # it would win over the file
-    env.pop("QT_QPA_PLATFORM", None)  # Windows has its own platform, whatever Linux was told
-    wine["process"] = subprocess.Popen(
-        ["/usr/lib/wine/wine64", exe], cwd=os.path.dirname(exe), env=env, stdout=log,
-        stderr=subprocess.STDOUT, start_new_session=True)
-    # From here on the program the helpers watch is the Windows one.
-    os.environ["TAMSEL_PID"] = str(wine["process"].pid)
-    os.environ["TAMSEL_LOG"] = log_path
+    wine["program"] = WineProgram(os.environ["TAMSEL_WINE_EXE"], "wine-program")
     window = wait_until(wine_window, timeout=60, interval=0.2, what="the Wine window to map")
     wine["window"] = window
     title = subprocess.run(["xdotool", "getwindowname", window], capture_output=True, text=True,
@@ -226,20 +201,9 @@ def step_first_picture():
                  f"{text_ink:.2%} of the box inked, {linux_ink:.2%} on Linux")
 
 
-def set_wine_clock(now):
-    """Makes the Windows program's clocks read now, and run on from there. faketime counts on
-    from the time in the file since each process of Wine started (the program and the server
-    started within a second of wine["started"]), so every clock moves by the same step."""
-    start = now - timedelta(seconds=round(time.monotonic() - wine["started"]))
-    written = wine["clock_file"] + ".new"
-    with open(written, "w", encoding="ascii") as clock:
-        clock.write(start.strftime("@%Y-%m-%d %H:%M:%S\n"))
-    os.replace(written, wine["clock_file"])
-
-
 def step_start_shows_an_hour():
     # Early in a clock minute, so that the display shows 1:00 for most of a minute.
-    set_wine_clock(EXAM_DAY + timedelta(seconds=3))
+    wine["program"].set_clock(EXAM_DAY + timedelta(seconds=3))
     x, y, w, h = linux["start"]
     place = x_window_geometry(wine["window"])
     subprocess.run(["xdotool", "mousemove", "--sync", str(place[0] + x + w // 2),
@@ -261,7 +225,7 @@ def step_start_shows_an_hour():
 def step_chime_at_time_up():
     # An hour on, and half a minute more: the countdown ends at its next look at the clock.
     recorder = wine["recorder"] = SinkRecorder("wine-chime.wav")
-    set_wine_clock(EXAM_DAY + timedelta(hours=1, seconds=30))
+    wine["program"].set_clock(EXAM_DAY + timedelta(hours=1, seconds=30))
     wait_until(sink_is_playing, timeout=30, interval=0.05, what="the chime to sound")
     wait_until(lambda: not sink_is_playing(), timeout=30, interval=0.05, what="the chime to end")
     report.equal(len(chimes_heard(recorder.stop())), 1,
@@ -290,8 +254,8 @@ try:
         ("the read-me", step_readme),
     ]))
 finally:
-    if wine.get("process") and wine["process"].poll() is None:
-        os.killpg(wine["process"].pid, signal.SIGKILL)
+    if wine.get("program") and wine["program"].running():
+        os.killpg(wine["program"].process.pid, signal.SIGKILL)
     if "recorder" in wine:
         wine["recorder"].kill()
     stop_sound_server()
